@@ -1,0 +1,48 @@
+#pragma once
+// Everything the program needs from its surroundings for time, waiting and
+// talking to the user. The program runs on one thread: work yields through
+// Yield() and waits through WaitForEvents(), which sleeps until an event or
+// the time limit, so no wait ever spins a core. QtHost implements it with the
+// Qt event loop, SimHost with a virtual clock for tests.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/Text.h"
+
+namespace rigvane {
+
+enum class MsgIcon { None, Information, Exclamation, Critical, Question };
+enum class Buttons { Ok, YesNo, YesNoCancel, OkCancel };
+enum class Answer { Ok, Yes, No, Cancel };
+
+class Host {
+public:
+    using TimerId = int;
+
+    virtual ~Host() = default;
+
+    // Runs the events that are pending now, once (timers that are due, port
+    // input, user input), then returns.
+    virtual void Yield() = 0;
+    // Sleeps until an event arrives or `ms` milliseconds pass, running the
+    // events that arrive; returns after at most about `ms`.
+    virtual void WaitForEvents(int ms) = 0;
+    // Monotonic milliseconds since an arbitrary start.
+    virtual int64_t NowMs() const = 0;
+    // The local wall clock (for time stamps and message lines).
+    virtual LocalDateTime LocalNow() const = 0;
+
+    // Repeating timers that fire from Yield/WaitForEvents on this thread.
+    virtual TimerId CreateTimer(std::function<void()> onTick) = 0;
+    // Interval 0 or enabled false stops the timer; a change restarts its period.
+    virtual void SetTimer(TimerId id, int intervalMs, bool enabled) = 0;
+    // Runs `fn` once, `ms` from now, from Yield/WaitForEvents.
+    virtual void CallLater(int ms, std::function<void()> fn) = 0;
+
+    virtual void Beep() = 0;
+    virtual Answer MessageBox(const std::string& title, const std::string& text,
+                              MsgIcon icon = MsgIcon::None, Buttons buttons = Buttons::Ok) = 0;
+};
+
+}  // namespace rigvane
