@@ -1,0 +1,25 @@
+#pragma once
+// The one object that owns the program's process-wide state. main() creates
+// it and hands it by reference to the windows; a test builds a fresh one per
+// case over a SimHost. Each layer keeps its state in its own plain struct.
+#include "core/FileSlots.h"
+#include "core/Host.h"
+#include "core/MessageLog.h"
+#include "core/Settings.h"
+#include "core/Channel.h"
+
+namespace rigvane {
+
+struct App {
+    explicit App(Host& h) : host(h), log(h, slots, settings.Global) {}
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    Host& host;
+    FileSlots slots;
+    Memory memory;
+    Settings settings;
+    MessageLog log;
+};
+
+}  // namespace rigvane
