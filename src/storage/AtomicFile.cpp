@@ -1,0 +1,132 @@
+#include "storage/AtomicFile.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
+
+namespace rigvane {
+
+namespace {
+
+void SetError(std::string* error, const std::string& what, const std::string& path, int err) {
+    if (error) *error = what + " " + path + ": " + std::strerror(err);
+    errno = err;
+}
+
+std::string DirectoryOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+} // namespace
+
+bool WriteFileAtomically(const std::string& path, const std::string& contents, std::string* error) {
+    if (path.empty() || path.back() == '/') {
+        SetError(error, "Cannot write", path.empty() ? "(no file name)" : path, EINVAL);
+        return false;
+    }
+    std::string pattern = path + ".tmpXXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) {
+        SetError(error, "Cannot create a temporary file for", path, errno);
+        return false;
+    }
+    const std::string tempPath(name.data());
+    auto fail = [&](const std::string& what) {
+        const int err = errno;
+        ::close(fd);
+        ::unlink(tempPath.c_str());
+        SetError(error, what, path, err);
+        return false;
+    };
+
+    // Keep the permissions of the file being replaced; a new file gets the
+    // usual 0666 less the umask rather than mkstemp's 0600.
+    struct stat old {};
+    mode_t mode;
+    if (::stat(path.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::fchmod(fd, mode) != 0) return fail("Cannot set the permissions of");
+
+    size_t done = 0;
+    while (done < contents.size()) {
+        const ssize_t n = ::write(fd, contents.data() + done, contents.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return fail("Cannot write");
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (::fsync(fd) != 0) return fail("Cannot flush");
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(tempPath.c_str());
+        SetError(error, "Cannot close", path, err);
+        return false;
+    }
+    if (::rename(tempPath.c_str(), path.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(tempPath.c_str());
+        SetError(error, "Cannot replace", path, err);
+        return false;
+    }
+    // Make the rename itself durable; a failure here does not undo the write.
+    const int dir = ::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string* contents, std::string* error,
+                   bool* missing) {
+    if (contents) contents->clear();
+    if (missing) *missing = false;
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0) {
+        const int err = errno;
+        if (err == ENOENT && missing) *missing = true;
+        SetError(error, "Cannot open", path, err);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        SetError(error, "Cannot read", path, EISDIR);
+        return false;
+    }
+    std::string data;
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int err = errno;
+            ::close(fd);
+            SetError(error, "Cannot read", path, err);
+            return false;
+        }
+        data.append(buf, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    if (contents) *contents = std::move(data);
+    return true;
+}
+
+} // namespace rigvane

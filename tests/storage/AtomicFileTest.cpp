@@ -1,0 +1,75 @@
+#include "storage/AtomicFile.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <vector>
+
+#include "storage/TempDir.h"
+
+namespace rigvane {
+namespace {
+
+std::vector<std::string> Entries(const std::string& dir) {
+    std::vector<std::string> names;
+    if (DIR* d = ::opendir(dir.c_str())) {
+        while (dirent* e = ::readdir(d)) {
+            const std::string n = e->d_name;
+            if (n != "." && n != "..") names.push_back(n);
+        }
+        ::closedir(d);
+    }
+    return names;
+}
+
+TEST(AtomicFile, WritesReplacesAndLeavesNoTemporaryFiles) {
+    TempDir dir;
+    const std::string path = dir.Path() + "/a.ini";
+    std::string error, text;
+    ASSERT_TRUE(WriteFileAtomically(path, std::string("one\0two", 7), &error)) << error;
+    ASSERT_TRUE(ReadWholeFile(path, &text, &error));
+    EXPECT_EQ(text, std::string("one\0two", 7));
+    ASSERT_TRUE(WriteFileAtomically(path, "", &error));
+    ASSERT_TRUE(ReadWholeFile(path, &text, &error));
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"a.ini"});
+}
+
+TEST(AtomicFile, FailedWriteKeepsOldFileAndReportsIt) {
+    TempDir dir;
+    const std::string file = dir.Path() + "/plain";
+    ASSERT_TRUE(WriteFileAtomically(file, "old", nullptr));
+    std::string error;
+    // The parent "directory" is a regular file: nothing can be created there.
+    EXPECT_FALSE(WriteFileAtomically(file + "/x.ini", "new", &error));
+    EXPECT_NE(error.find(file + "/x.ini"), std::string::npos) << error;
+    // Renaming over a directory fails after the temporary file was written.
+    ::mkdir((dir.Path() + "/sub").c_str(), 0755);
+    error.clear();
+    EXPECT_FALSE(WriteFileAtomically(dir.Path() + "/sub", "new", &error));
+    EXPECT_FALSE(error.empty());
+    std::string text;
+    ASSERT_TRUE(ReadWholeFile(file, &text, nullptr));
+    EXPECT_EQ(text, "old");
+    EXPECT_EQ(Entries(dir.Path()).size(), 2u); // "plain" and "sub", no leftovers
+}
+
+TEST(AtomicFile, ReadTellsMissingFromUnreadable) {
+    TempDir dir;
+    std::string text = "stale", error;
+    bool missing = false;
+    EXPECT_FALSE(ReadWholeFile(dir.Path() + "/none", &text, &error, &missing));
+    EXPECT_TRUE(missing);
+    EXPECT_EQ(text, "");
+    EXPECT_FALSE(ReadWholeFile(dir.Path(), &text, &error, &missing));
+    EXPECT_FALSE(missing);
+    EXPECT_FALSE(error.empty());
+}
+
+} // namespace
+} // namespace rigvane
