@@ -7,6 +7,18 @@
 
 namespace rigvane {
 
+// Kinds of line errors a port reports.
+enum class LineError {
+    Framing,
+    Overrun,
+    Parity,
+    Break,
+    CtsTimeout,
+    DsrTimeout,
+    DeviceLost,  // the device vanished or stopped working: the port is unusable
+    Other,
+};
+
 struct PortSettings {
     int Baud = 9600;
     char Parity = 'N';  // N O E M S
@@ -37,8 +49,9 @@ public:
     virtual bool Dsr() = 0;
     virtual bool Cd() = 0;
 
-    // Line errors (framing, overrun, parity, break, a vanished device) as text.
-    std::function<void(const std::string&)> OnLineError;
+    // Line errors (framing, overrun, parity, break, a vanished device), with
+    // the port's own description.
+    std::function<void(LineError, const std::string& detail)> OnLineError;
 };
 
 }  // namespace rigvane

@@ -1,0 +1,119 @@
+#pragma once
+// The radio operations: each looks at the selected profile's protocol and
+// issues operation codes to that protocol's driver. Drivers live in the layer
+// above and are registered here by whoever builds the program
+// (RegisterDrivers in drivers/).
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <random>
+#include <string>
+
+#include "core/Channel.h"
+#include "core/CodeTables.h"
+#include "core/Host.h"
+#include "core/MessageLog.h"
+#include "core/Settings.h"
+#include "link/RadioState.h"
+#include "link/SerialLink.h"
+
+namespace rigvane {
+
+// What a driver works on during one operation. Built afresh for every
+// operation, so Profile is the profile selected at that time.
+struct DriverContext {
+    SerialLink& Link;
+    RadioState& State;
+    RadioProfile& Profile;
+    Settings& Config;
+    MessageLog& Log;
+    Memory& Mem;
+    rigvane::Host& Host;
+    int OperatingMode = 0;  // the main window's operating mode
+    bool LightOn = false;   // the main window's light switch
+    // True when the user cancelled the running long operation (progress window).
+    std::function<bool()> Cancelled;
+};
+
+// A driver handles one operation code. Drivers that take text codes (Kenwood,
+// TH-F6A) format the number as decimal text themselves (50 -> "50").
+using Driver = std::function<void(DriverContext&, int& request)>;
+// A protocol's own initialisation after the port opened (e.g. the ICOM open
+// sequence). When a protocol registers none, OpenRadio sends the protocol's
+// fixed initialisation codes.
+using OpenHook = std::function<void(DriverContext&)>;
+// Bearcat: move the ten IDs of one ID bank (1..10) of the current trunk bank
+// from (write = false) or to (write = true) the radio.
+using TrunkIdsHook = std::function<void(DriverContext&, int idBank, bool write)>;
+
+class Radio {
+public:
+    Radio(SerialLink& link, RadioState& state, Settings& settings, MessageLog& log, Memory& mem,
+          Host& host);
+
+    void RegisterDriver(int protocol, Driver driver, OpenHook open = {});
+    void RegisterTrunkIds(int protocol, TrunkIdsHook hook);
+    bool HasDriver(int protocol) const;
+
+    // Closes and reopens the port for the selected profile and initialises the
+    // radio. 0 connected (also with nothing to connect), 1 the port failed to
+    // open, 2 the radio did not answer.
+    uint8_t OpenRadio();
+
+    void ApplyRadioState();
+    void ReadRadioState();
+    void RecallChannel();
+    void StoreChannel();
+    void LoadChannel();
+    void ReadSignal();
+    void LoadSearchBank();
+    void StoreSearchBank();
+    void SetLight();
+    void LoadTrunkBank();
+    void SetTrunkBank();
+    void RadioTest();
+
+    // Issues one operation code to the selected protocol's driver (nothing
+    // when none is registered). Drivers may use it for follow-up codes.
+    void Send(int request);
+
+    // Set by the engine and the main window; copied into every DriverContext.
+    int OperatingMode = 0;
+    // Progress window for the trunk transfers: shown with a caption, told the
+    // step ("01".."10"), hidden at the end; Cancelled asks whether to stop.
+    std::function<void(const std::string& caption)> OnProgressShow;
+    std::function<void(const std::string& step)> OnProgressStep;
+    std::function<void()> OnProgressHide;
+    std::function<bool()> Cancelled;
+
+    // Random source of the LOCAL radio's test values; seed it for repeatable runs.
+    std::mt19937 Random{std::random_device{}()};
+
+    SerialLink& Link() { return link_; }
+    RadioState& State() { return state_; }
+
+private:
+    struct Entry {
+        Driver Handle;
+        OpenHook Open;
+        TrunkIdsHook TrunkIds;
+    };
+    DriverContext MakeContext();
+    RadioProfile& Profile() { return settings_.Selected(); }
+    int ProtocolNo() { return Profile().Protocol; }
+    void InitialiseRadio();
+    void BearcatOpen();
+    void CheckReadRange();
+    void TrunkTransfer(bool write);
+    double Uniform();
+
+    SerialLink& link_;
+    RadioState& state_;
+    Settings& settings_;
+    MessageLog& log_;
+    Memory& mem_;
+    Host& host_;
+    std::array<Entry, ProtocolCount> drivers_;
+};
+
+}  // namespace rigvane

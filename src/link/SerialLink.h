@@ -1,0 +1,136 @@
+#pragma once
+// The one serial link to the selected radio: opening the port, the command
+// transaction every driver uses, the pacing delay, stale-input discarding,
+// CTS waiting, line-error reporting and the two trace files.
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/FileSlots.h"
+#include "core/Host.h"
+#include "core/MessageLog.h"
+#include "core/Settings.h"
+#include "link/RadioState.h"
+#include "link/SerialPort.h"
+
+namespace rigvane {
+
+// Makes a port object for a device name (a path, or "sim:NAME[?activity=PATH]").
+// May return nullptr when it knows no such device; opening then fails.
+using PortFactory = std::function<std::unique_ptr<SerialPort>(const std::string& device)>;
+
+// The device a profile opens: Device when set, else Port 1..4 as /dev/ttyS0..3;
+// "" when neither names a port.
+std::string PortDeviceName(const RadioProfile& profile);
+// The port settings text: baud text & "," & parity letter & "," & Bits & "," & Stop,
+// e.g. " 9600,N,8,1".
+std::string PortSettingsText(const RadioProfile& profile);
+// The same settings as numbers for SerialPort::Open.
+PortSettings MakePortSettings(const RadioProfile& profile);
+// Text colours of the status caption.
+constexpr uint32_t Rgb(int r, int g, int b) {
+    return (uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(b);
+}
+
+class SerialLink {
+public:
+    static constexpr int MaxQuietPolls = 10;
+    static constexpr int DelayYieldBound = 50000;
+    // A babbling radio cannot hold a transaction forever: one try reads at most
+    // this many bytes and makes at most this many polls.
+    static constexpr size_t MaxReplyBytes = 65536;
+    static constexpr int MaxPollsPerTry = 1000;
+
+    SerialLink(Host& host, Settings& settings, MessageLog& log, FileSlots& slots,
+               RadioState& state, PortFactory factory);
+    ~SerialLink();
+    SerialLink(const SerialLink&) = delete;
+    SerialLink& operator=(const SerialLink&) = delete;
+
+    // The selected profile (Settings::SelectedRadio picks it).
+    RadioProfile& Profile() { return settings_.Selected(); }
+
+    // Link-wide state.
+    int RetryCount = 3;
+    bool RadioNotResponding = false;
+    bool LocatingRadio = false;
+    int DebugFile = 0;     // file slot of the open DEBUG.DAT, 0 when off
+    int DebugKeyFile = 0;  // file slot of the open DEBUGKEY.DAT, 0 when off
+    int32_t DelayTicks = 0;
+    int16_t PollCount = 0;
+
+    // Closes any open port, then opens the selected profile's device. On
+    // failure the port stays closed and `error` tells why.
+    bool OpenPort(std::string* error = nullptr);
+    void ClosePort();
+    bool PortOpen() const;
+
+    // The transaction: sends `command` (may be empty: only collect), collects
+    // the reply until `eom` or `altEom` appears. Returns the last try's bytes,
+    // "" on failure.
+    std::string SendAndReceive(const std::string& command, const std::string& eom,
+                               const std::string& altEom);
+    // One pacing delay of the profile's Timeout.
+    void RadioDelay();
+    void DiscardInput();
+    void WaitCts();
+    // Modem lines of the open port; false when no port is open.
+    bool CdHolding();
+    bool CtsHolding();
+    // The pacing timer's tick: DelayTicks += 1.
+    void RadioTimerTick() { ++DelayTicks; }
+    // A line error of the port, reported as a message.
+    void CommEvent(LineError error);
+
+    // Trace files.
+    void DebugLog(const std::string& label, const std::string& data);
+    static std::string HexDump(const std::string& data);
+    void KeyLog(const std::string& caption, const std::string& data);
+    // Open in append mode (names "DEBUG.DAT" / "DEBUGKEY.DAT" in TraceDir);
+    // false when the file or a file slot is not available.
+    bool OpenDebugFile();
+    void CloseDebugFile();
+    bool OpenDebugKeyFile();
+    void CloseDebugKeyFile();
+    std::string TraceDir;  // folder of the trace files; "" = working folder
+
+    // Status of the connection for the RadStatus label, and the busy cursor.
+    void SetStatus(const std::string& caption, uint32_t rgb);
+    void SetBusyCursor(bool busy);
+    std::function<void(const std::string& caption, uint32_t rgb)> OnStatus;
+    std::function<void(bool busy)> OnBusyCursor;
+    const std::string& StatusCaption() const { return statusCaption_; }
+    uint32_t StatusColour() const { return statusColour_; }
+
+    // For the radio search: the time-out the delay uses can be read here.
+    Host& HostRef() { return host_; }
+    MessageLog& Log() { return log_; }
+    RadioState& State() { return state_; }
+
+private:
+    std::string SendAndReceiveUnguarded(const std::string& command, const std::string& eom,
+                                        const std::string& altEom);
+    void Fail(const std::string& failureText);
+    void CommunicationFailure();
+    bool NoReplyRadio();
+    void WriteTrace(std::FILE* file, const std::string& text);
+
+    Host& host_;
+    Settings& settings_;
+    MessageLog& log_;
+    FileSlots& slots_;
+    RadioState& state_;
+    PortFactory factory_;
+    std::unique_ptr<SerialPort> port_;
+    uint64_t portGeneration_ = 0;  // changes whenever the port is replaced or closed
+    bool portBroken_ = false;       // the device vanished or a write failed
+    Host::TimerId radioTimer_ = 0;
+    std::FILE* debug_ = nullptr;
+    std::FILE* debugKey_ = nullptr;
+    std::string statusCaption_;
+    uint32_t statusColour_ = 0;
+};
+
+}  // namespace rigvane
