@@ -98,6 +98,10 @@ struct Memory {
     std::array<TrunkId, TrunkIdCount + 1> TrunkIds;
     std::array<TrunkBank, TrunkBankCount + 1> TrunkBanks;
 
+    // The data-changed flag: set by the editors when channels or banks change,
+    // cleared by a successful save of the frequency file; asked about at exit.
+    bool MemoryEdited = false;
+
     Memory();
     void ClearScanBank(int n);
     void ClearSearchBank(int n);
