@@ -87,6 +87,8 @@ public:
     // Trace files.
     void DebugLog(const std::string& label, const std::string& data);
     static std::string HexDump(const std::string& data);
+    // A command with bytes below 20 or above 127 written as {FEx}.
+    static std::string PrintableCommand(const std::string& command);
     void KeyLog(const std::string& caption, const std::string& data);
     // Open in append mode (names "DEBUG.DAT" / "DEBUGKEY.DAT" in TraceDir);
     // false when the file or a file slot is not available.

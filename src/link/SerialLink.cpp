@@ -1,0 +1,475 @@
+#include "link/SerialLink.h"
+
+#include <exception>
+#include <stdexcept>
+
+#include "core/CodeTables.h"
+#include "core/Text.h"
+
+namespace rigvane {
+
+namespace {
+
+// A number as BASIC's Str writes it: a leading blank for the sign of a
+// non-negative value.
+std::string Str(long long n) { return (n >= 0 ? " " : "") + std::to_string(n); }
+
+// The port vanished or was replaced while a transaction waited.
+struct LinkLost : std::runtime_error {
+    LinkLost() : std::runtime_error("serial link lost") {}
+};
+
+// Timeout / 4 rounded to the nearest whole number, halves to even.
+int QuarterDelay(int32_t timeout) {
+    int32_t q = timeout / 4;
+    const int32_t r = timeout % 4;
+    if (r > 2 || (r == 2 && (q % 2) != 0)) ++q;
+    return q;
+}
+
+}  // namespace
+
+std::string PortDeviceName(const RadioProfile& profile) {
+    if (!profile.Device.empty()) return profile.Device;
+    if (profile.Port >= 1) return "/dev/ttyS" + std::to_string(profile.Port - 1);
+    return "";
+}
+
+std::string PortSettingsText(const RadioProfile& profile) {
+    const char* baud =
+        profile.Baud >= 0 && size_t(profile.Baud) < BaudTexts.size() ? BaudTexts[profile.Baud] : "";
+    const char* parity = profile.Parity < ParityLetters.size() ? ParityLetters[profile.Parity] : "";
+    return std::string(baud) + "," + parity + "," + std::to_string(profile.Bits) + "," +
+           std::to_string(profile.Stop);
+}
+
+PortSettings MakePortSettings(const RadioProfile& profile) {
+    PortSettings s;
+    if (profile.Baud >= 0 && size_t(profile.Baud) < BaudTexts.size()) {
+        const int64_t baud = ValInt(BaudTexts[profile.Baud]);
+        if (baud > 0) s.Baud = int(baud);
+    }
+    if (profile.Parity < ParityLetters.size() && ParityLetters[profile.Parity][0] != '\0')
+        s.Parity = ParityLetters[profile.Parity][0];
+    s.DataBits = profile.Bits;
+    s.StopBits = profile.Stop;
+    s.RtsCts = profile.Flow;
+    s.Dtr = profile.Flow;
+    s.Rts = profile.Flow;
+    return s;
+}
+
+SerialLink::SerialLink(Host& host, Settings& settings, MessageLog& log, FileSlots& slots,
+                       RadioState& state, PortFactory factory)
+    : host_(host), settings_(settings), log_(log), slots_(slots), state_(state),
+      factory_(std::move(factory)) {
+    radioTimer_ = host_.CreateTimer([this] { RadioTimerTick(); });
+}
+
+SerialLink::~SerialLink() {
+    host_.SetTimer(radioTimer_, 0, false);
+    ClosePort();
+    CloseDebugFile();
+    CloseDebugKeyFile();
+}
+
+// ---- port ----------------------------------------------------------------
+
+bool SerialLink::OpenPort(std::string* error) {
+    ClosePort();
+    const RadioProfile& profile = Profile();
+    const std::string device = PortDeviceName(profile);
+    auto fail = [&](const std::string& why) {
+        if (error) *error = why;
+        port_.reset();
+        ++portGeneration_;
+        return false;
+    };
+    if (device.empty()) return fail("no port configured");
+    if (!factory_) return fail("no serial ports available");
+    try {
+        port_ = factory_(device);
+    } catch (const std::exception& e) {
+        return fail(e.what());
+    } catch (...) {
+        return fail("port creation failed");
+    }
+    if (!port_) return fail("no such device: " + device);
+    ++portGeneration_;
+    portBroken_ = false;
+    std::string why;
+    bool opened = false;
+    try {
+        opened = port_->Open(device, MakePortSettings(profile), &why);
+    } catch (...) {
+        opened = false;
+    }
+    if (!opened) return fail(why.empty() ? "cannot open " + device : why);
+    const uint64_t generation = portGeneration_;
+    port_->OnLineError = [this, generation](LineError kind, const std::string&) {
+        if (generation == portGeneration_) CommEvent(kind);
+    };
+    return true;
+}
+
+void SerialLink::ClosePort() {
+    if (port_) {
+        port_->OnLineError = nullptr;
+        try {
+            if (port_->IsOpen()) port_->Close();
+        } catch (...) {
+        }
+        port_.reset();
+    }
+    ++portGeneration_;
+    portBroken_ = false;
+}
+
+bool SerialLink::PortOpen() const { return port_ && port_->IsOpen(); }
+
+bool SerialLink::CdHolding() {
+    try {
+        return PortOpen() && port_->Cd();
+    } catch (...) {
+        return false;
+    }
+}
+
+bool SerialLink::CtsHolding() {
+    try {
+        return PortOpen() && port_->Cts();
+    } catch (...) {
+        return false;
+    }
+}
+
+void SerialLink::CommEvent(LineError error) {
+    switch (error) {
+    case LineError::Framing:
+        if (!LocatingRadio) log_.Dply("Serial Port Framing Error!");
+        RadioDelay();
+        break;
+    case LineError::Overrun:
+        if (!LocatingRadio) log_.Dply("Serial Port Overrun Error!");
+        RadioDelay();
+        break;
+    case LineError::Parity:
+        if (!LocatingRadio) log_.Dply("Serial Port Parity  Error!");
+        break;
+    case LineError::CtsTimeout:
+        (void)CtsHolding();
+        break;
+    case LineError::DsrTimeout:
+        try {
+            if (PortOpen()) (void)port_->Dsr();
+        } catch (...) {
+        }
+        break;
+    case LineError::DeviceLost:
+        // The transaction notices and reports the failure.
+        portBroken_ = true;
+        break;
+    case LineError::Break:
+    case LineError::Other:
+        break;
+    }
+}
+
+// ---- transaction -----------------------------------------------------------
+
+bool SerialLink::NoReplyRadio() {
+    const RadioProfile& p = Profile();
+    return p.Protocol == ProtoAor3000 && p.Model == 1;
+}
+
+void SerialLink::Fail(const std::string& failureText) {
+    if (!RadioNotResponding) {
+        if (!LocatingRadio) log_.Dply("*Radio not responding. " + failureText);
+        RadioNotResponding = true;
+    }
+}
+
+void SerialLink::CommunicationFailure() {
+    if (!RadioNotResponding) {
+        if (!LocatingRadio) log_.Dply("*Radio Communication failure!");
+        RadioNotResponding = true;
+    }
+}
+
+std::string SerialLink::SendAndReceive(const std::string& command, const std::string& eom,
+                                       const std::string& altEom) {
+    try {
+        return SendAndReceiveUnguarded(command, eom, altEom);
+    } catch (...) {
+        CommunicationFailure();
+        return "";
+    }
+}
+
+std::string SerialLink::SendAndReceiveUnguarded(const std::string& command,
+                                                const std::string& eom,
+                                                const std::string& altEom) {
+    if (!PortOpen()) return "";
+    const uint64_t generation = portGeneration_;
+    // Events run during every yield; one of them may close or replace the port.
+    auto port = [&]() -> SerialPort& {
+        if (generation != portGeneration_ || !port_ || portBroken_ || !port_->IsOpen())
+            throw LinkLost();
+        return *port_;
+    };
+
+    PollCount = 0;
+    bool gotData = false;
+    std::string reply;
+    std::string failure;
+    bool failed = false;
+    bool finished = false;
+    const int tries = RetryCount;
+
+    for (int attempt = 1; attempt <= tries && !finished && !failed; ++attempt) {
+        if (!command.empty()) {
+            if (!reply.empty()) DebugLog("Rcv (retry" + Str(attempt) + "):", reply);
+            WaitCts();
+            DiscardInput();
+            reply.clear();
+            RadioProfile& profile = Profile();
+            if (profile.Flow && !CtsHolding()) {
+                WaitCts();
+                if (!CtsHolding()) {
+                    failure = "(CTS not raised)";
+                    failed = true;
+                    break;
+                }
+            }
+            if (profile.XtraDly && profile.Timeout > 0) {
+                const int32_t saved = profile.Timeout;
+                profile.Timeout = QuarterDelay(saved);
+                try {
+                    for (char c : command) {
+                        if (!port().Write(std::string(1, c))) throw LinkLost();
+                        RadioDelay();
+                    }
+                } catch (...) {
+                    profile.Timeout = saved;
+                    throw;
+                }
+                profile.Timeout = saved;
+            } else if (!port().Write(command)) {
+                portBroken_ = true;
+                throw LinkLost();
+            }
+            host_.Yield();
+            DebugLog("Sent:", command);
+        }
+
+        int poll = 1;
+        int pollsThisTry = 0;
+        while (poll <= MaxQuietPolls) {
+            DebugLog("Waiting for EOM:", eom);
+            host_.Yield();
+            ++PollCount;
+            while (port().BytesWaiting() >= 1 && reply.size() < MaxReplyBytes) {
+                gotData = true;
+                reply += port().ReadAll();
+                host_.Yield();
+                poll = 1;
+                if (RadioNotResponding) {
+                    if (!LocatingRadio) log_.Dply("Radio responding again..");
+                    RadioNotResponding = false;
+                }
+            }
+            host_.Yield();
+            DebugLog("current Rstring:", reply);
+            if (command.empty() || eom.empty() || NoReplyRadio() ||
+                reply.find(eom) != std::string::npos ||
+                (!altEom.empty() && reply.find(altEom) != std::string::npos)) {
+                finished = true;
+                break;
+            }
+            // A radio that never stops sending cannot hold the transaction.
+            if (++pollsThisTry >= MaxPollsPerTry || reply.size() >= MaxReplyBytes) break;
+            RadioDelay();
+            ++poll;
+        }
+    }
+
+    if (!finished && !failed && !gotData) {
+        failed = true;
+        failure = "(no response to " + PrintableCommand(command) + ")";
+    }
+    if (failed) {
+        Fail(failure);
+        reply.clear();
+    }
+    DebugLog("Rcv:", reply);
+    return reply;
+}
+
+std::string SerialLink::PrintableCommand(const std::string& command) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : command) {
+        if (c < 20 || c > 127) {
+            std::string digits;
+            unsigned v = c;
+            do {
+                digits.insert(digits.begin(), hex[v % 16]);
+                v /= 16;
+            } while (v != 0);
+            out += "{" + digits + "x}";
+        } else {
+            out += char(c);
+        }
+    }
+    return out;
+}
+
+// ---- pacing, discarding, CTS ------------------------------------------------
+
+void SerialLink::RadioDelay() {
+    const int32_t timeout = Profile().Timeout;
+    if (timeout < 1) {
+        DebugLog("No delay set!", "");
+        for (int i = 0; i < 5; ++i) host_.Yield();
+        return;
+    }
+    if (DebugFile > 0)
+        DebugLog("delay start" + Str(timeout) + " " + FormatMessageTime(host_.LocalNow()), "");
+    DelayTicks = 0;
+    host_.SetTimer(radioTimer_, timeout, true);
+    int count = 0;
+    while (DelayTicks == 0 && count < DelayYieldBound) {
+        host_.WaitForEvents(timeout);
+        ++count;
+    }
+    host_.SetTimer(radioTimer_, 0, false);
+    if (DebugFile > 0)
+        DebugLog("delay End" + std::string("final count=") + Str(count) + " " +
+                     FormatMessageTime(host_.LocalNow()),
+                 "");
+}
+
+void SerialLink::DiscardInput() {
+    host_.Yield();
+    int passes = 0;
+    while (PortOpen() && !portBroken_ && port_->BytesWaiting() >= 1) {
+        const std::string stale = port_->ReadAll();
+        if (!stale.empty() && DebugFile > 0) DebugLog("Discarded:", stale);
+        if (++passes > 100) break;
+        if (NoReplyRadio()) break;
+        RadioDelay();
+    }
+}
+
+void SerialLink::WaitCts() {
+    if (!Profile().Flow) return;
+    for (int i = 0; i < 10; ++i) {
+        RadioDelay();
+        if (CtsHolding()) return;
+    }
+}
+
+// ---- traces ------------------------------------------------------------------
+
+std::string SerialLink::HexDump(const std::string& data) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string hexPart, textPart;
+    int n = 0;
+    for (unsigned char c : data) {
+        hexPart += hex[c >> 4];
+        hexPart += hex[c & 15];
+        if (++n % 4 == 0) hexPart += ' ';
+        textPart += (c >= 33 && c <= 126) ? char(c) : '.';
+    }
+    std::string result = hexPart + "  ";
+    if (!textPart.empty()) result += "+" + textPart + "+";
+    return result;
+}
+
+void SerialLink::WriteTrace(std::FILE* file, const std::string& text) {
+    if (!file) return;
+    std::fwrite(text.data(), 1, text.size(), file);
+    std::fflush(file);
+}
+
+void SerialLink::DebugLog(const std::string& label, const std::string& data) {
+    if (DebugFile > 0) WriteTrace(debug_, label + " " + HexDump(data) + "\r\n");
+}
+
+void SerialLink::KeyLog(const std::string& caption, const std::string& data) {
+    if (DebugKeyFile < 1) return;
+    static const char* hex = "0123456789ABCDEF";
+    std::string hexLine = " ", textLine = " ";
+    for (unsigned char c : data) {
+        hexLine += hex[c >> 4];
+        hexLine += hex[c & 15];
+        if (c >= 32) {
+            textLine += char(c);
+            textLine += ' ';
+        } else {
+            textLine += ". ";
+        }
+    }
+    WriteTrace(debugKey_, caption + "\r\n" + hexLine + "\r\n" + textLine + "\r\n");
+}
+
+namespace {
+std::string TracePath(const std::string& dir, const char* name) {
+    if (dir.empty()) return name;
+    return dir.back() == '/' ? dir + name : dir + "/" + name;
+}
+}  // namespace
+
+bool SerialLink::OpenDebugFile() {
+    if (debug_) return true;
+    const int slot = slots_.TakeFileSlot();
+    if (slot == 0) return false;
+    debug_ = std::fopen(TracePath(TraceDir, "DEBUG.DAT").c_str(), "ab");
+    if (!debug_) {
+        slots_.ReleaseFileSlot(slot);
+        return false;
+    }
+    DebugFile = slot;
+    return true;
+}
+
+void SerialLink::CloseDebugFile() {
+    if (debug_) std::fclose(debug_);
+    debug_ = nullptr;
+    if (DebugFile > 0) slots_.ReleaseFileSlot(DebugFile);
+    DebugFile = 0;
+}
+
+bool SerialLink::OpenDebugKeyFile() {
+    if (debugKey_) return true;
+    const int slot = slots_.TakeFileSlot();
+    if (slot == 0) return false;
+    debugKey_ = std::fopen(TracePath(TraceDir, "DEBUGKEY.DAT").c_str(), "ab");
+    if (!debugKey_) {
+        slots_.ReleaseFileSlot(slot);
+        return false;
+    }
+    DebugKeyFile = slot;
+    return true;
+}
+
+void SerialLink::CloseDebugKeyFile() {
+    if (debugKey_) std::fclose(debugKey_);
+    debugKey_ = nullptr;
+    if (DebugKeyFile > 0) slots_.ReleaseFileSlot(DebugKeyFile);
+    DebugKeyFile = 0;
+}
+
+// ---- status ------------------------------------------------------------------
+
+void SerialLink::SetStatus(const std::string& caption, uint32_t rgb) {
+    statusCaption_ = caption;
+    statusColour_ = rgb;
+    if (OnStatus) OnStatus(caption, rgb);
+}
+
+void SerialLink::SetBusyCursor(bool busy) {
+    if (OnBusyCursor) OnBusyCursor(busy);
+}
+
+}  // namespace rigvane
