@@ -1,5 +1,6 @@
 #include "core/Text.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -21,6 +22,12 @@ std::string FreqToText(int32_t frequency) {
 
 int32_t TextToFreq(const std::string& input) {
     const std::string text = TrimBlanks(input);
+    // Only a sign, digits and one point make a frequency; anything else (a
+    // letter, a blank inside, a second point) is unreadable, not a number.
+    const size_t signs = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    if (text.find_first_not_of("0123456789.", signs) != std::string::npos ||
+        std::count(text.begin(), text.end(), '.') > 1)
+        return NoFrequency;
     const size_t point = text.find('.');
     auto fraction = [&](size_t from) { return (text.substr(from) + "00000").substr(0, 5); };
     int64_t value;
