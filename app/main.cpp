@@ -1,10 +1,116 @@
+// Rigvane: starts the program, runs it until the main window closes, and ends
+// cleanly on SIGTERM or SIGINT by closing the main window the same way, so the
+// settings are written on every way out.
 #include <QApplication>
-#include <QMainWindow>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "engine/App.h"
+#include "engine/Startup.h"
+#include "ui/DisplayFont.h"
+#include "ui/MainWindow.h"
+#include "ui/QtHost.h"
+
+namespace {
+
+const char* const Usage =
+    "Usage: rigvane [--ini PATH]\n"
+    "Drives a communications receiver or scanner over a serial port.\n"
+    "\n"
+    "  --ini PATH   settings file to read at start and write at the end\n"
+    "               (default: $XDG_CONFIG_HOME/rigvane/RIGVANE.INI)\n"
+    "  --help       show this text\n";
+
+struct Options {
+    std::string IniPath;
+};
+
+// False (with a message) for a bad command line.
+bool ParseOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--ini") {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+                std::fprintf(stderr, "rigvane: --ini needs a file path\n%s", Usage);
+                return false;
+            }
+            options.IniPath = argv[++i];
+        } else if (arg.rfind("--ini=", 0) == 0 && arg.size() > 6) {
+            options.IniPath = arg.substr(6);
+        } else {
+            std::fprintf(stderr, "rigvane: unknown option '%s'\n%s", arg.c_str(), Usage);
+            return false;
+        }
+    }
+    return true;
+}
+
+int signalPipe[2] = {-1, -1};
+
+extern "C" void OnSignal(int) {
+    const char byte = 1;
+    const ssize_t ignored = ::write(signalPipe[1], &byte, 1);
+    (void)ignored;
+}
+
+bool InstallSignalHandlers() {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return false;
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return sigaction(SIGTERM, &action, nullptr) == 0 && sigaction(SIGINT, &action, nullptr) == 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QMainWindow w;
-    w.setWindowTitle("Rigvane");
-    w.show();
-    return app.exec();
+    // Options first: --help and mistakes need no display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(Usage, stdout);
+            return 0;
+        }
+    }
+    QApplication qapp(argc, argv);  // takes away the options Qt knows (-platform, ...)
+    Options options;
+    if (!ParseOptions(argc, argv, options)) return 2;
+
+    if (!InstallSignalHandlers()) {
+        std::fprintf(stderr, "rigvane: cannot install signal handlers: %s\n",
+                     std::strerror(errno));
+        return 1;
+    }
+
+    rigvane::QtHost host;
+    rigvane::App app(host);
+
+    rigvane::MainWindow* window = nullptr;
+    QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
+        char byte;
+        const ssize_t ignored = ::read(signalPipe[0], &byte, 1);
+        (void)ignored;
+        // The same way out as the close box: the window saves what it must.
+        if (window)
+            window->close();
+        else
+            QCoreApplication::quit();
+    });
+
+    rigvane::StartupHooks hooks;
+    hooks.RegisterDisplayFont = [] { return rigvane::RegisterDisplayFont().toStdString(); };
+    rigvane::ScanInitialize(app, options.IniPath, hooks);
+
+    rigvane::MainWindow mainWindow(app);
+    window = &mainWindow;
+    mainWindow.show();
+    const int rc = qapp.exec();
+    window = nullptr;
+    return rc;
 }
