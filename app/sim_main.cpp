@@ -1,0 +1,235 @@
+// rigvane-sim: serves a simulated radio on a pseudo-terminal, so the program
+// (or any serial tool) can be pointed at it as at a real radio.
+//
+//   rigvane-sim --radio NAME [--addr HEX] [--echo] [--baud N] [--activity FILE]
+//
+// The first line of standard output is the terminal's device path. The tool
+// runs until SIGTERM or SIGINT. With --baud the answers leave at the pace of a
+// real line (10 bits per byte). A client may close and reopen the terminal.
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sim/Catalog.h"
+#include "sim/IcomRadio.h"
+
+using namespace rigvane;
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void OnSignal(int) { stopRequested = 1; }
+
+int64_t MonotonicMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return int64_t(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+double MonotonicMsFine() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return double(ts.tv_sec) * 1000.0 + double(ts.tv_nsec) / 1e6;
+}
+
+void Usage(FILE* to) {
+    std::string names;
+    for (const std::string& n : SimRadioNames()) names += " " + n;
+    std::fprintf(to,
+                 "usage: rigvane-sim --radio NAME [--addr HEX] [--echo] [--baud N] "
+                 "[--activity FILE]\n"
+                 "  --radio NAME      the radio to simulate:%s\n"
+                 "  --addr HEX        CI-V bus address (00..FF; default: the model's own)\n"
+                 "  --echo            echo every byte received, as the CI-V bus does\n"
+                 "  --baud N          pace the answers at N baud (10 bits per byte)\n"
+                 "  --activity FILE   active frequencies: MHZ LEVEL [ON_SECONDS OFF_SECONDS]\n"
+                 "Prints the pseudo-terminal's path as the first line, then serves until\n"
+                 "SIGTERM or SIGINT.\n",
+                 names.c_str());
+}
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "rigvane-sim: %s\n", message.c_str());
+    Usage(stderr);
+    return 2;
+}
+
+bool ParseHexByte(const std::string& s, int* value) {
+    if (s.empty() || s.size() > 2) return false;
+    char* end = nullptr;
+    const long v = std::strtol(s.c_str(), &end, 16);
+    if (*end != '\0' || v < 0 || v > 255) return false;
+    *value = int(v);
+    return true;
+}
+
+bool ParseBaud(const std::string& s, int* value) {
+    if (s.empty() || s.size() > 7) return false;
+    for (char c : s)
+        if (c < '0' || c > '9') return false;
+    const long v = std::strtol(s.c_str(), nullptr, 10);
+    if (v < 50 || v > 4000000) return false;
+    *value = int(v);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string radioName, activityPath;
+    int address = -1, baud = 0;
+    bool echo = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](std::string* out) {
+            if (i + 1 >= argc) return false;
+            *out = argv[++i];
+            return true;
+        };
+        std::string v;
+        if (arg == "--help" || arg == "-h") {
+            Usage(stdout);
+            return 0;
+        } else if (arg == "--radio") {
+            if (!value(&radioName)) return Fail("--radio needs a name");
+        } else if (arg == "--addr") {
+            if (!value(&v) || !ParseHexByte(v, &address))
+                return Fail("--addr needs a hexadecimal byte 00..FF");
+        } else if (arg == "--echo") {
+            echo = true;
+        } else if (arg == "--baud") {
+            if (!value(&v) || !ParseBaud(v, &baud)) return Fail("--baud needs a rate 50..4000000");
+        } else if (arg == "--activity") {
+            if (!value(&activityPath)) return Fail("--activity needs a file");
+        } else {
+            return Fail("unknown argument \"" + arg + "\"");
+        }
+    }
+    if (radioName.empty()) return Fail("--radio is required");
+    std::string error;
+    std::unique_ptr<SimRadio> radio = MakeSimRadio(radioName, &error);
+    if (!radio) return Fail(error);
+    if (auto* icom = dynamic_cast<IcomRadio*>(radio.get())) {
+        icom->Echo = echo;
+        if (address >= 0) icom->Address = uint8_t(address);
+    } else if (echo || address >= 0) {
+        return Fail("--echo and --addr apply to CI-V radios only");
+    }
+    if (!activityPath.empty()) {
+        std::vector<std::string> errors;
+        if (!radio->Schedule.Load(activityPath, &errors) && radio->Schedule.Entries.empty() &&
+            !errors.empty() && errors.front().rfind("cannot read", 0) == 0) {
+            std::fprintf(stderr, "rigvane-sim: %s\n", errors.front().c_str());
+            return 1;
+        }
+        for (const std::string& e : errors)
+            std::fprintf(stderr, "rigvane-sim: %s: %s\n", activityPath.c_str(), e.c_str());
+    }
+
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+        std::fprintf(stderr, "rigvane-sim: cannot open a pseudo-terminal: %s\n",
+                     std::strerror(errno));
+        return 1;
+    }
+    const char* slaveName = ptsname(master);
+    if (!slaveName) {
+        std::fprintf(stderr, "rigvane-sim: ptsname failed: %s\n", std::strerror(errno));
+        return 1;
+    }
+    const std::string path = slaveName;
+    // Holding the terminal's other end open keeps the master usable while no
+    // client has it open (no hang-up between a close and the next open), and
+    // lets the line start in raw mode.
+    const int slave = open(path.c_str(), O_RDWR | O_NOCTTY);
+    if (slave < 0) {
+        std::fprintf(stderr, "rigvane-sim: cannot open %s: %s\n", path.c_str(),
+                     std::strerror(errno));
+        return 1;
+    }
+    termios tio{};
+    if (tcgetattr(slave, &tio) == 0) {
+        cfmakeraw(&tio);
+        tcsetattr(slave, TCSANOW, &tio);
+    }
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    std::printf("%s\n", path.c_str());
+    std::fflush(stdout);
+
+    const int64_t start = MonotonicMs();
+    std::string outQueue;
+    const double msPerByte = baud > 0 ? 10000.0 / baud : 0.0;
+    double nextByteAt = 0;  // fine monotonic ms when the next paced byte may leave
+    std::vector<char> buffer(4096);
+
+    while (!stopRequested) {
+        int timeout = 500;
+        if (!outQueue.empty()) {
+            if (baud == 0) {
+                timeout = 5;  // the terminal was full: try again shortly
+            } else {
+                const double wait = nextByteAt - MonotonicMsFine();
+                timeout = wait <= 0 ? 0 : int(wait) + 1;
+            }
+        }
+        pollfd pfd{master, POLLIN, 0};
+        const int n = poll(&pfd, 1, timeout);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            std::fprintf(stderr, "rigvane-sim: poll failed: %s\n", std::strerror(errno));
+            break;
+        }
+        if (n > 0 && (pfd.revents & POLLIN)) {
+            const ssize_t got = read(master, buffer.data(), buffer.size());
+            if (got > 0) {
+                const std::string answer =
+                    radio->Receive(std::string(buffer.data(), size_t(got)), MonotonicMs() - start);
+                if (outQueue.empty() && baud > 0) nextByteAt = MonotonicMsFine();
+                outQueue += answer;
+            }
+        } else if (n > 0 && (pfd.revents & (POLLHUP | POLLERR))) {
+            // Cannot happen while the slave is held open; do not spin if it does.
+            usleep(20000);
+        }
+        if (outQueue.empty()) continue;
+        size_t count = outQueue.size();
+        if (baud > 0) {
+            const double now = MonotonicMsFine();
+            if (now < nextByteAt) continue;
+            // Every byte whose time has come, at least one.
+            count = std::min(outQueue.size(), size_t((now - nextByteAt) / msPerByte) + 1);
+        }
+        const ssize_t written = write(master, outQueue.data(), count);
+        if (written > 0) {
+            outQueue.erase(0, size_t(written));
+            nextByteAt += double(written) * msPerByte;
+        } else if (written < 0 && errno != EAGAIN && errno != EINTR) {
+            outQueue.clear();  // nobody can take it
+        }
+        if (outQueue.size() > (1u << 22)) outQueue.erase(0, outQueue.size() - (1u << 22));
+    }
+    close(slave);
+    close(master);
+    return 0;
+}

@@ -1,0 +1,107 @@
+#include "sim/Catalog.h"
+
+#include "sim/IcomRadio.h"
+
+namespace rigvane {
+
+namespace {
+
+const IcomRadio::Model IcomModels[] = {
+    IcomRadio::Model::R7000, IcomRadio::Model::Generic, IcomRadio::Model::R8500,
+    IcomRadio::Model::R9000, IcomRadio::Model::R746,    IcomRadio::Model::Opto,
+};
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace
+
+std::vector<std::string> SimRadioNames() {
+    std::vector<std::string> names;
+    for (IcomRadio::Model m : IcomModels) names.push_back(IcomRadio::ModelName(m));
+    return names;
+}
+
+std::unique_ptr<SimRadio> MakeSimRadio(const std::string& name, std::string* error) {
+    for (IcomRadio::Model m : IcomModels)
+        if (name == IcomRadio::ModelName(m)) return std::make_unique<IcomRadio>(m);
+    if (error) {
+        std::string known;
+        for (const std::string& n : SimRadioNames()) known += (known.empty() ? "" : ", ") + n;
+        *error = "unknown simulated radio \"" + name + "\" (known: " + known + ")";
+    }
+    return nullptr;
+}
+
+bool IsSimDevice(const std::string& device) { return device.compare(0, 4, "sim:") == 0; }
+
+bool ParseSimDevice(const std::string& device, SimDevice* out, std::string* error) {
+    auto fail = [&](const std::string& why) {
+        if (error) *error = why;
+        return false;
+    };
+    if (!IsSimDevice(device)) return fail("not a simulated device: " + device);
+    SimDevice d;
+    const std::string rest = device.substr(4);
+    const size_t q = rest.find('?');
+    d.Name = rest.substr(0, q);
+    if (d.Name.empty()) return fail("no radio name in " + device);
+    if (q != std::string::npos) {
+        const std::string query = rest.substr(q + 1);
+        size_t at = 0;
+        while (at <= query.size()) {
+            size_t amp = query.find('&', at);
+            if (amp == std::string::npos) amp = query.size();
+            const std::string item = query.substr(at, amp - at);
+            at = amp + 1;
+            if (item.empty()) continue;
+            const size_t eq = item.find('=');
+            const std::string key = item.substr(0, eq);
+            const std::string value = eq == std::string::npos ? "" : item.substr(eq + 1);
+            if (key == "activity") {
+                d.ActivityPath = value;
+            } else if (key == "echo") {
+                if (value != "0" && value != "1" && !value.empty())
+                    return fail("echo must be 0 or 1");
+                d.Echo = value != "0";
+            } else if (key == "addr") {
+                if (value.empty() || value.size() > 2) return fail("bad address " + value);
+                int v = 0;
+                for (char c : value) {
+                    const int h = HexDigit(c);
+                    if (h < 0) return fail("bad address " + value);
+                    v = v * 16 + h;
+                }
+                d.Address = v;
+            } else {
+                return fail("unknown option \"" + key + "\" in " + device);
+            }
+        }
+    }
+    *out = d;
+    return true;
+}
+
+std::unique_ptr<SimRadio> MakeSimRadioForDevice(const std::string& device, std::string* error,
+                                                std::vector<std::string>* warnings) {
+    SimDevice d;
+    if (!ParseSimDevice(device, &d, error)) return nullptr;
+    std::unique_ptr<SimRadio> radio = MakeSimRadio(d.Name, error);
+    if (!radio) return nullptr;
+    if (auto* icom = dynamic_cast<IcomRadio*>(radio.get())) {
+        icom->Echo = d.Echo;
+        if (d.Address >= 0) icom->Address = uint8_t(d.Address);
+    }
+    if (!d.ActivityPath.empty()) {
+        std::vector<std::string> errors;
+        radio->Schedule.Load(d.ActivityPath, &errors);
+        if (warnings) warnings->insert(warnings->end(), errors.begin(), errors.end());
+    }
+    return radio;
+}
+
+}  // namespace rigvane
