@@ -1,0 +1,366 @@
+#include "drivers/Icom.h"
+
+#include <exception>
+#include <stdexcept>
+
+#include "core/CodeTables.h"
+
+namespace rigvane {
+
+const std::string CivPreamble = {char(IcomPreamble), char(IcomPreamble)};
+const std::string CivEom = {char(IcomEndOfMessage)};
+
+namespace {
+
+constexpr uint8_t Accepted = 0xFB;
+constexpr uint8_t Rejected = 0xFA;
+constexpr size_t MaxFrameBytes = 100;
+// A line that keeps delivering bytes without ever answering must not hold the
+// operation forever: after this many collecting passes a try is counted.
+constexpr int MaxCollectPasses = 50;
+
+std::string Byte(int b) { return std::string(1, char(uint8_t(b))); }
+std::string Bcd(int v) { return Byte(((v / 10) % 10) * 16 + v % 10); }
+bool IsBcd(uint8_t b) { return (b >> 4) <= 9 && (b & 15) <= 9; }
+
+// The filter byte of a bandwidth: 03 for 0 or 1, 02 for 2 or 3, 01 above.
+int FilterByte(int bandwidth) { return bandwidth <= 1 ? 3 : bandwidth <= 3 ? 2 : 1; }
+
+std::string ModeBytes(int model, int mode, int bandwidth) {
+    const std::string f = Byte(FilterByte(bandwidth));
+    if (model == 0) {
+        switch (mode) {
+        case 0: return Byte(2);
+        case 1:
+        case 2: return Byte(5) + Byte(2);
+        case 3: return Byte(5);
+        case 4: return Byte(2);
+        default: return Byte(5) + Byte(0);  // 5..9: SSB, CW and FSK alike
+        }
+    }
+    if (model == 2) {
+        switch (mode) {
+        case 0: return Byte(2);
+        case 1: return Byte(5) + Byte(1);
+        case 2: return Byte(5) + Byte(2);
+        case 3: return Byte(6) + Byte(1);
+        case 4: return Byte(2) + f;
+        case 5: return Byte(0) + f;
+        case 6:
+        case 7: return Byte(1) + f;
+        case 8: return Byte(3) + f;
+        default: return Byte(4) + f;
+        }
+    }
+    switch (mode) {
+    case 0: return Byte(2);
+    case 1: return Byte(5) + Byte(2);
+    case 2: return Byte(5) + Byte(3);
+    case 3: return Byte(5) + Byte(1);
+    case 4: return Byte(2) + f;
+    case 5: return Byte(0) + f;
+    case 6:
+    case 7: return Byte(1) + f;
+    case 8: return Byte(3) + f;
+    default: return Byte(4) + f;
+    }
+}
+
+// Bandwidth "by f": 01 -> 4, 02 -> 2, 03 -> 0, anything else (or none) -> 2.
+uint8_t BandwidthByFilter(int f) { return f == 1 ? 4 : f == 3 ? 0 : 2; }
+
+void ReadModeReply(Channel& cur, int model, int m, int f) {
+    uint8_t mode = 0, bw = 2;
+    switch (m) {
+    case 0x00: mode = 5, bw = BandwidthByFilter(f); break;
+    case 0x01: mode = 6, bw = BandwidthByFilter(f); break;
+    case 0x02:
+    case 0x11: mode = 4, bw = BandwidthByFilter(f); break;
+    case 0x03:
+    case 0x07: mode = 8, bw = BandwidthByFilter(f); break;
+    case 0x04:
+    case 0x08: mode = 9, bw = BandwidthByFilter(f); break;
+    case 0x05:
+        if (f == 0x00)
+            mode = 7, bw = 2;
+        else if (f == 0x01)
+            mode = model == 2 ? 1 : 3, bw = model == 2 ? 2 : 4;
+        else if (f == 0x02)
+            mode = 2, bw = 0;
+        else
+            mode = 3, bw = 4;
+        break;
+    case 0x06: mode = 3, bw = 4; break;
+    default: break;
+    }
+    cur.Mode = mode;
+    cur.Bandwidth = bw;
+}
+
+// Frequency / 100000 as a plain decimal number: 14652000 gives "146.52".
+std::string MegahertzText(int32_t frequency) {
+    const int64_t f = frequency;
+    const int64_t a = f < 0 ? -f : f;
+    std::string text = (f < 0 ? "-" : "") + std::to_string(a / 100000);
+    std::string frac = std::to_string(a % 100000);
+    frac = std::string(5 - frac.size(), '0') + frac;
+    while (!frac.empty() && frac.back() == '0') frac.pop_back();
+    if (!frac.empty()) text += "." + frac;
+    return text;
+}
+
+bool WaitsForReply(int code) {
+    switch (code) {
+    case IcomReadFrequency:
+    case IcomReadMode:
+    case IcomSetFrequency:
+    case IcomSetMode:
+    case IcomSelectMemory:
+    case IcomReadAttenuator:
+    case IcomReadAntenna:
+    case IcomReadSquelch:
+    case IcomReadSMeter: return true;
+    default: return false;
+    }
+}
+
+class Operation {
+public:
+    Operation(DriverContext& ctx, int code) : ctx_(ctx), code_(code) {}
+
+    void Run() {
+        RadioState& st = ctx_.State;
+        const std::string command = IcomCommand(ctx_.Profile, st, code_);
+        if (command.empty()) return;
+        const bool waits = WaitsForReply(code_);
+        const std::string eom = waits ? CivEom : "";
+        st.ReplyResidue.clear();
+        int tries = 0;
+        int quietless = 0;
+        std::string toSend = command;
+        for (;;) {
+            if (tries >= ctx_.Link.RetryCount || done_) {
+                if (code_ < 12 && !done_) ctx_.Link.RadioNotResponding = true;
+                return;
+            }
+            const size_t before = st.ReplyResidue.size();
+            st.ReplyResidue += ctx_.Link.SendAndReceive(toSend, eom, "");
+            if (!waits) return;
+            if (st.ReplyResidue.size() == before || ++quietless >= MaxCollectPasses) {
+                ++tries;
+                quietless = 0;
+                toSend = command;
+            } else {
+                toSend.clear();
+            }
+            TakeFrames();
+            if (!ctx_.Link.PortOpen()) return;
+        }
+    }
+
+private:
+    // Cuts every complete frame off the front of ReplyResidue and handles it.
+    void TakeFrames() {
+        std::string& r = ctx_.State.ReplyResidue;
+        for (;;) {
+            if (r.find(CivEom) == std::string::npos) return;
+            const size_t start = r.find(CivPreamble);
+            if (start == std::string::npos) {
+                // Keep a lone trailing FE: the other half of a preamble may follow.
+                const bool keepFe = !r.empty() && uint8_t(r.back()) == IcomPreamble;
+                r = keepFe ? Byte(IcomPreamble) : "";
+                return;
+            }
+            r.erase(0, start);
+            const size_t end = r.find(CivEom);
+            if (end == std::string::npos) return;
+            std::string frame = r.substr(0, end + 1);
+            r.erase(0, end + 1);
+            // A longer preamble (FE FE FE ...) counts as FE FE.
+            size_t extra = 0;
+            while (extra + 2 < frame.size() && uint8_t(frame[extra + 2]) == IcomPreamble) ++extra;
+            frame.erase(0, extra);
+            if (frame.size() > MaxFrameBytes) continue;  // no answer is that long: noise
+            HandleFrame(frame);
+        }
+    }
+
+    // Byte n (1-based) of the frame when it lies before the final FD, else -1.
+    static int DataByte(const std::string& frame, size_t n) {
+        return n >= 1 && n < frame.size() ? uint8_t(frame[n - 1]) : -1;
+    }
+
+    void HandleFrame(const std::string& frame) {
+        // Preamble, two addresses, a command byte and FD at the least.
+        if (frame.size() < 6) return;
+        const RadioProfile& p = ctx_.Profile;
+        if (uint8_t(frame[2]) != p.CompAddr || uint8_t(frame[3]) != p.Addr) return;
+        RadioState& st = ctx_.State;
+        Channel& cur = st.Current;
+        const int cmd = uint8_t(frame[4]);
+        switch (cmd) {
+        case 0x03:
+            if (code_ != IcomReadFrequency) return;
+            {
+                const int32_t f = IcomFrequencyFromBytes(frame.substr(5, frame.size() - 6));
+                cur.Frequency = f;
+                if (f > 0) cur.Valid = true;
+            }
+            done_ = true;
+            return;
+        case 0x04:
+            if (code_ != IcomReadMode) return;
+            ReadModeReply(cur, p.Model, DataByte(frame, 6), DataByte(frame, 7));
+            done_ = true;
+            return;
+        case 0x11:
+            if (code_ != IcomReadAttenuator) return;
+            if (DataByte(frame, 6) >= 0) cur.Atten = DataByte(frame, 6) >= 1;
+            done_ = true;
+            return;
+        case 0x12:
+            if (code_ != IcomReadAntenna) return;
+            if (DataByte(frame, 6) >= 0) cur.Antenna = DataByte(frame, 6) == 0 ? 0 : 2;
+            done_ = true;
+            return;
+        case 0x15: {
+            const int sub = DataByte(frame, 6);
+            if (sub == 0x01 && code_ == IcomReadSquelch) {
+                st.SignalLevel = DataByte(frame, 7) == 0x01 ? 9 : 0;
+                done_ = true;
+            } else if (sub == 0x02 && code_ == IcomReadSMeter) {
+                st.SignalLevel = SMeterLevel(DataByte(frame, 7), DataByte(frame, 8));
+                done_ = true;
+            }
+            return;
+        }
+        case Rejected:
+            done_ = true;
+            if (code_ == IcomReadFrequency)
+                ctx_.Log.Dply("ICOM rejected frequency " + MegahertzText(cur.Frequency) + "Mhz");
+            else if (code_ == IcomReadMode)
+                ctx_.Log.Dply(std::string("ICOM rejected Modulation ") +
+                              (cur.Mode < ModeNames.size() ? ModeNames[cur.Mode] : ""));
+            else if (code_ == IcomReadSMeter)
+                ctx_.Log.Dply("ICOM rejected signal request");
+            return;
+        case Accepted:
+            if (code_ == IcomReadFrequency || code_ == IcomReadMode || code_ == 21) return;
+            done_ = true;
+            return;
+        default: done_ = true; return;
+        }
+    }
+
+    // Two BCD bytes 0000..0255 scaled to 0..12; a malformed or missing
+    // reading counts as no signal, a reading above 0255 as full scale.
+    static uint8_t SMeterLevel(int hi, int lo) {
+        if (hi < 0 || lo < 0 || !IsBcd(uint8_t(hi)) || !IsBcd(uint8_t(lo))) return 0;
+        int n = ((hi >> 4) * 10 + (hi & 15)) * 100 + (lo >> 4) * 10 + (lo & 15);
+        if (n > 255) n = 255;
+        return uint8_t(n * 13 / 256);
+    }
+
+    DriverContext& ctx_;
+    int code_;
+    bool done_ = false;
+};
+
+}  // namespace
+
+std::string IcomFrequencyBytes(int32_t frequency) {
+    int64_t hz = int64_t(frequency) * 10;
+    std::string out;
+    for (int i = 0; i < 5; ++i) {
+        out += Bcd(int(hz % 100));
+        hz /= 100;
+    }
+    return out;
+}
+
+int32_t IcomFrequencyFromBytes(const std::string& data) {
+    if (data.size() < 5) return 0;
+    uint64_t hz = 0;
+    for (size_t i = data.size(); i-- > 0;) {
+        const uint8_t b = uint8_t(data[i]);
+        if (b >= 199 || !IsBcd(b)) return 0;
+        if (hz > 100000000000ULL) return 0;  // far beyond any frequency
+        hz = hz * 100 + (b >> 4) * 10 + (b & 15);
+    }
+    uint64_t q = hz / 10;
+    const uint64_t r = hz % 10;
+    if (r > 5 || (r == 5 && (q & 1))) ++q;  // halves to even
+    if (q > 2147483647ULL) return 0;
+    return int32_t(q);
+}
+
+std::string IcomCommand(const RadioProfile& profile, const RadioState& state, int code) {
+    const Channel& cur = state.Current;
+    const int model = profile.Model;
+    if (code < 0 || code > 0xFFFF) return "";
+    if (model == 0 && (code == IcomReadAttenuator || code == IcomReadAntenna ||
+                       code == IcomSetAntenna || code == IcomSetAgc || code == IcomSetAttenuator))
+        return "";
+    std::string frame = CivPreamble + Byte(profile.Addr) + Byte(profile.CompAddr);
+    if (code < 256) frame += Byte(code);
+    switch (code) {
+    case IcomSetFrequency:
+        if (cur.Frequency < 0 || cur.Frequency > 999999999) return "";
+        frame += IcomFrequencyBytes(cur.Frequency);
+        break;
+    case IcomSetMode:
+        if (cur.Mode >= 10) return "";  // mode 10 (and anything unknown) sends nothing
+        frame += ModeBytes(model, cur.Mode, cur.Bandwidth);
+        break;
+    case IcomSelectMemory: {
+        const int ch = state.CurrentChannel;
+        if (ch < 0 || ch > 9999) return "";
+        if (ch > 99) frame += Bcd(ch / 100);
+        frame += Bcd(ch % 100);
+        break;
+    }
+    case IcomOptoInit: frame += Byte(0x02); break;
+    case IcomReadSquelch: frame += Byte(0x15) + Byte(0x01); break;
+    case IcomReadSMeter: frame += Byte(0x15) + Byte(0x02); break;
+    case IcomSetAgc:
+        if (model == 2)
+            frame += Byte(0x16) + Byte(cur.Agc != 0 ? 0x11 : 0x10);
+        else
+            frame += Byte(0x16) + Byte(0x12) + Byte(cur.Agc == 0 ? 0x00 : cur.Agc == 1 ? 0x03 : 0x02);
+        break;
+    case IcomSetAttenuator: frame += Byte(0x11) + Byte(cur.Atten ? 0x20 : 0x00); break;
+    case IcomSetAntenna:
+        frame += Byte(0x12) + (cur.Antenna != 0 ? Byte(0x01) : Byte(0x00)) + Byte(0x00);
+        break;
+    default: break;
+    }
+    return frame + CivEom;
+}
+
+void IcomDriver(DriverContext& ctx, int& request) {
+    try {
+        if (!ctx.Link.PortOpen()) return;
+        Operation(ctx, request).Run();
+    } catch (const std::exception& e) {
+        ctx.Log.Dply("Data Processing Error 6004! Report to author.");
+        ctx.Log.Dply(std::string("Error was ") + e.what());
+    } catch (...) {
+        ctx.Log.Dply("Data Processing Error 6004! Report to author.");
+        ctx.Log.Dply("Error was an unknown failure");
+    }
+}
+
+void IcomOpen(DriverContext& ctx) {
+    int code = IcomReadFrequency;
+    IcomDriver(ctx, code);
+    if (ctx.Link.RadioNotResponding) return;
+    code = IcomReadMode;
+    IcomDriver(ctx, code);
+    if (ctx.Link.RadioNotResponding) return;
+    code = IcomReadAttenuator;
+    IcomDriver(ctx, code);
+    code = IcomReadAntenna;
+    IcomDriver(ctx, code);
+}
+
+}  // namespace rigvane

@@ -1,0 +1,55 @@
+#pragma once
+// The ICOM CI-V driver, for ICOM receivers (protocol 1: models R7000,
+// generic, R8500, R9000, R746) and the OPTO receivers that share the frame
+// format (protocol 5). One operation code in, one CI-V frame out, answer
+// frames parsed back into the tuning state, the signal level or a message.
+#include <cstdint>
+#include <string>
+
+#include "link/Radio.h"
+
+namespace rigvane {
+
+// Operation codes of the CI-V driver (CI-V command numbers; the ones of 256
+// and above carry their command bytes in the data).
+enum IcomCode : int {
+    IcomReadFrequency = 3,
+    IcomReadMode = 4,
+    IcomSetFrequency = 5,
+    IcomSetMode = 6,
+    IcomSelectMemory = 8,
+    IcomWriteMemory = 9,
+    IcomMemoryToVfo = 10,
+    IcomClearMemory = 11,
+    IcomReadAttenuator = 17,
+    IcomReadAntenna = 18,
+    IcomOptoInit = 127,
+    IcomSetAntenna = 4608,
+    IcomReadSquelch = 5377,
+    IcomReadSMeter = 5378,
+    IcomSetAgc = 5648,
+    IcomSetAttenuator = 5888,
+};
+
+// The driver's frame bytes, built at start-up.
+extern const std::string CivPreamble;  // FE FE
+extern const std::string CivEom;       // FD
+
+// The driver: does nothing when the port is closed; never throws (a failure
+// of its own posts "Data Processing Error 6004! Report to author." and the
+// error text, then ends the operation).
+void IcomDriver(DriverContext& ctx, int& request);
+// The protocol 1 initialisation: 3; then 4, 17 and 18 while the radio answers.
+void IcomOpen(DriverContext& ctx);
+
+// The building blocks, public for the tests and the radio search.
+// The whole command frame for a code ("" when nothing is to be sent).
+std::string IcomCommand(const RadioProfile& profile, const RadioState& state, int code);
+// Five BCD bytes of a frequency in 10 Hz units, least significant first.
+std::string IcomFrequencyBytes(int32_t frequency);
+// A frequency answer's data bytes (everything between the command byte and
+// FD) as 10 Hz units; 0 when they are not a frequency (too few bytes, a digit
+// above 9, a byte of 199 or more, or beyond the 32-bit range).
+int32_t IcomFrequencyFromBytes(const std::string& data);
+
+}  // namespace rigvane
