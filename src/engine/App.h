@@ -7,6 +7,8 @@
 #include "core/MessageLog.h"
 #include "core/Settings.h"
 #include "core/Channel.h"
+#include "core/Progress.h"
+#include "storage/FrequencyDatabase.h"
 
 namespace rigvane {
 
@@ -20,6 +22,8 @@ struct App {
     Memory memory;
     Settings settings;
     MessageLog log;
+    FrequencyDatabase database;  // the loaded frequency database
+    Progress progress;           // progress window hooks and the shared cancel flag
 };
 
 }  // namespace rigvane
