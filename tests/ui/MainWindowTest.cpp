@@ -1,0 +1,129 @@
+// The main window's way out and the Qt host's waiting, timers and message
+// boxes, on the offscreen platform.
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "engine/App.h"
+#include "engine/Startup.h"
+#include "storage/SettingsFile.h"
+#include "ui/DisplayFont.h"
+#include "ui/MainWindow.h"
+#include "ui/QtHost.h"
+
+using namespace rigvane;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void closingSavesOnceWithThePositionInTwips();
+    void startupReadsWhatTheWindowSaved();
+    void waitingWakesOnEventsAndTimers();
+    void questionsWithoutWindowsChangeNothing();
+    void displayFontIsOptional();
+};
+
+void MainWindowTest::closingSavesOnceWithThePositionInTwips() {
+    QTemporaryDir dir;
+    const std::string ini = (dir.path() + "/RIGVANE.INI").toStdString();
+    QtHost host;
+    App app(host);
+    ScanInitialize(app, ini);
+
+    MainWindow window(app);
+    QCOMPARE(window.windowTitle(), QString("Rigvane"));
+    // No settings file: every position key reads as missing, that is 0.
+    QCOMPARE(window.pos(), QPoint(0, 0));
+    QVERIFY(app.settings.Windows[WinMain].Open);
+    app.settings.Windows[WinMain].X = 300;  // 20 x 15 twips
+    app.settings.Windows[WinMain].Y = 450;
+    window.RestorePosition();
+    QCOMPARE(window.pos(), QPoint(20, 30));
+    window.show();
+    window.move(40, 60);
+    QVERIFY(!QFile::exists(QString::fromStdString(ini)));
+
+    QVERIFY(window.close());
+    QVERIFY(window.SettingsSaved());
+    QCOMPARE(app.settings.Windows[WinMain].X, 600.0f);
+    QCOMPARE(app.settings.Windows[WinMain].Y, 900.0f);
+    QVERIFY(QFile::exists(QString::fromStdString(ini)));
+
+    // A second close (a signal during the first one) writes nothing again.
+    QFile::remove(QString::fromStdString(ini));
+    window.show();
+    window.close();
+    QVERIFY(!QFile::exists(QString::fromStdString(ini)));
+}
+
+void MainWindowTest::startupReadsWhatTheWindowSaved() {
+    QTemporaryDir dir;
+    const std::string ini = (dir.path() + "/sub/RIGVANE.INI").toStdString();
+    QtHost host;
+    {
+        App app(host);
+        ScanInitialize(app, ini);
+        app.settings.Global.RsmTime = 25;
+        app.settings.Windows[WinSpectrum].Open = false;
+        MainWindow window(app);
+        window.show();
+        window.move(10, 20);
+        window.close();
+    }
+    App app(host);
+    app.memory.Channels[3].Frequency = 14550000;  // left over from "earlier"
+    bool fontAsked = false;
+    StartupHooks hooks;
+    hooks.RegisterDisplayFont = [&] {
+        fontAsked = true;
+        return std::string();
+    };
+    ScanInitialize(app, ini, hooks);
+    QVERIFY(fontAsked);
+    QCOMPARE(app.settings.IniPath, ini);
+    QCOMPARE(app.settings.Global.RsmTime, 25);
+    QVERIFY(!app.settings.Windows[WinSpectrum].Open);
+    QCOMPARE(app.settings.Windows[WinMain].X, 150.0f);
+    QCOMPARE(app.settings.Windows[WinMain].Y, 300.0f);
+    QCOMPARE(app.memory.Channels[3], BlankChannel);
+    MainWindow window(app);
+    QCOMPARE(window.pos(), QPoint(10, 20));
+}
+
+void MainWindowTest::waitingWakesOnEventsAndTimers() {
+    QtHost host;
+    // An event that arrives ends a long wait at once (the test's own time-out
+    // would catch a wait that ran its whole minute).
+    bool called = false;
+    host.CallLater(0, [&] { called = true; });
+    host.WaitForEvents(60000);
+    QVERIFY(called);
+
+    int ticks = 0;
+    const Host::TimerId timer = host.CreateTimer([&] { ++ticks; });
+    host.SetTimer(timer, 1, true);
+    for (int i = 0; i < 1000 && ticks < 3; ++i) host.WaitForEvents(60000);
+    QVERIFY(ticks >= 3);
+    host.SetTimer(timer, 0, true);  // stopped: the bounded wait returns without it
+    const int stoppedAt = ticks;
+    host.WaitForEvents(5);
+    host.Yield();
+    QCOMPARE(ticks, stoppedAt);
+}
+
+void MainWindowTest::questionsWithoutWindowsChangeNothing() {
+    QCOMPARE(QtHost::HeadlessAnswer(Buttons::Ok), Answer::Ok);
+    QCOMPARE(QtHost::HeadlessAnswer(Buttons::YesNo), Answer::No);
+    QCOMPARE(QtHost::HeadlessAnswer(Buttons::YesNoCancel), Answer::Cancel);
+    QCOMPARE(QtHost::HeadlessAnswer(Buttons::OkCancel), Answer::Cancel);
+}
+
+void MainWindowTest::displayFontIsOptional() {
+    QCOMPARE(RegisterDisplayFont({"/nonexistent/font.ttf"}), QString());
+    const QString family = RegisterDisplayFont();
+    if (family.isEmpty()) QSKIP("no seven-segment face installed");
+    QCOMPARE(QFontInfo(QFont("Transistor", 26)).family(), family);
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
