@@ -82,6 +82,10 @@ void SimulatedPort::RaiseLineError(LineError error, const std::string& detail) {
     if (OnLineError) OnLineError(error, detail);
 }
 
+void SimulatedPort::Deliver(const std::string& bytes) {
+    if (shared_->open && !unplugged_) shared_->received += bytes;
+}
+
 void SimulatedPort::Unplug() {
     unplugged_ = true;
     shared_->received.clear();

@@ -52,6 +52,8 @@ public:
     bool Silent = false;
     // Reports a line error as the port would (tests of the error handling).
     void RaiseLineError(LineError error, const std::string& detail = "");
+    // Bytes the radio sends unprompted, arriving now (chatter on the line).
+    void Deliver(const std::string& bytes);
     // Makes the device vanish: writes fail and a DeviceLost error is reported.
     void Unplug();
 

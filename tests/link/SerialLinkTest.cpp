@@ -1,0 +1,314 @@
+#include <random>
+
+#include "LinkFixture.h"
+
+namespace rigvane::test {
+namespace {
+
+using SerialLinkTest = LinkFixture;
+
+int Count(const std::string& text, const std::string& needle) {
+    int n = 0;
+    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
+        ++n;
+    return n;
+}
+
+TEST_F(SerialLinkTest, EmptyCommandOrMarkerEndsAtTheFirstPollWithoutFailure) {
+    Open();
+    lastPort->Deliver("xyz");
+    EXPECT_EQ(link.SendAndReceive("", "\r", ""), "xyz");
+    EXPECT_EQ(link.PollCount, 1);
+    // Nothing waiting: still no failure.
+    EXPECT_EQ(link.SendAndReceive("", "\r", ""), "");
+    EXPECT_EQ(link.PollCount, 1);
+
+    // With no marker the first poll ends the transaction, before the late reply.
+    lastPort->LatencyMs = 500;
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "", ""), "");
+    EXPECT_EQ(link.PollCount, 1);
+    EXPECT_FALSE(link.RadioNotResponding);
+    EXPECT_EQ(CountMessages("Radio not responding"), 0);
+    EXPECT_EQ(peer->Commands.size(), 1u);
+
+    // A closed port answers nothing at once.
+    link.ClosePort();
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "");
+    EXPECT_EQ(peer->Commands.size(), 1u);
+}
+
+TEST_F(SerialLinkTest, MarkerEndsTheWaitAndAltMarkerIsAccepted) {
+    Open();
+    lastPort->LatencyMs = 25;
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "OK\r");
+    EXPECT_EQ(peer->Commands.size(), 1u);
+    EXPECT_LT(host.NowMs(), 60 * 2);  // ended in the poll after the reply came
+
+    peer->Answer = "?";
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", "?"), "?");
+    EXPECT_EQ(peer->Commands.size(), 2u);
+}
+
+TEST_F(SerialLinkTest, BytesWithoutMarkerAreRetriedAndReturnedWithoutMessage) {
+    ASSERT_TRUE(link.OpenDebugFile());
+    Open();
+    peer->Answer = "AB";
+    const int64_t start = host.NowMs();
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "AB");
+    EXPECT_EQ(peer->Commands.size(), 3u);
+    EXPECT_EQ(log.Newest(), "");
+    EXPECT_FALSE(link.RadioNotResponding);
+    // Three tries of ten quiet polls, each followed by one delay.
+    EXPECT_EQ(host.NowMs() - start, 3 * 10 * 60);
+
+    const std::string trace = ReadTrace("DEBUG.DAT");
+    EXPECT_EQ(Count(trace, "Rcv (retry 2): 4142  +AB+\r\n"), 1);
+    EXPECT_EQ(Count(trace, "Rcv (retry 3): 4142  +AB+\r\n"), 1);
+    EXPECT_EQ(Count(trace, "Sent: 46510D  +FQ.+\r\n"), 3);
+    EXPECT_EQ(Count(trace, "Waiting for EOM: 0D  +.+\r\n"), 30);
+    EXPECT_NE(trace.find("Rcv: 4142  +AB+\r\n"), std::string::npos);
+}
+
+TEST_F(SerialLinkTest, SilentRadioIsReportedOnceAndItsRecoveryOnce) {
+    Open();
+    peer->Answer = "";
+    const std::string frame = "\xFE\xFE\x08\xE0\x03\xFD";
+    EXPECT_EQ(link.SendAndReceive(frame, "\xFD", ""), "");
+    EXPECT_TRUE(link.RadioNotResponding);
+    EXPECT_EQ(link.SendAndReceive(frame, "\xFD", ""), "");
+    EXPECT_EQ(CountMessages("**"), 1);
+    EXPECT_NE(log.History()[0].find(" :Radio not responding. (no response to "
+                                    "{FEx}{FEx}{8x}{E0x}{3x}{FDx})"),
+              std::string::npos);
+    EXPECT_EQ(peer->Commands.size(), 0u);  // no carriage return in a CI-V frame
+    EXPECT_EQ(lastPort->BytesWritten(), 2 * 3 * 6);
+
+    peer->Answer = "OK\r";
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "OK\r");
+    EXPECT_FALSE(link.RadioNotResponding);
+    EXPECT_EQ(CountMessages("Radio responding again.."), 1);
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "OK\r");
+    EXPECT_EQ(CountMessages("Radio responding again.."), 1);
+    EXPECT_EQ(CountMessages("**"), 1);
+
+    // The radio search hears nothing of it.
+    link.LocatingRadio = true;
+    peer->Answer = "";
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "");
+    EXPECT_TRUE(link.RadioNotResponding);
+    EXPECT_EQ(CountMessages("**"), 1);
+}
+
+TEST_F(SerialLinkTest, ZeroTimeoutYieldsFiveTimesPerDelay) {
+    settings.Selected().Timeout = 0;
+    ASSERT_TRUE(link.OpenDebugFile());
+    Open();
+    peer->Answer = "";
+    const int yields = host.Yields;
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "");
+    EXPECT_EQ(host.NowMs(), 0);
+    const std::string trace = ReadTrace("DEBUG.DAT");
+    EXPECT_EQ(Count(trace, "No delay set!   \r\n"), 30);
+    EXPECT_GE(host.Yields - yields, 30 * 5);
+}
+
+TEST_F(SerialLinkTest, CharacterPacingUsesAQuarterDelayRoundedHalfToEven) {
+    Open();
+    RadioProfile& p = settings.Selected();
+    p.XtraDly = true;
+    for (auto [timeout, gap] : {std::pair{10, 2}, {14, 4}, {13, 3}, {1, 0}}) {
+        p.Timeout = timeout;
+        peer->Arrivals.clear();
+        EXPECT_EQ(link.SendAndReceive("MF\r", "\r", ""), "OK\r") << timeout;
+        ASSERT_EQ(peer->Arrivals.size(), 3u);
+        EXPECT_EQ(peer->Arrivals[0].Bytes, "M");
+        EXPECT_EQ(peer->Arrivals[1].AtMs - peer->Arrivals[0].AtMs, gap) << timeout;
+        EXPECT_EQ(peer->Arrivals[2].AtMs - peer->Arrivals[1].AtMs, gap) << timeout;
+        EXPECT_EQ(p.Timeout, timeout);  // restored after sending
+    }
+    p.XtraDly = false;
+    peer->Arrivals.clear();
+    link.SendAndReceive("MF\r", "\r", "");
+    EXPECT_EQ(peer->Arrivals.size(), 1u);
+}
+
+TEST_F(SerialLinkTest, RadioDelayWaitsForTheTimerTickAndTracesIt) {
+    ASSERT_TRUE(link.OpenDebugFile());
+    settings.Selected().Timeout = 250;
+    link.RadioDelay();
+    EXPECT_EQ(host.NowMs(), 250);
+    EXPECT_EQ(link.DelayTicks, 1);
+    link.CloseDebugFile();
+    const std::string trace = ReadTrace("DEBUG.DAT");
+    EXPECT_EQ(trace.rfind("delay start 250 3/2/26 4:05:09p   \r\n", 0), 0u) << trace;
+    EXPECT_NE(trace.find("delay Endfinal count= 1 3/2/26 4:05:09p   \r\n"), std::string::npos)
+        << trace;
+    EXPECT_EQ(slots.InUse(), 0);
+
+    // Other events during the wait do not end it early.
+    host.CallLater(10, [] {});
+    host.CallLater(20, [] {});
+    link.RadioDelay();
+    EXPECT_EQ(host.NowMs(), 500);
+}
+
+TEST_F(SerialLinkTest, TraceFormats) {
+    EXPECT_EQ(SerialLink::HexDump("FA;"), "46413B  +FA;+");
+    EXPECT_EQ(SerialLink::HexDump(""), "  ");
+    EXPECT_EQ(SerialLink::HexDump("ABCD"), "41424344   +ABCD+");
+    EXPECT_EQ(SerialLink::HexDump(std::string("\xFE\xFE\x08\xE0\x03\xFD", 6)),
+              "FEFE08E0 03FD  +......+");
+    EXPECT_EQ(SerialLink::HexDump(std::string(" \x7E\x7F\0", 4)), "207E7F00   +.~..+");
+    EXPECT_EQ(SerialLink::PrintableCommand(std::string("\xFE\x0D\x13\x14\x7F\x80 A", 8)),
+              "{FEx}{Dx}{13x}\x14\x7F{80x} A");
+
+    // Nothing is written while the files are closed.
+    link.KeyLog("caption", "data");
+    link.DebugLog("label", "data");
+    EXPECT_FALSE(std::filesystem::exists(traceDir / "DEBUGKEY.DAT"));
+
+    ASSERT_TRUE(link.OpenDebugKeyFile());
+    link.KeyLog("Enter Rigvane Field 0", std::string("1.5\x01\xE9", 5));
+    link.KeyLog("Enter VFOA Field 1", "");
+    link.CloseDebugKeyFile();
+    EXPECT_EQ(ReadTrace("DEBUGKEY.DAT"),
+              "Enter Rigvane Field 0\r\n 312E3501E9\r\n 1 . 5 . \xE9 \r\n"
+              "Enter VFOA Field 1\r\n \r\n \r\n");
+
+    // Append mode: reopening keeps what was written.
+    ASSERT_TRUE(link.OpenDebugKeyFile());
+    link.KeyLog("again", "A");
+    link.CloseDebugKeyFile();
+    EXPECT_EQ(Count(ReadTrace("DEBUGKEY.DAT"), "\r\n"), 9);
+    EXPECT_EQ(link.DebugKeyFile, 0);
+    EXPECT_EQ(slots.InUse(), 0);
+}
+
+TEST_F(SerialLinkTest, BabblingRadioNeverHoldsTheTransaction) {
+    Open();
+    // One answer of 100000 random bytes, no marker in it.
+    std::mt19937 rng(7);
+    std::string noise;
+    for (int i = 0; i < 100000; ++i) {
+        char c = char(rng() & 0xFF);
+        noise += c == '\r' ? 'x' : c;
+    }
+    peer->Answer = noise;
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), noise);
+    EXPECT_LE(host.NowMs(), 3 * 10 * 60);
+
+    // A line that never stops delivering bytes.
+    peer->Answer = "";
+    host.OnYield = [this] { lastPort->Deliver(std::string(100, 'A')); };
+    const int64_t start = host.NowMs();
+    const std::string reply = link.SendAndReceive("FQ\r", "\r", "");
+    host.OnYield = nullptr;
+    EXPECT_FALSE(reply.empty());
+    EXPECT_LE(reply.size(), SerialLink::MaxReplyBytes + 100);
+    EXPECT_LE(host.NowMs() - start, 3 * SerialLink::MaxPollsPerTry * 60);
+}
+
+TEST_F(SerialLinkTest, VanishedPortIsACommunicationFailureReportedOnce) {
+    Open();
+    lastPort->Unplug();
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "");
+    EXPECT_TRUE(link.RadioNotResponding);
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "");
+    EXPECT_EQ(CountMessages("Radio Communication failure!"), 1);
+
+    // The port replaced by an event while a transaction waits.
+    link.RadioNotResponding = false;
+    Open();
+    lastPort->LatencyMs = 100;
+    bool reopened = false;
+    host.OnYield = [&] {
+        if (!reopened && host.NowMs() >= 50) {
+            reopened = true;
+            link.OpenPort();
+        }
+    };
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "");
+    host.OnYield = nullptr;
+    EXPECT_TRUE(reopened);
+    EXPECT_EQ(CountMessages("Radio Communication failure!"), 2);
+    // The new port works.
+    link.RadioNotResponding = false;
+    lastPort->LatencyMs = 0;
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "OK\r");
+}
+
+TEST_F(SerialLinkTest, LineErrorsAndCtsHandling) {
+    Open();
+    lastPort->RaiseLineError(LineError::Framing);
+    EXPECT_EQ(CountMessages(" :Serial Port Framing Error!"), 1);
+    EXPECT_EQ(host.NowMs(), 60);
+    lastPort->RaiseLineError(LineError::Overrun);
+    EXPECT_EQ(CountMessages(" :Serial Port Overrun Error!"), 1);
+    EXPECT_EQ(host.NowMs(), 120);
+    lastPort->RaiseLineError(LineError::Parity);
+    EXPECT_EQ(CountMessages(" :Serial Port Parity  Error!"), 1);
+    lastPort->RaiseLineError(LineError::CtsTimeout);
+    lastPort->RaiseLineError(LineError::Break);
+    EXPECT_EQ(host.NowMs(), 120);
+    EXPECT_EQ(CountMessages("Serial Port"), 3);
+
+    // With flow control, CTS low: nothing is sent.
+    settings.Selected().Flow = true;
+    peer->Cts = false;
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "");
+    EXPECT_EQ(CountMessages(" :Radio not responding. (CTS not raised)"), 1);
+    EXPECT_EQ(peer->Commands.size(), 0u);
+    peer->Cts = true;
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "OK\r");
+}
+
+TEST_F(SerialLinkTest, StaleInputIsDiscardedBeforeSending) {
+    ASSERT_TRUE(link.OpenDebugFile());
+    Open();
+    lastPort->Deliver("old\r");
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "OK\r");
+    EXPECT_NE(ReadTrace("DEBUG.DAT").find("Discarded: 6F6C640D   +old.+"), std::string::npos);
+
+    // The AOR3000 that never answers: no wait for a reply.
+    settings.Selected().Protocol = ProtoAor3000;
+    settings.Selected().Model = 1;
+    peer->Answer = "";
+    const int64_t start = host.NowMs();
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "");
+    EXPECT_EQ(link.PollCount, 1);
+    EXPECT_EQ(host.NowMs(), start);
+    EXPECT_FALSE(link.RadioNotResponding);
+}
+
+TEST(PortNames, DeviceOrNumberedPortAndSettingsText) {
+    RadioProfile p;
+    EXPECT_EQ(PortDeviceName(p), "");
+    p.Port = 1;
+    EXPECT_EQ(PortDeviceName(p), "/dev/ttyS0");
+    p.Port = 4;
+    EXPECT_EQ(PortDeviceName(p), "/dev/ttyS3");
+    p.Device = "/dev/ttyUSB0";
+    EXPECT_EQ(PortDeviceName(p), "/dev/ttyUSB0");
+
+    p.Baud = 4;
+    EXPECT_EQ(PortSettingsText(p), " 9600,N,8,1");
+    p.Baud = 6;
+    p.Parity = 2;
+    p.Bits = 7;
+    p.Stop = 2;
+    p.Flow = true;
+    EXPECT_EQ(PortSettingsText(p), "115200,E,7,2");
+    const PortSettings s = MakePortSettings(p);
+    EXPECT_EQ(s.Baud, 115200);
+    EXPECT_EQ(s.Parity, 'E');
+    EXPECT_EQ(s.DataBits, 7);
+    EXPECT_EQ(s.StopBits, 2);
+    EXPECT_TRUE(s.RtsCts && s.Dtr && s.Rts);
+    p.Baud = 7;  // out of the table: no crash, the default rate
+    p.Parity = 9;
+    EXPECT_EQ(PortSettingsText(p), ",,7,2");
+    EXPECT_EQ(MakePortSettings(p).Baud, 9600);
+}
+
+}  // namespace
+}  // namespace rigvane::test
