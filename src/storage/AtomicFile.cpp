@@ -27,10 +27,18 @@ std::string DirectoryOf(const std::string& path) {
 
 } // namespace
 
-bool WriteFileAtomically(const std::string& path, const std::string& contents, std::string* error) {
-    if (path.empty() || path.back() == '/') {
-        SetError(error, "Cannot write", path.empty() ? "(no file name)" : path, EINVAL);
+bool WriteFileAtomically(const std::string& linkPath, const std::string& contents,
+                         std::string* error) {
+    if (linkPath.empty() || linkPath.back() == '/') {
+        SetError(error, "Cannot write", linkPath.empty() ? "(no file name)" : linkPath, EINVAL);
         return false;
+    }
+    // Through a symbolic link the file it points to is replaced, so the link
+    // survives; a path that does not resolve (no such file yet) is used as is.
+    std::string path = linkPath;
+    if (char* real = ::realpath(linkPath.c_str(), nullptr)) {
+        path = real;
+        std::free(real);
     }
     std::string pattern = path + ".tmpXXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());

@@ -38,6 +38,16 @@ TEST(AtomicFile, WritesReplacesAndLeavesNoTemporaryFiles) {
     ASSERT_TRUE(ReadWholeFile(path, &text, &error));
     EXPECT_EQ(text, "");
     EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"a.ini"});
+
+    // Writing through a symbolic link replaces the file it points to.
+    const std::string link = dir.Path() + "/link.ini";
+    ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
+    ASSERT_TRUE(WriteFileAtomically(link, "via link", &error)) << error;
+    struct stat st {};
+    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_TRUE(ReadWholeFile(path, &text, &error));
+    EXPECT_EQ(text, "via link");
 }
 
 TEST(AtomicFile, FailedWriteKeepsOldFileAndReportsIt) {
