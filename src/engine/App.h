@@ -9,6 +9,7 @@
 #include "core/Channel.h"
 #include "core/Progress.h"
 #include "storage/FrequencyDatabase.h"
+#include "link/RadioState.h"
 
 namespace rigvane {
 
@@ -24,6 +25,7 @@ struct App {
     MessageLog log;
     FrequencyDatabase database;  // the loaded frequency database
     Progress progress;           // progress window hooks and the shared cancel flag
+    RadioState radioState;       // tuning-state copies: Current, LastSent, the VFOs
 };
 
 }  // namespace rigvane

@@ -7,7 +7,8 @@ namespace rigvane {
 std::string ScanInitialize(App& app, const std::string& iniPath, const StartupHooks& hooks) {
     Settings& settings = app.settings;
 
-    // 1. No trace or log file open from an earlier run; the settings file path.
+    // 1. No log file open from an earlier run (the trace files live with the
+    // serial link, which starts closed); the settings file path.
     app.log.CloseLogFile();
     settings.IniPath = iniPath.empty() ? DefaultIniPath() : iniPath;
 
@@ -18,8 +19,19 @@ std::string ScanInitialize(App& app, const std::string& iniPath, const StartupHo
     // 3. The memory tables back to their blank templates.
     app.memory.ClearAllMemory();
 
-    // 4.-5. The spectrum widths and the time base are constants (CodeTables,
+    // 4. Both VFOs blank, VFO 0 active and tuned, the saved state blank; the
+    // rest of the tuning-state record starts afresh too.
+    app.radioState = RadioState();
+    RadioState& radio = app.radioState;
+    radio.Vfo = {BlankChannel, BlankChannel};
+    radio.ActiveVfo = 0;
+    radio.Current = radio.Vfo[0];
+    radio.SavedState = BlankChannel;
+
+    // 5. The spectrum widths and the time base are constants (CodeTables,
     // Text); resume, delay and priority times came with the global defaults.
+
+    // 6. The one-second timer belongs to the mode engine, which starts it.
 
     // 7. Window table: every window open, at its default position.
     settings.Windows = Settings::DefaultWindows();

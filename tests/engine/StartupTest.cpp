@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+#include "core/CodeTables.h"
+#include "core/SimHost.h"
+#include "engine/App.h"
+#include "engine/Startup.h"
+
+using namespace rigvane;
+
+namespace {
+
+struct ScratchDir {
+    std::string Path;
+    ScratchDir() {
+        char pattern[] = "/tmp/rigvane-start-XXXXXX";
+        Path = ::mkdtemp(pattern);
+    }
+    ~ScratchDir() { std::system(("rm -rf '" + Path + "'").c_str()); }
+};
+
+}  // namespace
+
+TEST(Startup, DefaultsWithoutASettingsFile) {
+    ScratchDir dir;
+    SimHost host;
+    App app(host);
+    std::vector<std::string> steps;
+    StartupHooks hooks;
+    hooks.RegisterDisplayFont = [&] {
+        steps.push_back("font");
+        return std::string("DSEG7 Classic");
+    };
+    hooks.OpenRadio = [&](App& a) {
+        steps.push_back("radio");
+        EXPECT_EQ(a.settings.Global.RsmTime, 10);  // the settings were read before
+    };
+    hooks.LoadDatabase = [&](App&) { steps.push_back("database"); };
+
+    const std::string ini = dir.Path + "/RIGVANE.INI";
+    EXPECT_EQ(ScanInitialize(app, ini, hooks), "DSEG7 Classic");
+    EXPECT_EQ(steps, (std::vector<std::string>{"font", "radio", "database"}));
+    EXPECT_TRUE(host.Boxes.empty());  // a missing file is not an error
+    EXPECT_EQ(::access(ini.c_str(), F_OK), -1);  // and reading creates none
+
+    const Settings& s = app.settings;
+    EXPECT_EQ(s.IniPath, ini);
+    EXPECT_EQ(s.SelectedRadio, 0);
+    EXPECT_EQ(s.Selected().Protocol, ProtoLocal);  // the simulated radio
+    EXPECT_EQ(s.Global.DbFile, "FREQLIST.DBF");
+    EXPECT_EQ(s.Global.LogFile, "RIGVANE.LOG");
+    EXPECT_EQ(s.Global.FreqFont, "Transistor");
+    EXPECT_EQ(s.Global.FreqSize, 26);
+    EXPECT_EQ(s.Global.DlyTime, 0);  // DLYTIME missing reads as 0
+    EXPECT_TRUE(s.Global.LoadFreq);
+    // Window entries 1..5 and 9 open, the rest closed ("1111100010").
+    for (int w = 1; w <= 10; ++w)
+        EXPECT_EQ(s.Windows[w].Open, w <= 5 || w == 9) << "window " << w;
+
+    const RadioState& r = app.radioState;
+    EXPECT_EQ(r.ActiveVfo, 0);
+    EXPECT_EQ(r.Current, BlankChannel);
+    EXPECT_EQ(r.Vfo[1], BlankChannel);
+    EXPECT_EQ(ModeNames[r.Current.Mode], std::string("FMn"));
+    EXPECT_EQ(r.Current.Step, 500);
+}
+
+TEST(Startup, RunningAgainGivesTheSameStateAndHonoursLoadFreq) {
+    ScratchDir dir;
+    SimHost host;
+    App app(host);
+    const std::string ini = dir.Path + "/RIGVANE.INI";
+    {
+        std::ofstream(ini) << "[GLOBALS]\nLOADFREQ=0\nRSMTIME=30\nWINDOPEN=0000000000\n"
+                              "[Radio2]\nNAME=Base\nPROTOCOL=1\n";
+    }
+    int databaseLoads = 0;
+    StartupHooks hooks;
+    hooks.LoadDatabase = [&](App&) { ++databaseLoads; };
+    ScanInitialize(app, ini, hooks);
+    EXPECT_EQ(databaseLoads, 0);
+    EXPECT_EQ(app.settings.Global.RsmTime, 30);
+    EXPECT_EQ(app.settings.RadioProfiles[2].Name, RadioProfile::FixedWidth20("Base"));
+    for (int w = 1; w <= 10; ++w) EXPECT_FALSE(app.settings.Windows[w].Open);
+
+    const Settings first = app.settings;
+    // Everything a run changes is put back by the next start-up.
+    app.memory.Channels[10].Frequency = 14550000;
+    app.memory.SearchBanks[4].Valid = true;
+    app.settings.Global.Logging = true;
+    app.settings.SelectedRadio = 5;
+    app.settings.RadioProfiles[7].Protocol = ProtoBearcat;
+    app.settings.Windows[WinMain].X = 999;
+    app.radioState.Current.Frequency = 12345;
+    app.radioState.ActiveVfo = 1;
+    app.radioState.Vfo[1].Mode = 4;
+
+    ScanInitialize(app, ini, hooks);
+    EXPECT_EQ(app.memory.Channels[10], BlankChannel);
+    EXPECT_FALSE(app.memory.SearchBanks[4].Valid);
+    EXPECT_FALSE(app.settings.Global.Logging);
+    EXPECT_EQ(app.settings.SelectedRadio, first.SelectedRadio);
+    EXPECT_EQ(app.settings.RadioProfiles[7].Protocol, ProtoLocal);
+    EXPECT_EQ(app.settings.Windows[WinMain].X, first.Windows[WinMain].X);
+    EXPECT_EQ(app.radioState.Current, BlankChannel);
+    EXPECT_EQ(app.radioState.ActiveVfo, 0);
+    EXPECT_EQ(app.radioState.Vfo[1], BlankChannel);
+    EXPECT_EQ(databaseLoads, 0);
+}
