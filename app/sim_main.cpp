@@ -31,7 +31,9 @@ namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
 
-void OnSignal(int) { stopRequested = 1; }
+void OnSignal(int) {
+    stopRequested = 1;
+}
 
 int64_t MonotonicMs() {
     timespec ts{};
@@ -47,7 +49,8 @@ double MonotonicMsFine() {
 
 void Usage(FILE* to) {
     std::string names;
-    for (const std::string& n : SimRadioNames()) names += " " + n;
+    for (const std::string& n : SimRadioNames())
+        names += " " + n;
     std::fprintf(to,
                  "usage: rigvane-sim --radio NAME [--addr HEX] [--echo] [--baud N] "
                  "[--activity FILE]\n"
@@ -86,7 +89,7 @@ bool ParseBaud(const std::string& s, int* value) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     std::string radioName, activityPath;
@@ -180,14 +183,14 @@ int main(int argc, char** argv) {
     const int64_t start = MonotonicMs();
     std::string outQueue;
     const double msPerByte = baud > 0 ? 10000.0 / baud : 0.0;
-    double nextByteAt = 0;  // fine monotonic ms when the next paced byte may leave
+    double nextByteAt = 0; // fine monotonic ms when the next paced byte may leave
     std::vector<char> buffer(4096);
 
     while (!stopRequested) {
         int timeout = 500;
         if (!outQueue.empty()) {
             if (baud == 0) {
-                timeout = 5;  // the terminal was full: try again shortly
+                timeout = 5; // the terminal was full: try again shortly
             } else {
                 const double wait = nextByteAt - MonotonicMsFine();
                 timeout = wait <= 0 ? 0 : int(wait) + 1;
@@ -225,7 +228,7 @@ int main(int argc, char** argv) {
             outQueue.erase(0, size_t(written));
             nextByteAt += double(written) * msPerByte;
         } else if (written < 0 && errno != EAGAIN && errno != EINTR) {
-            outQueue.clear();  // nobody can take it
+            outQueue.clear(); // nobody can take it
         }
         if (outQueue.size() > (1u << 22)) outQueue.erase(0, outQueue.size() - (1u << 22));
     }

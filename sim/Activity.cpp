@@ -29,7 +29,8 @@ bool ParseSeconds(const std::string& text, int64_t* ms) {
     if (whole.empty() && frac.empty()) return false;
     if (!whole.empty() && !ParseCount(whole, 100000000, &w)) return false;
     if (!frac.empty()) {
-        while (frac.size() < 3) frac += '0';
+        while (frac.size() < 3)
+            frac += '0';
         if (!ParseCount(frac, 999, &f)) return false;
     } else if (dot != std::string::npos && whole.empty()) {
         return false;
@@ -38,7 +39,7 @@ bool ParseSeconds(const std::string& text, int64_t* ms) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool ParseMhz(const std::string& text, int64_t* hz) {
     const size_t dot = text.find('.');
@@ -49,7 +50,8 @@ bool ParseMhz(const std::string& text, int64_t* hz) {
     int64_t w = 0, f = 0;
     if (!whole.empty() && !ParseCount(whole, 100000, &w)) return false;
     if (!frac.empty()) {
-        while (frac.size() < 6) frac += '0';
+        while (frac.size() < 6)
+            frac += '0';
         if (!ParseCount(frac, 999999, &f)) return false;
     }
     *hz = w * 1000000 + f;
@@ -72,7 +74,8 @@ bool Activity::Parse(const std::string& text, std::vector<std::string>* errors) 
         std::istringstream fields(line);
         std::vector<std::string> f;
         std::string word;
-        while (fields >> word) f.push_back(word);
+        while (fields >> word)
+            f.push_back(word);
         if (f.empty()) continue;
         if (f.size() != 2 && f.size() != 4) {
             bad("expected MHZ LEVEL [ON_SECONDS OFF_SECONDS]");
@@ -132,4 +135,4 @@ int Activity::LevelAt(int64_t frequencyHz, int64_t nowMs) const {
     return best;
 }
 
-}  // namespace rigvane
+} // namespace rigvane

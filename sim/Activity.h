@@ -15,14 +15,14 @@ namespace rigvane {
 
 struct ActiveFrequency {
     int64_t FrequencyHz = 0;
-    int Level = 0;      // 0..12
-    int64_t OnMs = 0;   // 0 with OffMs 0: always on
+    int Level = 0;    // 0..12
+    int64_t OnMs = 0; // 0 with OffMs 0: always on
     int64_t OffMs = 0;
-    int Line = 0;       // line of the file it came from
+    int Line = 0; // line of the file it came from
 };
 
 class Activity {
-public:
+  public:
     static constexpr int MaxLevel = 12;
 
     // Parses the text of an activity file, adding its entries. Every bad line
@@ -45,4 +45,4 @@ public:
 // for anything else (signs, exponents, more than six decimals, > 100 GHz).
 bool ParseMhz(const std::string& text, int64_t* hz);
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -18,11 +18,12 @@ int HexDigit(char c) {
     return -1;
 }
 
-}  // namespace
+} // namespace
 
 std::vector<std::string> SimRadioNames() {
     std::vector<std::string> names;
-    for (IcomRadio::Model m : IcomModels) names.push_back(IcomRadio::ModelName(m));
+    for (IcomRadio::Model m : IcomModels)
+        names.push_back(IcomRadio::ModelName(m));
     return names;
 }
 
@@ -31,13 +32,16 @@ std::unique_ptr<SimRadio> MakeSimRadio(const std::string& name, std::string* err
         if (name == IcomRadio::ModelName(m)) return std::make_unique<IcomRadio>(m);
     if (error) {
         std::string known;
-        for (const std::string& n : SimRadioNames()) known += (known.empty() ? "" : ", ") + n;
+        for (const std::string& n : SimRadioNames())
+            known += (known.empty() ? "" : ", ") + n;
         *error = "unknown simulated radio \"" + name + "\" (known: " + known + ")";
     }
     return nullptr;
 }
 
-bool IsSimDevice(const std::string& device) { return device.compare(0, 4, "sim:") == 0; }
+bool IsSimDevice(const std::string& device) {
+    return device.compare(0, 4, "sim:") == 0;
+}
 
 bool ParseSimDevice(const std::string& device, SimDevice* out, std::string* error) {
     auto fail = [&](const std::string& why) {
@@ -104,4 +108,4 @@ std::unique_ptr<SimRadio> MakeSimRadioForDevice(const std::string& device, std::
     return radio;
 }
 
-}  // namespace rigvane
+} // namespace rigvane

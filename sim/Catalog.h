@@ -19,9 +19,9 @@ std::unique_ptr<SimRadio> MakeSimRadio(const std::string& name, std::string* err
 
 struct SimDevice {
     std::string Name;
-    std::string ActivityPath;  // "" = no activity
+    std::string ActivityPath; // "" = no activity
     bool Echo = false;
-    int Address = -1;  // -1 = the model's default
+    int Address = -1; // -1 = the model's default
 };
 
 // True when `device` starts with "sim:".
@@ -36,4 +36,4 @@ bool ParseSimDevice(const std::string& device, SimDevice* out, std::string* erro
 std::unique_ptr<SimRadio> MakeSimRadioForDevice(const std::string& device, std::string* error,
                                                 std::vector<std::string>* warnings = nullptr);
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -11,16 +11,20 @@ constexpr uint8_t Eom = 0xFD;
 constexpr uint8_t Fb = 0xFB;
 constexpr uint8_t Fa = 0xFA;
 
-std::string Byte(int b) { return std::string(1, char(uint8_t(b))); }
+std::string Byte(int b) {
+    return std::string(1, char(uint8_t(b)));
+}
 
 int BcdByte(uint8_t b) {
     if ((b >> 4) > 9 || (b & 15) > 9) return -1;
     return (b >> 4) * 10 + (b & 15);
 }
 
-std::string ToBcd(int v) { return Byte(((v / 10) % 10) * 16 + v % 10); }
+std::string ToBcd(int v) {
+    return Byte(((v / 10) % 10) * 16 + v % 10);
+}
 
-}  // namespace
+} // namespace
 
 std::string IcomBcdFrequency(int64_t hz) {
     std::string out;
@@ -48,21 +52,31 @@ IcomRadio::IcomRadio(Model model) : Address(DefaultAddress(model)), model_(model
 
 uint8_t IcomRadio::DefaultAddress(Model model) {
     switch (model) {
-    case Model::R8500: return 0x4A;
-    case Model::R9000: return 0x2A;
-    case Model::R746: return 0x56;
-    default: return 0x08;
+    case Model::R8500:
+        return 0x4A;
+    case Model::R9000:
+        return 0x2A;
+    case Model::R746:
+        return 0x56;
+    default:
+        return 0x08;
     }
 }
 
 const char* IcomRadio::ModelName(Model model) {
     switch (model) {
-    case Model::R7000: return "icom-r7000";
-    case Model::Generic: return "icom-generic";
-    case Model::R8500: return "icom-r8500";
-    case Model::R9000: return "icom-r9000";
-    case Model::R746: return "icom-r746";
-    case Model::Opto: return "opto";
+    case Model::R7000:
+        return "icom-r7000";
+    case Model::Generic:
+        return "icom-generic";
+    case Model::R8500:
+        return "icom-r8500";
+    case Model::R9000:
+        return "icom-r9000";
+    case Model::R746:
+        return "icom-r746";
+    case Model::Opto:
+        return "opto";
     }
     return "";
 }
@@ -91,14 +105,15 @@ std::string IcomRadio::Handle(const std::string& bytes, int64_t nowMs) {
         const size_t end = pending_.find(char(Eom), start);
         if (end == std::string::npos) {
             pending_.erase(0, start);
-            if (pending_.size() > 1024) pending_.clear();  // no frame is that long
+            if (pending_.size() > 1024) pending_.clear(); // no frame is that long
             break;
         }
         std::string frame = pending_.substr(start, end - start + 1);
         pending_.erase(0, end + 1);
         size_t p = 2;
-        while (p < frame.size() && uint8_t(frame[p]) == Pre) ++p;
-        if (frame.size() < p + 4) continue;  // to, from, command, FD
+        while (p < frame.size() && uint8_t(frame[p]) == Pre)
+            ++p;
+        if (frame.size() < p + 4) continue; // to, from, command, FD
         const uint8_t to = uint8_t(frame[p]);
         const uint8_t from = uint8_t(frame[p + 1]);
         const std::string body = frame.substr(p + 2, frame.size() - p - 3);
@@ -119,29 +134,32 @@ std::string IcomRadio::Frame(uint8_t to, const std::string& body) const {
 std::string IcomRadio::Answer(uint8_t to, const std::string& body, int64_t nowMs) {
     std::string reply = Apply(to, body, nowMs);
     switch (Faults) {
-    case Fault::None: break;
-    case Fault::Garbage: reply = "\x01\x02ZZ\xFD\x55\xFE\x00\xFDgarbage"; break;
+    case Fault::None:
+        break;
+    case Fault::Garbage:
+        reply = "\x01\x02ZZ\xFD\x55\xFE\x00\xFDgarbage";
+        break;
     case Fault::Truncated: {
         const size_t firstEnd = reply.find(char(Eom));
         const std::string first = reply.substr(0, firstEnd);
         std::string cuts;
-        for (size_t k = 3; k < first.size(); ++k) cuts += first.substr(0, k) + Byte(Eom);
+        for (size_t k = 3; k < first.size(); ++k)
+            cuts += first.substr(0, k) + Byte(Eom);
         reply = cuts;
         break;
     }
     case Fault::ForeignFrames: {
         const uint8_t otherController = to == 0xE0 ? 0xE1 : 0xE0;
         const std::string other = Byte(0x03) + IcomBcdFrequency(1234567890);
-        std::string fromOtherRadio = Byte(Pre) + Byte(Pre) + Byte(to) +
-                                     Byte(uint8_t(Address + 1)) + other + Byte(Eom);
+        std::string fromOtherRadio =
+            Byte(Pre) + Byte(Pre) + Byte(to) + Byte(uint8_t(Address + 1)) + other + Byte(Eom);
         reply = Frame(otherController, other) + fromOtherRadio + reply;
         break;
     }
     case Fault::BadBcd: {
         // Spoil the data of frequency and S-meter answers.
         const std::string head = Byte(Pre) + Byte(Pre) + Byte(to) + Byte(Address);
-        for (size_t at = reply.find(head); at != std::string::npos;
-             at = reply.find(head, at + 1)) {
+        for (size_t at = reply.find(head); at != std::string::npos; at = reply.find(head, at + 1)) {
             const size_t cmd = at + head.size();
             if (cmd + 6 < reply.size() && uint8_t(reply[cmd]) == 0x03) reply[cmd + 3] = char(0xC7);
             if (cmd + 3 < reply.size() && uint8_t(reply[cmd]) == 0x15 &&
@@ -158,13 +176,18 @@ std::string IcomRadio::Answer(uint8_t to, const std::string& body, int64_t nowMs
 
 bool IcomRadio::FrequencyAllowed(int64_t hz) const {
     switch (model_) {
-    case Model::R7000: return hz >= 25000000 && hz <= 2000000000;
-    case Model::Generic: return hz >= 10000 && hz <= 3000000000LL;
-    case Model::R8500: return hz >= 100000 && hz <= 2000000000;
-    case Model::R9000: return hz >= 100000 && hz <= 1999800000;
+    case Model::R7000:
+        return hz >= 25000000 && hz <= 2000000000;
+    case Model::Generic:
+        return hz >= 10000 && hz <= 3000000000LL;
+    case Model::R8500:
+        return hz >= 100000 && hz <= 2000000000;
+    case Model::R9000:
+        return hz >= 100000 && hz <= 1999800000;
     case Model::R746:
         return (hz >= 30000 && hz <= 60000000) || (hz >= 108000000 && hz <= 174000000);
-    case Model::Opto: return hz >= 500000 && hz <= 3000000000LL;
+    case Model::Opto:
+        return hz >= 500000 && hz <= 3000000000LL;
     }
     return false;
 }
@@ -181,9 +204,12 @@ bool IcomRadio::ModeAllowed(uint8_t mode, int filter) const {
         if (mode == 0x05) return filter == -1 || filter == 1 || filter == 2;
         if (mode == 0x06) return filter == -1 || filter == 1;
         return mode <= 0x04 && filterOk;
-    case Model::R9000: return mode <= 0x05 && filterOk;
-    case Model::Generic: return mode <= 0x08 && filterOk;
-    case Model::R746: return (mode <= 0x05 || mode == 0x07 || mode == 0x08) && filterOk;
+    case Model::R9000:
+        return mode <= 0x05 && filterOk;
+    case Model::Generic:
+        return mode <= 0x08 && filterOk;
+    case Model::R746:
+        return (mode <= 0x05 || mode == 0x07 || mode == 0x08) && filterOk;
     }
     return false;
 }
@@ -191,9 +217,12 @@ bool IcomRadio::ModeAllowed(uint8_t mode, int filter) const {
 bool IcomRadio::ChannelAllowed(int channel) const {
     switch (model_) {
     case Model::R7000:
-    case Model::R746: return channel >= 1 && channel <= 99;
-    case Model::Opto: return false;
-    default: return channel >= 0 && channel <= 999;
+    case Model::R746:
+        return channel >= 1 && channel <= 99;
+    case Model::Opto:
+        return false;
+    default:
+        return channel >= 0 && channel <= 999;
     }
 }
 
@@ -219,6 +248,7 @@ std::string IcomRadio::Apply(uint8_t to, const std::string& body, int64_t nowMs)
         ++Rejected;
         return no;
     };
+    if (Refuse.count(cmd)) return reject();
     auto read = [&](const std::string& answer) {
         return (FbBeforeData && (cmd == 0x03 || cmd == 0x04) ? ok : "") + Frame(to, answer);
     };
@@ -260,7 +290,8 @@ std::string IcomRadio::Apply(uint8_t to, const std::string& body, int64_t nowMs)
             return ok;
         }
         if (data.size() > 2) return reject();
-        const int64_t channel = IcomBcdValue(data);
+        // The channel number is written most significant byte first.
+        const int64_t channel = IcomBcdValue(std::string(data.rbegin(), data.rend()));
         if (channel < 0 || !ChannelAllowed(int(channel))) return reject();
         SelectedChannel = int(channel);
         MemoryMode = true;
@@ -305,7 +336,7 @@ std::string IcomRadio::Apply(uint8_t to, const std::string& body, int64_t nowMs)
         const int level = SignalAt(nowMs);
         if (data[0] == 0x01) return read(Byte(0x15) + Byte(0x01) + Byte(level > 0 ? 1 : 0));
         if (data[0] == 0x02) {
-            const int n = (256 * level + 12) / 13;  // lowest N with N*13/256 >= level
+            const int n = (256 * level + 12) / 13; // lowest N with N*13/256 >= level
             return read(Byte(0x15) + Byte(0x02) + ToBcd(n / 100) + ToBcd(n % 100));
         }
         return reject();
@@ -324,8 +355,9 @@ std::string IcomRadio::Apply(uint8_t to, const std::string& body, int64_t nowMs)
         if (model_ != Model::Opto || data != Byte(0x02)) return reject();
         OptoInitialised = true;
         return ok;
-    default: return reject();
+    default:
+        return reject();
     }
 }
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -23,6 +23,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 
 #include "sim/SimRadio.h"
@@ -30,59 +31,61 @@
 namespace rigvane {
 
 class IcomRadio : public SimRadio {
-public:
+  public:
     enum class Model { R7000, Generic, R8500, R9000, R746, Opto };
 
     // Deliberate faults in the answers, for robustness tests.
     enum class Fault {
         None,
-        Garbage,        // answers are bytes that never form a frame
-        Truncated,      // answers are cut short (each cut ending in FD)
-        ForeignFrames,  // frames for another controller and from another radio come first
-        BadBcd,         // frequency and S-meter data contain non-BCD bytes (199+)
+        Garbage,       // answers are bytes that never form a frame
+        Truncated,     // answers are cut short (each cut ending in FD)
+        ForeignFrames, // frames for another controller and from another radio come first
+        BadBcd,        // frequency and S-meter data contain non-BCD bytes (199+)
     };
 
     struct Memory {
-        int64_t FrequencyHz = 0;  // 0 = empty
+        int64_t FrequencyHz = 0; // 0 = empty
         uint8_t ModeByte = 0;
-        int FilterByte = -1;  // -1: none
+        int FilterByte = -1; // -1: none
     };
 
     explicit IcomRadio(Model model);
 
     static uint8_t DefaultAddress(Model model);
-    static const char* ModelName(Model model);  // "icom-r8500", "opto", ...
+    static const char* ModelName(Model model); // "icom-r8500", "opto", ...
     std::string Name() const override { return ModelName(model_); }
     Model GetModel() const { return model_; }
 
     uint8_t Address;
-    bool Echo = false;          // the CI-V bus echoes every byte the computer sends
-    bool FbBeforeData = false;  // send FB before the data frame of 03 and 04 reads
+    bool Echo = false;         // the CI-V bus echoes every byte the computer sends
+    bool FbBeforeData = false; // send FB before the data frame of 03 and 04 reads
     Fault Faults = Fault::None;
+    // Command bytes this radio refuses (FA) whatever their data.
+    std::set<uint8_t> Refuse;
 
     // Tuning state (FrequencyHz is in SimRadio).
     uint8_t ModeByte = 0x05;
     int FilterByte = 0x01;
     bool Attenuator = false;
     int Antenna = 0;
-    int Agc = 0;  // last AGC sub-command data
+    int Agc = 0; // last AGC sub-command data
     bool MemoryMode = false;
     int SelectedChannel = 0;
     std::map<int, Memory> Memories;
     bool OptoInitialised = false;
 
     // Counts, for tests.
-    int Rejected = 0;       // FA answers sent
-    int ForeignFrames = 0;  // frames seen that were not addressed to this radio
+    int Rejected = 0;      // FA answers sent
+    int ForeignFrames = 0; // frames seen that were not addressed to this radio
 
     // The command part (command byte and data, without preamble, addresses
     // and FD) of every frame addressed to this radio is appended to Commands.
     bool Received(uint8_t command) const;
 
-protected:
+  protected:
     std::string Handle(const std::string& bytes, int64_t nowMs) override;
 
-private:
+  private:
     std::string Answer(uint8_t to, const std::string& body, int64_t nowMs);
     std::string Frame(uint8_t to, const std::string& body) const;
     std::string Apply(uint8_t to, const std::string& body, int64_t nowMs);
@@ -101,4 +104,4 @@ std::string IcomBcdFrequency(int64_t hz);
 // -1 when any digit is not decimal.
 int64_t IcomBcdValue(const std::string& bytes);
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -12,7 +12,7 @@
 namespace rigvane {
 
 class SimPeer : public SimulatedPeer {
-public:
+  public:
     explicit SimPeer(std::unique_ptr<SimRadio> radio) : radio_(std::move(radio)) {}
 
     std::string Receive(const std::string& bytes, int64_t nowMs) override {
@@ -23,7 +23,7 @@ public:
 
     SimRadio& Radio() { return *radio_; }
 
-private:
+  private:
     std::unique_ptr<SimRadio> radio_;
 };
 
@@ -34,4 +34,4 @@ std::unique_ptr<SimulatedPort> MakeSimPort(Host& host, const std::string& device
                                            std::string* error,
                                            std::vector<std::string>* warnings = nullptr);
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -12,8 +12,9 @@ std::string SimRadio::Receive(const std::string& bytes, int64_t nowMs) {
 std::string SimRadio::Noise(size_t count) {
     std::string out(count, '\0');
     std::uniform_int_distribution<int> byte(0, 255);
-    for (char& c : out) c = char(byte(Random));
+    for (char& c : out)
+        c = char(byte(Random));
     return out;
 }
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -16,7 +16,7 @@
 namespace rigvane {
 
 class SimRadio {
-public:
+  public:
     virtual ~SimRadio() = default;
 
     // The bytes from the computer (any split: whole frames, single bytes)
@@ -44,10 +44,10 @@ public:
     // Everything received, for tests: one entry per complete command.
     std::vector<std::string> Commands;
 
-protected:
+  protected:
     // The family's protocol: consume `bytes`, return the answer.
     virtual std::string Handle(const std::string& bytes, int64_t nowMs) = 0;
     std::string Noise(size_t count);
 };
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -12,4 +12,4 @@ void RegisterDrivers(Radio& radio) {
     radio.RegisterDriver(ProtoOpto, IcomDriver);
 }
 
-}  // namespace rigvane
+} // namespace rigvane

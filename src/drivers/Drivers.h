@@ -6,4 +6,4 @@ namespace rigvane {
 
 void RegisterDrivers(Radio& radio);
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -19,67 +19,110 @@ constexpr size_t MaxFrameBytes = 100;
 // operation forever: after this many collecting passes a try is counted.
 constexpr int MaxCollectPasses = 50;
 
-std::string Byte(int b) { return std::string(1, char(uint8_t(b))); }
-std::string Bcd(int v) { return Byte(((v / 10) % 10) * 16 + v % 10); }
-bool IsBcd(uint8_t b) { return (b >> 4) <= 9 && (b & 15) <= 9; }
+std::string Byte(int b) {
+    return std::string(1, char(uint8_t(b)));
+}
+std::string Bcd(int v) {
+    return Byte(((v / 10) % 10) * 16 + v % 10);
+}
+bool IsBcd(uint8_t b) {
+    return (b >> 4) <= 9 && (b & 15) <= 9;
+}
 
 // The filter byte of a bandwidth: 03 for 0 or 1, 02 for 2 or 3, 01 above.
-int FilterByte(int bandwidth) { return bandwidth <= 1 ? 3 : bandwidth <= 3 ? 2 : 1; }
+int FilterByte(int bandwidth) {
+    return bandwidth <= 1 ? 3 : bandwidth <= 3 ? 2 : 1;
+}
 
 std::string ModeBytes(int model, int mode, int bandwidth) {
     const std::string f = Byte(FilterByte(bandwidth));
     if (model == 0) {
         switch (mode) {
-        case 0: return Byte(2);
+        case 0:
+            return Byte(2);
         case 1:
-        case 2: return Byte(5) + Byte(2);
-        case 3: return Byte(5);
-        case 4: return Byte(2);
-        default: return Byte(5) + Byte(0);  // 5..9: SSB, CW and FSK alike
+        case 2:
+            return Byte(5) + Byte(2);
+        case 3:
+            return Byte(5);
+        case 4:
+            return Byte(2);
+        default:
+            return Byte(5) + Byte(0); // 5..9: SSB, CW and FSK alike
         }
     }
     if (model == 2) {
         switch (mode) {
-        case 0: return Byte(2);
-        case 1: return Byte(5) + Byte(1);
-        case 2: return Byte(5) + Byte(2);
-        case 3: return Byte(6) + Byte(1);
-        case 4: return Byte(2) + f;
-        case 5: return Byte(0) + f;
+        case 0:
+            return Byte(2);
+        case 1:
+            return Byte(5) + Byte(1);
+        case 2:
+            return Byte(5) + Byte(2);
+        case 3:
+            return Byte(6) + Byte(1);
+        case 4:
+            return Byte(2) + f;
+        case 5:
+            return Byte(0) + f;
         case 6:
-        case 7: return Byte(1) + f;
-        case 8: return Byte(3) + f;
-        default: return Byte(4) + f;
+        case 7:
+            return Byte(1) + f;
+        case 8:
+            return Byte(3) + f;
+        default:
+            return Byte(4) + f;
         }
     }
     switch (mode) {
-    case 0: return Byte(2);
-    case 1: return Byte(5) + Byte(2);
-    case 2: return Byte(5) + Byte(3);
-    case 3: return Byte(5) + Byte(1);
-    case 4: return Byte(2) + f;
-    case 5: return Byte(0) + f;
+    case 0:
+        return Byte(2);
+    case 1:
+        return Byte(5) + Byte(2);
+    case 2:
+        return Byte(5) + Byte(3);
+    case 3:
+        return Byte(5) + Byte(1);
+    case 4:
+        return Byte(2) + f;
+    case 5:
+        return Byte(0) + f;
     case 6:
-    case 7: return Byte(1) + f;
-    case 8: return Byte(3) + f;
-    default: return Byte(4) + f;
+    case 7:
+        return Byte(1) + f;
+    case 8:
+        return Byte(3) + f;
+    default:
+        return Byte(4) + f;
     }
 }
 
 // Bandwidth "by f": 01 -> 4, 02 -> 2, 03 -> 0, anything else (or none) -> 2.
-uint8_t BandwidthByFilter(int f) { return f == 1 ? 4 : f == 3 ? 0 : 2; }
+uint8_t BandwidthByFilter(int f) {
+    return f == 1 ? 4 : f == 3 ? 0 : 2;
+}
 
 void ReadModeReply(Channel& cur, int model, int m, int f) {
     uint8_t mode = 0, bw = 2;
     switch (m) {
-    case 0x00: mode = 5, bw = BandwidthByFilter(f); break;
-    case 0x01: mode = 6, bw = BandwidthByFilter(f); break;
+    case 0x00:
+        mode = 5, bw = BandwidthByFilter(f);
+        break;
+    case 0x01:
+        mode = 6, bw = BandwidthByFilter(f);
+        break;
     case 0x02:
-    case 0x11: mode = 4, bw = BandwidthByFilter(f); break;
+    case 0x11:
+        mode = 4, bw = BandwidthByFilter(f);
+        break;
     case 0x03:
-    case 0x07: mode = 8, bw = BandwidthByFilter(f); break;
+    case 0x07:
+        mode = 8, bw = BandwidthByFilter(f);
+        break;
     case 0x04:
-    case 0x08: mode = 9, bw = BandwidthByFilter(f); break;
+    case 0x08:
+        mode = 9, bw = BandwidthByFilter(f);
+        break;
     case 0x05:
         if (f == 0x00)
             mode = 7, bw = 2;
@@ -90,8 +133,11 @@ void ReadModeReply(Channel& cur, int model, int m, int f) {
         else
             mode = 3, bw = 4;
         break;
-    case 0x06: mode = 3, bw = 4; break;
-    default: break;
+    case 0x06:
+        mode = 3, bw = 4;
+        break;
+    default:
+        break;
     }
     cur.Mode = mode;
     cur.Bandwidth = bw;
@@ -104,7 +150,8 @@ std::string MegahertzText(int32_t frequency) {
     std::string text = (f < 0 ? "-" : "") + std::to_string(a / 100000);
     std::string frac = std::to_string(a % 100000);
     frac = std::string(5 - frac.size(), '0') + frac;
-    while (!frac.empty() && frac.back() == '0') frac.pop_back();
+    while (!frac.empty() && frac.back() == '0')
+        frac.pop_back();
     if (!frac.empty()) text += "." + frac;
     return text;
 }
@@ -119,13 +166,15 @@ bool WaitsForReply(int code) {
     case IcomReadAttenuator:
     case IcomReadAntenna:
     case IcomReadSquelch:
-    case IcomReadSMeter: return true;
-    default: return false;
+    case IcomReadSMeter:
+        return true;
+    default:
+        return false;
     }
 }
 
 class Operation {
-public:
+  public:
     Operation(DriverContext& ctx, int code) : ctx_(ctx), code_(code) {}
 
     void Run() {
@@ -158,7 +207,7 @@ public:
         }
     }
 
-private:
+  private:
     // Cuts every complete frame off the front of ReplyResidue and handles it.
     void TakeFrames() {
         std::string& r = ctx_.State.ReplyResidue;
@@ -178,9 +227,10 @@ private:
             r.erase(0, end + 1);
             // A longer preamble (FE FE FE ...) counts as FE FE.
             size_t extra = 0;
-            while (extra + 2 < frame.size() && uint8_t(frame[extra + 2]) == IcomPreamble) ++extra;
+            while (extra + 2 < frame.size() && uint8_t(frame[extra + 2]) == IcomPreamble)
+                ++extra;
             frame.erase(0, extra);
-            if (frame.size() > MaxFrameBytes) continue;  // no answer is that long: noise
+            if (frame.size() > MaxFrameBytes) continue; // no answer is that long: noise
             HandleFrame(frame);
         }
     }
@@ -248,7 +298,9 @@ private:
             if (code_ == IcomReadFrequency || code_ == IcomReadMode || code_ == 21) return;
             done_ = true;
             return;
-        default: done_ = true; return;
+        default:
+            done_ = true;
+            return;
         }
     }
 
@@ -266,7 +318,7 @@ private:
     bool done_ = false;
 };
 
-}  // namespace
+} // namespace
 
 std::string IcomFrequencyBytes(int32_t frequency) {
     int64_t hz = int64_t(frequency) * 10;
@@ -284,12 +336,12 @@ int32_t IcomFrequencyFromBytes(const std::string& data) {
     for (size_t i = data.size(); i-- > 0;) {
         const uint8_t b = uint8_t(data[i]);
         if (b >= 199 || !IsBcd(b)) return 0;
-        if (hz > 100000000000ULL) return 0;  // far beyond any frequency
+        if (hz > 100000000000ULL) return 0; // far beyond any frequency
         hz = hz * 100 + (b >> 4) * 10 + (b & 15);
     }
     uint64_t q = hz / 10;
     const uint64_t r = hz % 10;
-    if (r > 5 || (r == 5 && (q & 1))) ++q;  // halves to even
+    if (r > 5 || (r == 5 && (q & 1))) ++q; // halves to even
     if (q > 2147483647ULL) return 0;
     return int32_t(q);
 }
@@ -309,7 +361,7 @@ std::string IcomCommand(const RadioProfile& profile, const RadioState& state, in
         frame += IcomFrequencyBytes(cur.Frequency);
         break;
     case IcomSetMode:
-        if (cur.Mode >= 10) return "";  // mode 10 (and anything unknown) sends nothing
+        if (cur.Mode >= 10) return ""; // mode 10 (and anything unknown) sends nothing
         frame += ModeBytes(model, cur.Mode, cur.Bandwidth);
         break;
     case IcomSelectMemory: {
@@ -319,20 +371,32 @@ std::string IcomCommand(const RadioProfile& profile, const RadioState& state, in
         frame += Bcd(ch % 100);
         break;
     }
-    case IcomOptoInit: frame += Byte(0x02); break;
-    case IcomReadSquelch: frame += Byte(0x15) + Byte(0x01); break;
-    case IcomReadSMeter: frame += Byte(0x15) + Byte(0x02); break;
+    case IcomOptoInit:
+        frame += Byte(0x02);
+        break;
+    case IcomReadSquelch:
+        frame += Byte(0x15) + Byte(0x01);
+        break;
+    case IcomReadSMeter:
+        frame += Byte(0x15) + Byte(0x02);
+        break;
     case IcomSetAgc:
         if (model == 2)
             frame += Byte(0x16) + Byte(cur.Agc != 0 ? 0x11 : 0x10);
         else
-            frame += Byte(0x16) + Byte(0x12) + Byte(cur.Agc == 0 ? 0x00 : cur.Agc == 1 ? 0x03 : 0x02);
+            frame += Byte(0x16) + Byte(0x12) +
+                     Byte(cur.Agc == 0   ? 0x00
+                          : cur.Agc == 1 ? 0x03
+                                         : 0x02);
         break;
-    case IcomSetAttenuator: frame += Byte(0x11) + Byte(cur.Atten ? 0x20 : 0x00); break;
+    case IcomSetAttenuator:
+        frame += Byte(0x11) + Byte(cur.Atten ? 0x20 : 0x00);
+        break;
     case IcomSetAntenna:
         frame += Byte(0x12) + (cur.Antenna != 0 ? Byte(0x01) : Byte(0x00)) + Byte(0x00);
         break;
-    default: break;
+    default:
+        break;
     }
     return frame + CivEom;
 }
@@ -363,4 +427,4 @@ void IcomOpen(DriverContext& ctx) {
     IcomDriver(ctx, code);
 }
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -32,8 +32,8 @@ enum IcomCode : int {
 };
 
 // The driver's frame bytes, built at start-up.
-extern const std::string CivPreamble;  // FE FE
-extern const std::string CivEom;       // FD
+extern const std::string CivPreamble; // FE FE
+extern const std::string CivEom;      // FD
 
 // The driver: does nothing when the port is closed; never throws (a failure
 // of its own posts "Data Processing Error 6004! Report to author." and the
@@ -52,4 +52,4 @@ std::string IcomFrequencyBytes(int32_t frequency);
 // above 9, a byte of 199 or more, or beyond the 32-bit range).
 int32_t IcomFrequencyFromBytes(const std::string& data);
 
-}  // namespace rigvane
+} // namespace rigvane

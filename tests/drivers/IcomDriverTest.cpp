@@ -1,0 +1,364 @@
+// The CI-V driver against the simulated ICOM and OPTO radios.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <utility>
+
+#include "CivFixture.h"
+
+namespace rigvane::test {
+namespace {
+
+class CivEveryModel : public ::testing::TestWithParam<CivModel> {};
+
+INSTANTIATE_TEST_SUITE_P(Models, CivEveryModel, ::testing::ValuesIn(CivModels),
+                         [](const auto& info) {
+                             std::string n = info.param.SimName;
+                             for (char& c : n) {
+                                 if (c == '-') c = '_';
+                             }
+                             return n;
+                         });
+
+// Expected (Mode, Bandwidth) read back after setting each Mode 1..9 with bandwidth 4.
+std::map<int, std::pair<int, int>> ExpectedModes(const CivModel& m) {
+    if (m.Model == 0)
+        return {{1, {2, 0}}, {2, {2, 0}}, {3, {3, 4}}, {4, {4, 2}}, {5, {7, 2}},
+                {6, {7, 2}}, {7, {7, 2}}, {8, {7, 2}}, {9, {7, 2}}};
+    if (m.Model == 2)
+        return {{1, {1, 2}}, {2, {2, 0}}, {3, {3, 4}}, {4, {4, 4}}, {5, {5, 4}},
+                {6, {6, 4}}, {7, {6, 4}}, {8, {8, 4}}, {9, {9, 4}}};
+    return {{1, {2, 0}}, {2, {3, 4}}, {3, {3, 4}}, {4, {4, 4}}, {5, {5, 4}},
+            {6, {6, 4}}, {7, {6, 4}}, {8, {8, 4}}, {9, {9, 4}}};
+}
+
+TEST_P(CivEveryModel, OpensTunesAndReadsBackFrequencyAndMode) {
+    CivLink r(GetParam());
+    EXPECT_EQ(r.radio.OpenRadio(), 0);
+    EXPECT_FALSE(r.link.RadioNotResponding);
+    EXPECT_EQ(r.CountMessages(std::string(ModelName(GetParam().Protocol, GetParam().Model)) +
+                              " Connected"),
+              1);
+    EXPECT_EQ(r.sim->OptoInitialised, GetParam().Protocol == ProtoOpto);
+
+    // 146.52 MHz goes out as 05 00 00 52 46 01 and reads back exactly.
+    r.Current().Frequency = 14652000;
+    r.Current().Mode = 4;
+    r.radio.ApplyRadioState();
+    EXPECT_EQ(r.Received(Bytes({0x05, 0x00, 0x00, 0x52, 0x46, 0x01})), 1);
+    EXPECT_EQ(r.sim->FrequencyHz, 146520000);
+    r.Current() = MakeBlankChannel();
+    r.radio.ReadRadioState();
+    EXPECT_EQ(r.Current().Frequency, 14652000);
+    EXPECT_TRUE(r.Current().Valid);
+    EXPECT_EQ(r.Current().Mode, 4);
+
+    // A second apply of the same state sends nothing.
+    const size_t sent = r.sim->Commands.size();
+    r.radio.ApplyRadioState();
+    EXPECT_EQ(r.sim->Commands.size(), sent);
+
+    // Every mode, through the model's mode bytes and back.
+    for (const auto& [mode, expected] : ExpectedModes(GetParam())) {
+        r.Current().Mode = uint8_t(mode);
+        r.Current().Bandwidth = 4;
+        r.Send(IcomSetMode);
+        r.Current().Mode = 0;
+        r.Current().Bandwidth = 99;
+        r.Send(IcomReadMode);
+        EXPECT_EQ(r.Current().Mode, expected.first) << "mode " << mode;
+        EXPECT_EQ(r.Current().Bandwidth, expected.second) << "mode " << mode;
+    }
+    EXPECT_EQ(r.sim->Rejected, 0);
+
+    // Mode 10 sends nothing at all.
+    const size_t before = r.sim->Commands.size();
+    r.Current().Mode = 10;
+    r.Send(IcomSetMode);
+    EXPECT_EQ(r.sim->Commands.size(), before);
+    EXPECT_EQ(r.CountMessages("Data Processing Error"), 0);
+}
+
+TEST(CivDriver, R7000AndOptoNeverGetTheCommandsTheyLack) {
+    for (const CivModel& m : {CivModels[0], CivModels[5]}) {
+        CivLink r(m);
+        r.Profile().ExpCmd = true;
+        ASSERT_EQ(r.radio.OpenRadio(), 0);
+        r.Current().Frequency = 14652000;
+        r.Current().Mode = 6;
+        r.Current().Atten = true;
+        r.Current().Agc = 2;
+        r.Current().Antenna = 1;
+        r.radio.ApplyRadioState();
+        r.radio.ReadRadioState();
+        for (int code :
+             {IcomReadAttenuator, IcomReadAntenna, IcomSetAntenna, IcomSetAgc, IcomSetAttenuator})
+            r.Send(code);
+        if (m.Protocol == ProtoIcom) {
+            r.state.CurrentChannel = 5;
+            r.radio.StoreChannel();
+            r.radio.LoadChannel();
+        }
+        EXPECT_FALSE(r.sim->Received(0x11)) << m.SimName;
+        EXPECT_FALSE(r.sim->Received(0x12)) << m.SimName;
+        EXPECT_FALSE(r.sim->Received(0x16)) << m.SimName;
+        EXPECT_EQ(r.sim->Rejected, 0) << m.SimName;
+        // Every SSB, CW and FSK mode goes out as 05 00 and reads back as SSB.
+        EXPECT_EQ(r.Received(Bytes({0x06, 0x05, 0x00})), m.Protocol == ProtoIcom ? 2 : 1);
+        EXPECT_EQ(r.Current().Mode, 7);
+    }
+}
+
+TEST(CivDriver, ExtendedSettingsReachTheRadio) {
+    CivLink r(CivModels[2]); // R8500: AGC 16 10 / 16 11
+    r.Profile().ExpCmd = true;
+    ASSERT_EQ(r.radio.OpenRadio(), 0);
+    r.Current().Frequency = 14652000;
+    r.Current().Mode = 1;
+    r.Current().Atten = true;
+    r.Current().Agc = 1;
+    r.Current().Antenna = 1;
+    r.radio.ApplyRadioState();
+    EXPECT_TRUE(r.sim->Attenuator);
+    EXPECT_EQ(r.sim->Agc, 0x11);
+    EXPECT_EQ(r.sim->Antenna, 1);
+    r.Current().Atten = false;
+    r.Current().Antenna = 0;
+    r.radio.ReadRadioState();
+    EXPECT_TRUE(r.Current().Atten);
+    EXPECT_EQ(r.Current().Antenna, 2);
+
+    CivLink g(CivModels[1]); // the others: 16 12 xx
+    g.Profile().ExpCmd = true;
+    ASSERT_EQ(g.radio.OpenRadio(), 0);
+    g.Current().Frequency = 14652000;
+    for (int agc : {0, 1, 2, 3}) {
+        g.Current().Agc = uint8_t(agc);
+        g.Send(IcomSetAgc);
+        EXPECT_EQ(g.sim->Agc, agc == 0 ? 0 : agc == 1 ? 3 : 2);
+    }
+    EXPECT_EQ(g.sim->Rejected, 0);
+}
+
+TEST(CivDriver, EchoAndAcceptanceBeforeDataAreSkipped) {
+    for (int latency : {0, 45}) {
+        CivLink r(CivModels[2]);
+        r.sim->Echo = true;
+        r.sim->FbBeforeData = true;
+        r.LatencyMs = latency;
+        ASSERT_EQ(r.radio.OpenRadio(), 0);
+        r.sim->FrequencyHz = 162400000;
+        r.sim->ModeByte = 0x00;
+        r.sim->FilterByte = 0x02;
+        r.radio.ReadRadioState();
+        EXPECT_EQ(r.Current().Frequency, 16240000);
+        EXPECT_EQ(r.Current().Mode, 5);
+        EXPECT_EQ(r.Current().Bandwidth, 2);
+        EXPECT_FALSE(r.link.RadioNotResponding);
+        // One read frame each: the echo never made the driver ask again.
+        EXPECT_EQ(r.Received(Bytes({0x03})), 2); // the open sequence and this read
+        EXPECT_EQ(r.Received(Bytes({0x04})), 2);
+        r.Current().Frequency = 14652000;
+        r.radio.ApplyRadioState();
+        EXPECT_EQ(r.sim->FrequencyHz, 146520000);
+    }
+}
+
+TEST(CivDriver, RejectionsPostTheirMessages) {
+    CivLink r(CivModels[1]);
+    ASSERT_EQ(r.radio.OpenRadio(), 0);
+    r.sim->Refuse = {0x03, 0x04};
+    r.Current().Frequency = 14652000;
+    r.Current().Mode = 2;
+    r.Send(IcomReadFrequency);
+    r.Send(IcomReadMode);
+    EXPECT_EQ(r.CountMessages("ICOM rejected frequency 146.52Mhz"), 1);
+    EXPECT_EQ(r.CountMessages("ICOM rejected Modulation FMn"), 1);
+    EXPECT_FALSE(r.link.RadioNotResponding);
+
+    // A frequency the radio cannot take: rejected quietly, the radio keeps its own.
+    r.sim->Refuse.clear();
+    const int64_t kept = r.sim->FrequencyHz;
+    r.Current().Frequency = 400000000; // 4 GHz
+    r.Send(IcomSetFrequency);
+    EXPECT_EQ(r.sim->FrequencyHz, kept);
+    EXPECT_FALSE(r.link.RadioNotResponding);
+
+    // The R7000 has no signal reads.
+    CivLink old(CivModels[0]);
+    ASSERT_EQ(old.radio.OpenRadio(), 0);
+    old.state.SignalLevel = 4;
+    old.Send(IcomReadSMeter);
+    EXPECT_EQ(old.CountMessages("ICOM rejected signal request"), 1);
+    EXPECT_EQ(old.state.SignalLevel, 4);
+}
+
+TEST(CivDriver, MemoriesAreStoredRecalledLoadedAndCleared) {
+    for (const CivModel& m : {CivModels[0], CivModels[2]}) {
+        CivLink r(m);
+        ASSERT_EQ(r.radio.OpenRadio(), 0);
+        const int channel = m.Model == 0 ? 5 : 123;
+        r.state.CurrentChannel = int16_t(channel);
+        r.Current().Frequency = 16240000;
+        r.Current().Mode = 4;
+        r.Current().Bandwidth = 2;
+        r.radio.StoreChannel();
+        ASSERT_EQ(r.sim->Memories.count(channel), 1u) << m.SimName;
+        EXPECT_EQ(r.sim->Memories[channel].FrequencyHz, 162400000);
+        EXPECT_EQ(r.Received(m.Model == 0 ? Bytes({0x08, 0x05}) : Bytes({0x08, 0x01, 0x23})), 1);
+
+        // Load: select, memory to VFO, read back; the attenuator always reads as off.
+        r.sim->FrequencyHz = 145000000;
+        r.Current() = MakeBlankChannel();
+        r.radio.LoadChannel();
+        EXPECT_EQ(r.Current().Frequency, 16240000) << m.SimName;
+        EXPECT_EQ(r.Current().Mode, 4);
+        EXPECT_FALSE(r.Current().Atten);
+        EXPECT_FALSE(r.sim->MemoryMode);
+        EXPECT_EQ(r.sim->FrequencyHz, 162400000);
+
+        // Recall shows the channel on the radio.
+        r.sim->FrequencyHz = 145000000;
+        r.radio.RecallChannel();
+        EXPECT_TRUE(r.sim->MemoryMode);
+        EXPECT_EQ(r.sim->SelectedChannel, channel);
+
+        // An empty state clears the channel; loading it gives a blank state.
+        r.Current() = MakeBlankChannel();
+        r.Current().Mode = 0;
+        r.radio.StoreChannel();
+        EXPECT_EQ(r.sim->Memories.count(channel), 0u);
+        r.Current().Frequency = 14652000;
+        r.radio.LoadChannel();
+        EXPECT_EQ(r.Current(), MakeBlankChannel());
+        EXPECT_EQ(r.CountMessages("Data Processing Error"), 0);
+    }
+}
+
+TEST(CivDriver, SignalReadsFollowTheActivityOnTheSMeterScale) {
+    CivLink r(CivModels[1]);
+    r.Profile().Detect = 2;
+    ASSERT_EQ(r.radio.OpenRadio(), 0);
+    for (int level = 0; level <= 12; ++level)
+        r.sim->Schedule.Entries.push_back({100000000 + level * 1000000, level, 0, 0, 0});
+    for (int level = 0; level <= 12; ++level) {
+        r.sim->FrequencyHz = 100000000 + level * 1000000;
+        r.Send(IcomReadSMeter);
+        EXPECT_EQ(r.state.SignalLevel, level);
+        r.Send(IcomReadSquelch);
+        EXPECT_EQ(r.state.SignalLevel, level > 0 ? 9 : 0);
+        r.radio.ReadSignal();
+        EXPECT_EQ(r.state.SignalLevel, std::min(level, 11));
+    }
+
+    // An on/off signal in virtual time; the R7000 reads it on the carrier-detect line.
+    CivLink old(CivModels[0]);
+    old.Profile().Detect = 1;
+    ASSERT_EQ(old.radio.OpenRadio(), 0);
+    old.sim->Schedule.Entries.push_back({old.sim->FrequencyHz, 5, 2000, 3000, 0});
+    old.host.Advance(5000 - old.host.NowMs() % 5000 + 100); // early in an on phase
+    old.radio.ReadSignal();
+    EXPECT_EQ(old.state.SignalLevel, 9);
+    old.host.Advance(2500); // off
+    old.radio.ReadSignal();
+    EXPECT_EQ(old.state.SignalLevel, 0);
+    EXPECT_FALSE(old.sim->Received(0x15));
+}
+
+TEST(CivDriver, AnswersFromElsewhereAndMalformedAnswersAreHandled) {
+    // Frames for another controller and from another radio are passed over.
+    CivLink r(CivModels[2]);
+    ASSERT_EQ(r.radio.OpenRadio(), 0);
+    r.sim->Faults = IcomRadio::Fault::ForeignFrames;
+    r.sim->FrequencyHz = 146520000;
+    r.Send(IcomReadFrequency);
+    EXPECT_EQ(r.Current().Frequency, 14652000);
+
+    // Non-BCD data (a byte of 199 and more): frequency 0, Valid untouched; no signal.
+    r.sim->Faults = IcomRadio::Fault::BadBcd;
+    r.Current().Valid = true;
+    r.Send(IcomReadFrequency);
+    EXPECT_EQ(r.Current().Frequency, 0);
+    EXPECT_TRUE(r.Current().Valid);
+    r.sim->Schedule.Entries.push_back({r.sim->FrequencyHz, 8, 0, 0, 0});
+    r.state.SignalLevel = 5;
+    r.Send(IcomReadSMeter);
+    EXPECT_EQ(r.state.SignalLevel, 0);
+
+    // Answers cut short: no frame is read past its end, the frequency reads as none.
+    r.sim->Faults = IcomRadio::Fault::Truncated;
+    r.Current().Frequency = 14652000;
+    r.Send(IcomReadFrequency);
+    EXPECT_EQ(r.Current().Frequency, 0);
+    r.Current().Mode = 4;
+    r.Send(IcomReadMode);
+    EXPECT_LE(r.Current().Mode, 10);
+
+    // Bytes that never make a frame: the read gives up and the radio counts as silent.
+    r.sim->Faults = IcomRadio::Fault::Garbage;
+    r.link.RadioNotResponding = false;
+    r.Current().Frequency = 14652000;
+    r.Send(IcomReadFrequency);
+    EXPECT_EQ(r.Current().Frequency, 14652000);
+    EXPECT_TRUE(r.link.RadioNotResponding);
+    EXPECT_EQ(r.CountMessages("Data Processing Error"), 0);
+
+    // A profile address the radio does not have: nothing answers, the open fails.
+    CivLink wrong(CivModels[2]);
+    wrong.Profile().Addr = 0x10;
+    EXPECT_EQ(wrong.radio.OpenRadio(), 2);
+    EXPECT_EQ(wrong.sim->Commands.size(), 0u);
+    EXPECT_EQ(wrong.sim->ForeignFrames, 1);
+}
+
+TEST(CivDriver, A100000ByteBurstOfNoiseNeitherCrashesNorHangs) {
+    for (unsigned seed : {1u, 2u, 3u}) {
+        CivLink r(CivModels[4]);
+        r.Profile().Detect = 2;
+        r.Profile().ExpCmd = true;
+        ASSERT_EQ(r.radio.OpenRadio(), 0);
+        r.sim->Random.seed(seed);
+        r.sim->NoiseBytes = 100000;
+        r.radio.ReadRadioState();
+        r.radio.ReadSignal();
+        r.state.CurrentChannel = 7;
+        r.radio.LoadChannel();
+        r.Current().Frequency = 14652000;
+        r.Current().Mode = 6;
+        r.radio.ApplyRadioState();
+        EXPECT_LE(r.Current().Mode, 10);
+        EXPECT_LE(r.state.SignalLevel, 11);
+        EXPECT_EQ(r.CountMessages("Data Processing Error"), 0);
+        // Back to a sane radio: the driver works again.
+        r.sim->NoiseBytes = 0;
+        r.sim->FrequencyHz = 146520000;
+        r.Send(IcomReadFrequency);
+        EXPECT_EQ(r.Current().Frequency, 14652000);
+    }
+}
+
+TEST(CivDriver, CommandFramesAndFrequencyDigits) {
+    RadioProfile p;
+    p.Addr = 0x08;
+    p.CompAddr = 0xE0;
+    RadioState st;
+    st.Current.Frequency = 14652000;
+    EXPECT_EQ(IcomCommand(p, st, IcomSetFrequency),
+              Bytes({0xFE, 0xFE, 0x08, 0xE0, 0x05, 0x00, 0x00, 0x52, 0x46, 0x01, 0xFD}));
+    EXPECT_EQ(IcomCommand(p, st, IcomReadSMeter),
+              Bytes({0xFE, 0xFE, 0x08, 0xE0, 0x15, 0x02, 0xFD}));
+    st.CurrentChannel = -1;
+    EXPECT_EQ(IcomCommand(p, st, IcomSelectMemory), "");
+
+    EXPECT_EQ(IcomFrequencyFromBytes(Bytes({0x00, 0x00, 0x52, 0x46, 0x01})), 14652000);
+    EXPECT_EQ(IcomFrequencyFromBytes(Bytes({0x05, 0x00, 0x52, 0x46, 0x01})),
+              14652000); // half, even
+    EXPECT_EQ(IcomFrequencyFromBytes(Bytes({0x15, 0x00, 0x52, 0x46, 0x01})), 14652002);
+    EXPECT_EQ(IcomFrequencyFromBytes(Bytes({0x00, 0x00, 0x52, 0xC7, 0x01})), 0);
+    EXPECT_EQ(IcomFrequencyFromBytes(Bytes({0x00, 0x00, 0x5A, 0x46, 0x01})), 0);
+    EXPECT_EQ(IcomFrequencyFromBytes(Bytes({0x00, 0x00, 0x52})), 0);
+    EXPECT_EQ(IcomFrequencyFromBytes(std::string(12, char(0x99))), 0);
+}
+
+} // namespace
+} // namespace rigvane::test
