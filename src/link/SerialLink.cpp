@@ -209,7 +209,10 @@ std::string SerialLink::SendAndReceive(const std::string& command, const std::st
 std::string SerialLink::SendAndReceiveUnguarded(const std::string& command,
                                                 const std::string& eom,
                                                 const std::string& altEom) {
-    if (!PortOpen()) return "";
+    if (!PortOpen()) {
+        if (port_ && portBroken_) CommunicationFailure();  // the device vanished
+        return "";
+    }
     const uint64_t generation = portGeneration_;
     // Events run during every yield; one of them may close or replace the port.
     auto port = [&]() -> SerialPort& {

@@ -88,6 +88,7 @@ void SimulatedPort::Deliver(const std::string& bytes) {
 
 void SimulatedPort::Unplug() {
     unplugged_ = true;
+    shared_->open = false;
     shared_->received.clear();
     RaiseLineError(LineError::DeviceLost, "device removed");
 }
