@@ -11,6 +11,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -30,6 +31,8 @@ using namespace rigvane;
 namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
+// How far ahead of its time on the wire a paced byte may leave.
+constexpr double LeadMs = 2.0;
 
 void OnSignal(int) {
     stopRequested = 1;
@@ -192,7 +195,9 @@ int main(int argc, char** argv) {
             if (baud == 0) {
                 timeout = 5; // the terminal was full: try again shortly
             } else {
-                const double wait = nextByteAt - MonotonicMsFine();
+                // Bytes leave in batches up to LeadMs ahead of their time, so
+                // the tool wakes every couple of milliseconds, not for every byte.
+                const double wait = nextByteAt - LeadMs - MonotonicMsFine();
                 timeout = wait <= 0 ? 0 : int(wait) + 1;
             }
         }
@@ -208,7 +213,8 @@ int main(int argc, char** argv) {
             if (got > 0) {
                 const std::string answer =
                     radio->Receive(std::string(buffer.data(), size_t(got)), MonotonicMs() - start);
-                if (outQueue.empty() && baud > 0) nextByteAt = MonotonicMsFine();
+                if (outQueue.empty() && baud > 0)
+                    nextByteAt = std::max(nextByteAt, MonotonicMsFine());
                 outQueue += answer;
             }
         } else if (n > 0 && (pfd.revents & (POLLHUP | POLLERR))) {
@@ -219,9 +225,9 @@ int main(int argc, char** argv) {
         size_t count = outQueue.size();
         if (baud > 0) {
             const double now = MonotonicMsFine();
-            if (now < nextByteAt) continue;
-            // Every byte whose time has come, at least one.
-            count = std::min(outQueue.size(), size_t((now - nextByteAt) / msPerByte) + 1);
+            if (now + LeadMs < nextByteAt) continue;
+            // Every byte whose time comes within LeadMs, at least one.
+            count = std::min(outQueue.size(), size_t((now + LeadMs - nextByteAt) / msPerByte) + 1);
         }
         const ssize_t written = write(master, outQueue.data(), count);
         if (written > 0) {
