@@ -43,7 +43,8 @@ std::string TrimField(const std::string& s) {
 }  // namespace
 
 std::string FrequencyDatabase::DbLookup(int32_t frequency) const {
-    if (frequency == 0 || DbCount <= 0) return "";
+    // NoFrequency is what unreadable frequency text gives, in a record or a channel alike.
+    if (frequency == 0 || frequency == NoFrequency || DbCount <= 0) return "";
     const size_t count = std::min(static_cast<size_t>(DbCount), DbFreq.size());
     if (index_.size() != count) {  // the tables were changed without Reindex
         for (size_t r = 0; r < count && r < DbDesc.size(); ++r)

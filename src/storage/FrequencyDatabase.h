@@ -20,7 +20,8 @@ struct FrequencyDatabase {
     int32_t DbCount = 0;
 
     // The description of the first record (lowest index) whose frequency is
-    // exactly `frequency`; "" when there is none or `frequency` is 0.
+    // exactly `frequency`; "" when there is none or `frequency` is 0 or
+    // NoFrequency (unreadable text never matches unreadable text).
     // Uses a sorted index, so a lookup costs O(log DbCount).
     std::string DbLookup(int32_t frequency) const;
 
