@@ -10,6 +10,8 @@
 #include "core/Progress.h"
 #include "storage/FrequencyDatabase.h"
 #include "link/RadioState.h"
+#include "link/SerialLink.h"
+#include "link/Radio.h"
 
 namespace rigvane {
 
@@ -26,6 +28,10 @@ struct App {
     FrequencyDatabase database;  // the loaded frequency database
     Progress progress;           // progress window hooks and the shared cancel flag
     RadioState radioState;       // tuning-state copies: Current, LastSent, the VFOs
+    // The serial link (its port factory is set by main()) and the radio
+    // operations (drivers registered with RegisterDrivers).
+    SerialLink link{host, settings, log, slots, radioState, nullptr};
+    Radio radio{link, radioState, settings, log, memory, host, &progress};
 };
 
 }  // namespace rigvane

@@ -38,8 +38,9 @@ std::string TwoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
 }  // namespace
 
 Radio::Radio(SerialLink& link, RadioState& state, Settings& settings, MessageLog& log,
-             Memory& mem, Host& host)
-    : link_(link), state_(state), settings_(settings), log_(log), mem_(mem), host_(host) {}
+             Memory& mem, Host& host, Progress* trunkProgress)
+    : TrunkProgress(trunkProgress), link_(link), state_(state), settings_(settings), log_(log),
+      mem_(mem), host_(host) {}
 
 void Radio::RegisterDriver(int protocol, Driver driver, OpenHook open) {
     if (protocol < 0 || protocol >= ProtocolCount) return;
@@ -60,7 +61,12 @@ DriverContext Radio::MakeContext() {
     DriverContext ctx{link_, state_, Profile(), settings_, log_, mem_, host_, 0, false, {}};
     ctx.OperatingMode = OperatingMode;
     ctx.LightOn = state_.LightOn;
-    ctx.Cancelled = Cancelled;
+    if (TrunkProgress) {
+        Progress* progress = TrunkProgress;
+        ctx.Cancelled = [progress] { return progress->Cancel; };
+    } else {
+        ctx.Cancelled = [] { return false; };
+    }
     return ctx;
 }
 
@@ -606,10 +612,13 @@ void Radio::TrunkTransfer(bool write) {
     BusyScope busy(profile);
     if (profile.Protocol != ProtoBearcat) return;
     const TrunkIdsHook& hook = drivers_[ProtoBearcat].TrunkIds;
-    if (OnProgressShow) OnProgressShow(write ? "Setting Trunk Bank" : "Loading Trunk Bank");
+    Progress none;
+    Progress& progress = TrunkProgress ? *TrunkProgress : none;
+    progress.Cancel = false;
+    progress.Show(write ? "Setting Trunk Bank" : "Loading Trunk Bank");
     for (int idBank = 1; idBank <= 10; ++idBank) {
-        if (Cancelled && Cancelled()) break;
-        if (OnProgressStep) OnProgressStep(TwoDigits(idBank));
+        if (progress.Cancel) break;
+        progress.Update(idBank * 10, TwoDigits(idBank));
         if (hook) {
             DriverContext ctx = MakeContext();
             try {
@@ -620,7 +629,7 @@ void Radio::TrunkTransfer(bool write) {
             }
         }
     }
-    if (OnProgressHide) OnProgressHide();
+    progress.Hide();
 }
 
 void Radio::LoadTrunkBank() { TrunkTransfer(false); }

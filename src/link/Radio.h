@@ -13,6 +13,7 @@
 #include "core/CodeTables.h"
 #include "core/Host.h"
 #include "core/MessageLog.h"
+#include "core/Progress.h"
 #include "core/Settings.h"
 #include "link/RadioState.h"
 #include "link/SerialLink.h"
@@ -49,7 +50,7 @@ using TrunkIdsHook = std::function<void(DriverContext&, int idBank, bool write)>
 class Radio {
 public:
     Radio(SerialLink& link, RadioState& state, Settings& settings, MessageLog& log, Memory& mem,
-          Host& host);
+          Host& host, Progress* trunkProgress = nullptr);
 
     void RegisterDriver(int protocol, Driver driver, OpenHook open = {});
     void RegisterTrunkIds(int protocol, TrunkIdsHook hook);
@@ -79,12 +80,9 @@ public:
 
     // Set by the engine and the main window; copied into every DriverContext.
     int OperatingMode = 0;
-    // Progress window for the trunk transfers: shown with a caption, told the
-    // step ("01".."10"), hidden at the end; Cancelled asks whether to stop.
-    std::function<void(const std::string& caption)> OnProgressShow;
-    std::function<void(const std::string& step)> OnProgressStep;
-    std::function<void()> OnProgressHide;
-    std::function<bool()> Cancelled;
+    // The progress window of the trunk transfers and its shared cancel flag
+    // (none: the transfers run without a window and cannot be cancelled).
+    Progress* TrunkProgress = nullptr;
 
     // Random source of the LOCAL radio's test values; seed it for repeatable runs.
     std::mt19937 Random{std::random_device{}()};

@@ -49,6 +49,9 @@ public:
     SerialLink(const SerialLink&) = delete;
     SerialLink& operator=(const SerialLink&) = delete;
 
+    // Where ports come from; the running program sets it once at start-up.
+    void SetPortFactory(PortFactory factory) { factory_ = std::move(factory); }
+
     // The selected profile (Settings::SelectedRadio picks it).
     RadioProfile& Profile() { return settings_.Selected(); }
 

@@ -392,3 +392,128 @@ TEST_F(DispatchTest, DriverFailureNeverEscapes) {
 
 }  // namespace
 }  // namespace rigvane::test
+
+namespace rigvane::test {
+namespace {
+
+// The dispatch rules of the other families, with a recording driver in place
+// of each family's own.
+class FamilyDispatchTest : public DispatchTest {
+protected:
+    void Use(int protocol) {
+        settings.Selected().Protocol = uint8_t(protocol);
+        radio.RegisterDriver(protocol, [this](DriverContext& ctx, int& code) {
+            codes.push_back(code);
+            if (code == 70) ctx.State.SignalLevel = Squelch;
+            if (code == 52) ctx.State.SignalLevel = Meter;
+        });
+    }
+};
+
+TEST_F(FamilyDispatchTest, BankSelectionAndFamilyRules) {
+    Use(ProtoAor3000);
+    state.CurrentChannel = 250;
+    state.CurrentBank = 3;
+    radio.RecallChannel();
+    EXPECT_EQ(Take(), Codes{3});
+    state.CurrentBank = 2;
+    radio.RecallChannel();
+    EXPECT_EQ(Take(), (Codes{1, 3}));
+    state.Current.Frequency = 5;
+    radio.StoreChannel();
+    EXPECT_EQ(Take(), (Codes{1, 3, 5}));
+    state.Current.Frequency = 6;
+    radio.StoreChannel();
+    EXPECT_EQ(Take(), (Codes{1, 0, 2}));
+
+    Use(ProtoKenwood);
+    state.Current = BlankChannel;
+    state.LastSent = BlankChannel;
+    state.Current.Frequency = 14652000;
+    radio.ApplyRadioState();
+    EXPECT_EQ(Take(), Codes{0});
+    state.Current.Atten = true;
+    state.Current.Notch = true;
+    radio.ApplyRadioState();
+    EXPECT_EQ(Take(), Codes{8});
+    settings.Selected().ExpCmd = true;
+    state.Current.NoiseBlank = 1;
+    radio.ApplyRadioState();
+    EXPECT_EQ(Take(), Codes{9});
+
+    Use(ProtoBearcat);
+    settings.Selected().Detect = 3;
+    peer->Carrier = true;
+    Squelch = 1;
+    Meter = 8;
+    ASSERT_EQ(radio.OpenRadio(), 0);
+    Take();
+    radio.ReadSignal();
+    EXPECT_EQ(Take(), (Codes{70, 52}));
+    EXPECT_EQ(state.SignalLevel, 8);
+    state.LastSent.Frequency = 15000000;
+    radio.ReadRadioState();
+    EXPECT_EQ(Take(), Codes{50});
+    EXPECT_EQ(state.Current.Frequency, 15000000);  // the driver parses into LastSent
+    settings.Selected().Memory = true;
+    radio.OperatingMode = 1;
+    radio.ReadRadioState();
+    EXPECT_EQ(Take(), Codes{51});
+    radio.SetLight();
+    EXPECT_EQ(Take(), Codes{77});
+    state.Current.Trunked = true;
+    radio.StoreChannel();
+    EXPECT_EQ(Take(), (Codes{2, 103}));
+
+    // The radio test walks every letter pair, with "00" in place of "AC".
+    std::vector<std::string> words;
+    radio.RegisterDriver(ProtoBearcat, [&](DriverContext& ctx, int& code) {
+        EXPECT_EQ(code, 78);
+        words.push_back(ctx.State.RawCommand);
+    });
+    radio.RadioTest();
+    ASSERT_EQ(words.size(), 26u * 26u);
+    EXPECT_EQ(words[0], "AA");
+    EXPECT_EQ(words[2], "00");
+    EXPECT_EQ(words.back(), "ZZ");
+    EXPECT_EQ(log.History()[0], "3/2/26 4:05:09p :Ending Radio Testing...");
+    EXPECT_EQ(log.History()[1], "3/2/26 4:05:09p :Starting Radio Testing...");
+}
+
+TEST_F(FamilyDispatchTest, TrunkBankTransferStopsWhenCancelled) {
+    Progress progress;
+    std::vector<std::string> shown;
+    progress.OnShow = [&](const std::string& action) { shown.push_back(action); };
+    progress.OnUpdate = [&](int, const std::string& text) { shown.push_back(text); };
+    progress.OnHide = [&] { shown.push_back("hidden"); };
+    radio.TrunkProgress = &progress;
+
+    Use(ProtoIcom);  // not a Bearcat: nothing
+    radio.LoadTrunkBank();
+    EXPECT_TRUE(shown.empty());
+
+    Use(ProtoBearcat);
+    std::vector<std::pair<int, bool>> banks;
+    radio.RegisterTrunkIds(ProtoBearcat, [&](DriverContext& ctx, int idBank, bool write) {
+        banks.push_back({idBank, write});
+        EXPECT_TRUE(ctx.Profile.Busy);
+        if (idBank == 3) progress.Cancel = true;
+        EXPECT_EQ(ctx.Cancelled(), idBank == 3);
+    });
+    progress.Cancel = true;  // left over from an earlier operation
+    radio.SetTrunkBank();
+    EXPECT_EQ(banks, (std::vector<std::pair<int, bool>>{{1, true}, {2, true}, {3, true}}));
+    EXPECT_EQ(shown, (std::vector<std::string>{"Setting Trunk Bank", "01", "02", "03", "hidden"}));
+    EXPECT_FALSE(settings.Selected().Busy);
+
+    banks.clear();
+    radio.RegisterTrunkIds(ProtoBearcat, [&](DriverContext&, int idBank, bool write) {
+        banks.push_back({idBank, write});
+    });
+    radio.LoadTrunkBank();
+    ASSERT_EQ(banks.size(), 10u);
+    EXPECT_EQ(banks.back(), std::make_pair(10, false));
+}
+
+}  // namespace
+}  // namespace rigvane::test
