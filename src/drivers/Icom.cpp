@@ -185,7 +185,7 @@ class Operation {
         const std::string eom = waits ? CivEom : "";
         st.ReplyResidue.clear();
         int tries = 0;
-        int quietless = 0;
+        int collectPasses = 0;
         std::string toSend = command;
         for (;;) {
             if (tries >= ctx_.Link.RetryCount || done_) {
@@ -195,9 +195,9 @@ class Operation {
             const size_t before = st.ReplyResidue.size();
             st.ReplyResidue += ctx_.Link.SendAndReceive(toSend, eom, "");
             if (!waits) return;
-            if (st.ReplyResidue.size() == before || ++quietless >= MaxCollectPasses) {
+            if (st.ReplyResidue.size() == before || ++collectPasses >= MaxCollectPasses) {
                 ++tries;
-                quietless = 0;
+                collectPasses = 0;
                 toSend = command;
             } else {
                 toSend.clear();
