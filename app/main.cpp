@@ -3,6 +3,7 @@
 // settings are written on every way out.
 #include <QApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -91,16 +92,17 @@ int main(int argc, char** argv) {
     rigvane::App app(host);
 
     rigvane::MainWindow* window = nullptr;
+    bool stopRequested = false;
     QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
         char byte;
         const ssize_t ignored = ::read(signalPipe[0], &byte, 1);
         (void)ignored;
         // The same way out as the close box: the window saves what it must.
-        if (window)
-            window->close();
-        else
-            QCoreApplication::quit();
+        // A signal during start-up (say, while a message box waits) is kept
+        // until the window exists.
+        stopRequested = true;
+        if (window) window->close();
     });
 
     rigvane::StartupHooks hooks;
@@ -110,6 +112,7 @@ int main(int argc, char** argv) {
     rigvane::MainWindow mainWindow(app);
     window = &mainWindow;
     mainWindow.show();
+    if (stopRequested) QTimer::singleShot(0, &mainWindow, &QWidget::close);
     const int rc = qapp.exec();
     window = nullptr;
     return rc;

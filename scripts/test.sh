@@ -23,7 +23,7 @@ run_build() {  # name, dir, extra cmake args..., -- extra ctest args...
 
     echo "=== $name: configure and build ($dir)"
     if ! cmake -S . -B "$dir" -G Ninja "${cmake_args[@]}" >/dev/null ||
-       ! cmake --build "$dir" -j"$jobs" -k 0; then
+       ! cmake --build "$dir" -j"$jobs" -- -k 0; then
         echo "=== $name: BUILD FAILED"
         summary+=("$name: build failed")
         status=1
