@@ -28,13 +28,14 @@ std::string Dbf(int records, std::mt19937& rng, std::vector<int32_t>& frequencie
     std::string s(32, '\0');
     s[0] = 3;
     auto put = [&](size_t at, uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) s[at + i] = static_cast<char>(v >> (8 * i) & 0xFF);
+        for (int i = 0; i < bytes; ++i)
+            s[at + i] = static_cast<char>(v >> (8 * i) & 0xFF);
     };
     put(4, static_cast<uint32_t>(records), 4);
     put(8, 32 + 64 + 1, 2);
     put(10, recordLength, 2);
-    for (auto [name, length] : {std::pair<const char*, int>{"FREQUENCY", freqLen},
-                                {"DESCRIPT", descLen}}) {
+    for (auto [name, length] :
+         {std::pair<const char*, int>{"FREQUENCY", freqLen}, {"DESCRIPT", descLen}}) {
         std::string d(32, '\0');
         d.replace(0, std::string(name).size(), name);
         d[11] = 'C';
@@ -51,7 +52,7 @@ std::string Dbf(int records, std::mt19937& rng, std::vector<int32_t>& frequencie
     return s;
 }
 
-}  // namespace
+} // namespace
 
 int main() {
     SimHost host;
@@ -62,8 +63,8 @@ int main() {
     FrequencyDatabase database;
     Progress progress;
     FrequencyContext ctx{host, slots, log, memory, settings, database, progress};
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("rigvane-bench-" + std::to_string(::getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("rigvane-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const std::string path = (dir / "full.frq").string();
 
@@ -81,15 +82,17 @@ int main() {
         settings.Global.SaveShort = shortForm;
         std::filesystem::remove(path);
         auto start = std::chrono::steady_clock::now();
-        for (int r = 0; r < runs; ++r) WriteFrequencyFile(ctx, path);
+        for (int r = 0; r < runs; ++r)
+            WriteFrequencyFile(ctx, path);
         const double writeMs = MsSince(start) / runs;
         start = std::chrono::steady_clock::now();
-        for (int r = 0; r < runs; ++r) ReadFrequencyFile(ctx, path);
+        for (int r = 0; r < runs; ++r)
+            ReadFrequencyFile(ctx, path);
         const double readMs = MsSince(start) / runs;
         std::printf("%s form, 1000 channels + 200 banks (%ju bytes): write %.2f ms (in place, "
                     "synced), read %.2f ms\n",
-                    shortForm ? "short" : "long ", static_cast<uintmax_t>(std::filesystem::file_size(path)),
-                    writeMs, readMs);
+                    shortForm ? "short" : "long ",
+                    static_cast<uintmax_t>(std::filesystem::file_size(path)), writeMs, readMs);
     }
 
     std::vector<int32_t> frequencies;
@@ -101,11 +104,13 @@ int main() {
                 database.DbCount);
 
     std::vector<int32_t> wanted;
-    for (int i = 0; i < 1000; ++i)  // half hits, half misses
-        wanted.push_back(i % 2 ? frequencies[rng() % frequencies.size()] : 1 + static_cast<int32_t>(rng() % 99999));
+    for (int i = 0; i < 1000; ++i) // half hits, half misses
+        wanted.push_back(i % 2 ? frequencies[rng() % frequencies.size()]
+                               : 1 + static_cast<int32_t>(rng() % 99999));
     size_t found = 0;
     start = std::chrono::steady_clock::now();
-    for (int32_t f : wanted) found += !database.DbLookup(f).empty();
+    for (int32_t f : wanted)
+        found += !database.DbLookup(f).empty();
     const double indexedMs = MsSince(start);
     size_t foundLinear = 0;
     start = std::chrono::steady_clock::now();

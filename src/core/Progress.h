@@ -10,9 +10,9 @@
 namespace rigvane {
 
 struct Progress {
-    bool Cancel = false;  // the shared cancel flag
+    bool Cancel = false; // the shared cancel flag
 
-    std::function<void(const std::string& action)> OnShow;  // window visible with its action text
+    std::function<void(const std::string& action)> OnShow; // window visible with its action text
     std::function<void(int percent, const std::string& text)> OnUpdate;
     std::function<void()> OnHide;
 
@@ -27,4 +27,4 @@ struct Progress {
     }
 };
 
-}  // namespace rigvane
+} // namespace rigvane

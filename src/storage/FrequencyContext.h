@@ -31,7 +31,7 @@ enum class EntryKind { Channel, ScanBank, SearchBank, TrunkBank, TrunkId };
 // implementation only has to act and redraw. Every method does nothing by
 // default.
 class FileKeywordActions {
-public:
+  public:
     virtual ~FileKeywordActions() = default;
 
     // Presses main-window mode button `mode` (HALT/MANUAL 0, SCAN 1, SEARCH 3, LOAD 5).
@@ -75,7 +75,7 @@ struct FrequencyContext {
     Settings& settings;
     FrequencyDatabase& database;
     Progress& progress;
-    FileKeywordActions* Actions = nullptr;  // null: keywords only change stored values
+    FileKeywordActions* Actions = nullptr; // null: keywords only change stored values
     MemoryViews* Views = nullptr;
 
     void EntryChanged(EntryKind kind, int index) const {
@@ -89,4 +89,4 @@ struct FrequencyContext {
     }
 };
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -14,7 +14,7 @@ namespace {
 constexpr int HeaderSize = 32;
 constexpr int DescriptorSize = 32;
 constexpr int MaxDescriptors = 127;
-constexpr uint32_t YieldEvery = 64;  // records between two yields while loading
+constexpr uint32_t YieldEvery = 64; // records between two yields while loading
 
 uint32_t Le32(const unsigned char* p) {
     return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
@@ -35,18 +35,20 @@ bool ReadAt(std::FILE* f, uint64_t offset, uint32_t length, std::string& out) {
 // Blanks at both ends go; so do the zero bytes some writers pad fields with.
 std::string TrimField(const std::string& s) {
     size_t b = 0, e = s.size();
-    while (b < e && (s[b] == ' ' || s[b] == '\0')) ++b;
-    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\0')) --e;
+    while (b < e && (s[b] == ' ' || s[b] == '\0'))
+        ++b;
+    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\0'))
+        --e;
     return s.substr(b, e - b);
 }
 
-}  // namespace
+} // namespace
 
 std::string FrequencyDatabase::DbLookup(int32_t frequency) const {
     // NoFrequency is what unreadable frequency text gives, in a record or a channel alike.
     if (frequency == 0 || frequency == NoFrequency || DbCount <= 0) return "";
     const size_t count = std::min(static_cast<size_t>(DbCount), DbFreq.size());
-    if (index_.size() != count) {  // the tables were changed without Reindex
+    if (index_.size() != count) { // the tables were changed without Reindex
         for (size_t r = 0; r < count && r < DbDesc.size(); ++r)
             if (DbFreq[r] == frequency) return DbDesc[r];
         return "";
@@ -60,10 +62,11 @@ std::string FrequencyDatabase::DbLookup(int32_t frequency) const {
 
 void FrequencyDatabase::Reindex() {
     index_.clear();
-    const size_t count = std::min({static_cast<size_t>(std::max(DbCount, 0)), DbFreq.size(),
-                                   DbDesc.size()});
+    const size_t count =
+        std::min({static_cast<size_t>(std::max(DbCount, 0)), DbFreq.size(), DbDesc.size()});
     index_.reserve(count);
-    for (size_t r = 0; r < count; ++r) index_.emplace_back(DbFreq[r], static_cast<int32_t>(r));
+    for (size_t r = 0; r < count; ++r)
+        index_.emplace_back(DbFreq[r], static_cast<int32_t>(r));
     std::sort(index_.begin(), index_.end());
 }
 
@@ -109,7 +112,7 @@ bool ReadDatabase(const FrequencyContext& ctx, const std::string& path) {
     const uint32_t recordLength = Le16(header + 10);
 
     uint32_t freqPos = 0, freqLen = 0, descPos = 0, descLen = 0;
-    uint32_t position = 1;  // after the deletion flag
+    uint32_t position = 1; // after the deletion flag
     for (int n = 0; n < MaxDescriptors; ++n) {
         unsigned char d[DescriptorSize];
         const size_t got = std::fread(d, 1, DescriptorSize, f);
@@ -129,13 +132,13 @@ bool ReadDatabase(const FrequencyContext& ctx, const std::string& path) {
     if (freqLen < 1 || descLen < 1) return stop();
     // A record shorter than its fields would make every record read the same
     // bytes (a zero length would never reach the end of the file).
-    if (records > 0 && recordLength < std::max(freqPos + freqLen, descPos + descLen))
-        return stop();
+    if (records > 0 && recordLength < std::max(freqPos + freqLen, descPos + descLen)) return stop();
 
     pending = "Database file Could not read all records!";
     db.Clear();
     // The header's count is not trusted for the allocation: at most what the file can hold.
-    const uint64_t room = fileSize > headerLength ? (fileSize - headerLength) / recordLength + 1 : 0;
+    const uint64_t room =
+        fileSize > headerLength ? (fileSize - headerLength) / recordLength + 1 : 0;
     db.DbFreq.reserve(static_cast<size_t>(std::min<uint64_t>(records, room)));
     db.DbDesc.reserve(db.DbFreq.capacity());
     std::string text;
@@ -199,4 +202,4 @@ void SortChannels(const FrequencyContext& ctx) {
     progress.Hide();
 }
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -29,8 +29,8 @@ struct FrequencyDatabase {
     void Reindex();
     void Clear();
 
-private:
-    std::vector<std::pair<int32_t, int32_t>> index_;  // (frequency, record), sorted
+  private:
+    std::vector<std::pair<int32_t, int32_t>> index_; // (frequency, record), sorted
 };
 
 // Loads the dBase III table `path` into ctx.database, replacing what was
@@ -53,4 +53,4 @@ void LookupServices(const FrequencyContext& ctx);
 // MemoryEdited when a channel moved.
 void SortChannels(const FrequencyContext& ctx);
 
-}  // namespace rigvane
+} // namespace rigvane

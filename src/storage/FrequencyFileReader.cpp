@@ -15,14 +15,18 @@ namespace {
 
 enum LineResult { Accepted = 0, InError = 1, RangeError = 2 };
 
-constexpr int64_t MaxStatistic = 10000;  // hit count and active time read from a file
+constexpr int64_t MaxStatistic = 10000; // hit count and active time read from a file
 constexpr int MaxTone = 42;
 constexpr int MaxSignal = 13;
 constexpr int MaxBandwidth = 6;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // A word that starts a number: digits, optionally after a sign.
 bool IsNumber(const std::string& w) {
@@ -32,21 +36,24 @@ bool IsNumber(const std::string& w) {
 
 std::string LeftTrim(const std::string& s) {
     size_t b = 0;
-    while (b < s.size() && IsBlank(s[b])) ++b;
+    while (b < s.size() && IsBlank(s[b]))
+        ++b;
     return s.substr(b);
 }
 
 std::string TrimAll(const std::string& s) {
     size_t b = 0, e = s.size();
-    while (b < e && IsBlank(s[b])) ++b;
-    while (e > b && IsBlank(s[e - 1])) --e;
+    while (b < e && IsBlank(s[b]))
+        ++b;
+    while (e > b && IsBlank(s[e - 1]))
+        --e;
     return s.substr(b, e - b);
 }
 
 // Walks the blank-separated fields of a line. A field is "last" when no
 // blank follows it: the line ends inside it.
 class Fields {
-public:
+  public:
     explicit Fields(const std::string& line, size_t from = 0) : s_(line), pos_(from) {}
 
     // The next field; false at the end of the line.
@@ -57,10 +64,12 @@ public:
     }
     bool Peek(std::string& word, bool& last) {
         size_t b = pos_;
-        while (b < s_.size() && IsBlank(s_[b])) ++b;
+        while (b < s_.size() && IsBlank(s_[b]))
+            ++b;
         if (b >= s_.size()) return false;
         size_t e = b;
-        while (e < s_.size() && !IsBlank(s_[e])) ++e;
+        while (e < s_.size() && !IsBlank(s_[e]))
+            ++e;
         word = s_.substr(b, e - b);
         last = e >= s_.size();
         end_ = e;
@@ -69,7 +78,7 @@ public:
     // The rest of the line after the one blank that follows the last field read.
     std::string Rest() const { return pos_ + 1 < s_.size() ? s_.substr(pos_ + 1) : ""; }
 
-private:
+  private:
     const std::string& s_;
     size_t pos_;
     size_t end_ = 0;
@@ -77,8 +86,7 @@ private:
 
 // Hit count or active time: out-of-range values are clamped so the rest of
 // the line is still read; the line is then reported as a range error.
-template <typename T>
-void ReadStatistic(const std::string& word, T& field, bool& outOfRange) {
+template <typename T> void ReadStatistic(const std::string& word, T& field, bool& outOfRange) {
     int64_t v = ValInt(word);
     if (v < 0 || v > MaxStatistic) {
         outOfRange = true;
@@ -99,8 +107,7 @@ bool TakeNumber(Fields& f, int64_t& value) {
 
 // The flag tokens common to channels and trunk IDs. Returns true when the
 // token ended the flags (a delay token).
-template <typename Entry>
-bool CommonFlag(const std::string& u, Fields& f, Entry& e) {
+template <typename Entry> bool CommonFlag(const std::string& u, Fields& f, Entry& e) {
     int64_t v;
     if (u == "TS" || u == "TSTAMP") {
         if (TakeNumber(f, v)) e.TimeStamp = v > 0 ? v : 0;
@@ -125,13 +132,13 @@ bool CommonFlag(const std::string& u, Fields& f, Entry& e) {
 }
 
 class Reader {
-public:
+  public:
     explicit Reader(const FrequencyContext& ctx) : ctx_(ctx) {}
 
     bool Read(const std::string& path);
     int Apply(const std::string& rawLine, const std::string& currentPath);
 
-private:
+  private:
     int ChannelLine(const std::string& line);
     int ScanBankLine(const std::string& line);
     int SearchBankLine(const std::string& line);
@@ -144,7 +151,7 @@ private:
     }
 
     const FrequencyContext& ctx_;
-    std::vector<std::string> open_;  // the chain of files being read, outermost first
+    std::vector<std::string> open_; // the chain of files being read, outermost first
 };
 
 int Reader::ChannelLine(const std::string& line) {
@@ -171,7 +178,7 @@ int Reader::ChannelLine(const std::string& line) {
     c.Mode = ModeFromName(w);
 
     bool outOfRange = false;
-    if (!f.Next(w, last)) return InError;  // ended before the hit count
+    if (!f.Next(w, last)) return InError; // ended before the hit count
     if (last) return Accepted;
     ReadStatistic(w, c.Count, outOfRange);
     if (!f.Next(w, last) || last) return outOfRange ? RangeError : Accepted;
@@ -352,7 +359,7 @@ int Reader::TrunkIdLine(const std::string& line) {
     if (!f.Next(w, last) || last) return InError;
     t.Id = w;
     bool outOfRange = false;
-    if (!f.Next(w, last)) return InError;  // ended before the hit count
+    if (!f.Next(w, last)) return InError; // ended before the hit count
     if (last) return Accepted;
     ReadStatistic(w, t.Count, outOfRange);
     if (!f.Next(w, last) || last) return outOfRange ? RangeError : Accepted;
@@ -397,9 +404,10 @@ int Reader::Chain(const std::string& name, const std::string& currentPath) {
 
 int Reader::KeywordLine(const std::string& line, const std::string& currentPath) {
     size_t e = 0;
-    while (e < line.size() && !IsBlank(line[e])) ++e;
+    while (e < line.size() && !IsBlank(line[e]))
+        ++e;
     const std::string keyword = ToUpper(line.substr(0, e));
-    const std::string original = TrimAll(line.substr(e));  // file names keep their case
+    const std::string original = TrimAll(line.substr(e)); // file names keep their case
     const std::string arg = ToUpper(original);
     Globals& g = ctx_.settings.Global;
     FileKeywordActions* actions = ctx_.Actions;
@@ -495,7 +503,7 @@ int Reader::KeywordLine(const std::string& line, const std::string& currentPath)
     } else if (keyword == "SORT") {
         SortChannels(ctx_);
     }
-    return Accepted;  // unknown keywords are ignored
+    return Accepted; // unknown keywords are ignored
 }
 
 int Reader::Apply(const std::string& rawLine, const std::string& currentPath) {
@@ -523,7 +531,8 @@ bool Reader::Read(const std::string& path) {
     std::FILE* file = nullptr;
     const int slot = ctx_.slots.TakeFileSlot();
     std::error_code ec;
-    if (slot != 0 && !std::filesystem::is_directory(path, ec)) file = std::fopen(path.c_str(), "rb");
+    if (slot != 0 && !std::filesystem::is_directory(path, ec))
+        file = std::fopen(path.c_str(), "rb");
 
     if (file) {
         open_.push_back(std::filesystem::weakly_canonical(path, ec).string());
@@ -552,7 +561,7 @@ bool Reader::Read(const std::string& path) {
                     afterCr = false;
                     continue;
                 }
-                if (ch == '\n' && afterCr && i == start) {  // the LF of a CR LF
+                if (ch == '\n' && afterCr && i == start) { // the LF of a CR LF
                     afterCr = false;
                     start = i + 1;
                     continue;
@@ -574,14 +583,13 @@ bool Reader::Read(const std::string& path) {
         open_.pop_back();
     }
     ctx_.slots.ReleaseFileSlot(slot);
-    if (!file)
-        ctx_.host.MessageBox("Open Error", "Could Not Open " + path, MsgIcon::Exclamation);
+    if (!file) ctx_.host.MessageBox("Open Error", "Could Not Open " + path, MsgIcon::Exclamation);
     ctx_.MemoryRefresh();
     ctx_.Busy(false);
     return file != nullptr;
 }
 
-}  // namespace
+} // namespace
 
 bool ReadFrequencyFile(const FrequencyContext& ctx, const std::string& path) {
     Reader reader(ctx);
@@ -590,11 +598,10 @@ bool ReadFrequencyFile(const FrequencyContext& ctx, const std::string& path) {
 
 int ApplyFrequencyLine(const FrequencyContext& ctx, const std::string& line) {
     const std::string trimmed = LeftTrim(line);
-    if (ToUpper(trimmed.substr(0, 5)) == "CHAIN" &&
-        (trimmed.size() == 5 || IsBlank(trimmed[5])))
+    if (ToUpper(trimmed.substr(0, 5)) == "CHAIN" && (trimmed.size() == 5 || IsBlank(trimmed[5])))
         return InError;
     Reader reader(ctx);
     return reader.Apply(line, "");
 }
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -28,4 +28,4 @@ bool ReadFrequencyFile(const FrequencyContext& ctx, const std::string& path);
 // CHAIN lines are refused here (1): chaining needs ReadFrequencyFile.
 int ApplyFrequencyLine(const FrequencyContext& ctx, const std::string& line);
 
-}  // namespace rigvane
+} // namespace rigvane

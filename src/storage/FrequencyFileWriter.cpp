@@ -23,7 +23,9 @@ std::string Digits(int64_t value, int digits) {
 
 // Codes outside the name table (10 has an empty name, which would shift every
 // later field of the line) are written as "n/a".
-std::string ModeName(uint8_t mode) { return mode <= 9 ? ModeNames[mode] : ModeNames[0]; }
+std::string ModeName(uint8_t mode) {
+    return mode <= 9 ? ModeNames[mode] : ModeNames[0];
+}
 
 // A line end inside a text would start a new line (possibly a keyword) on reading.
 std::string OneLine(std::string text) {
@@ -54,7 +56,8 @@ bool IsBlankTrunkBank(const TrunkBank& t) {
 
 std::string LeftTrimmed(const std::string& s) {
     size_t b = 0;
-    while (b < s.size() && (s[b] == ' ' || s[b] == '\t')) ++b;
+    while (b < s.size() && (s[b] == ' ' || s[b] == '\t'))
+        ++b;
     return s.substr(b);
 }
 
@@ -66,7 +69,7 @@ bool NumberBeforeBlank(const std::string& s, int64_t& number) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 std::string ChannelLine(int number, const Channel& c, bool shortForm) {
     std::string s = Digits(number, 3) + " " + FreqToText(c.Frequency) + ModeName(c.Mode) + " " +
@@ -156,7 +159,8 @@ bool WriteFrequencyFile(const FrequencyContext& ctx, const std::string& path) {
     ctx.Busy(true);
     Memory& m = ctx.memory;
     const bool shortForm = ctx.settings.Global.SaveShort;
-    for (int i = 0; i < ChannelCount; ++i) m.Channels[i].Written = false;
+    for (int i = 0; i < ChannelCount; ++i)
+        m.Channels[i].Written = false;
     for (int i = 0; i < BankCount; ++i) {
         m.ScanBanks[i].Written = false;
         m.SearchBanks[i].Written = false;
@@ -248,4 +252,4 @@ bool WriteFrequencyFile(const FrequencyContext& ctx, const std::string& path) {
     return true;
 }
 
-}  // namespace rigvane
+} // namespace rigvane

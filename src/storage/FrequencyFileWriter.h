@@ -32,4 +32,4 @@ std::string TrunkIdLine(int number, const TrunkId& t, bool shortForm);
 // "*** updated on m/d/yy h:mm:ssa/p "
 std::string HeaderLine(const LocalDateTime& now);
 
-}  // namespace rigvane
+} // namespace rigvane

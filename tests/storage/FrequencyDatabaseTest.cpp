@@ -14,7 +14,8 @@ struct DbfField {
 };
 
 void PutLe(std::string& s, size_t at, uint64_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) s[at + i] = static_cast<char>(value >> (8 * i) & 0xFF);
+    for (int i = 0; i < bytes; ++i)
+        s[at + i] = static_cast<char>(value >> (8 * i) & 0xFF);
 }
 
 // A dBase III table built byte by byte: header, field descriptors, records.
@@ -27,7 +28,8 @@ std::string MakeDbf(const std::vector<DbfField>& fields,
     s[2] = 12;
     s[3] = 6;
     uint32_t recordLength = 1;
-    for (const DbfField& f : fields) recordLength += f.Length;
+    for (const DbfField& f : fields)
+        recordLength += f.Length;
     PutLe(s, 4, claimedRecords < 0 ? records.size() : static_cast<uint64_t>(claimedRecords), 4);
     PutLe(s, 8, 32 + 32 * fields.size() + 1, 2);
     PutLe(s, 10, recordLength, 2);
@@ -49,24 +51,24 @@ std::string MakeDbf(const std::vector<DbfField>& fields,
 
 const std::vector<DbfField> Layout = {{"CALLSIGN", 6}, {"FREQUENCY", 10}, {"DESCRIPT", 24}};
 
-}  // namespace
+} // namespace
 
 using DatabaseTest = FrequencyFixture;
 
 TEST_F(DatabaseTest, LoadsFrequenciesAndDescriptions) {
-    const std::string path = WriteText(
-        "FREQLIST.DBF", MakeDbf(Layout, {{"AB1", "145.5", "  Fire dispatch  "},
-                                         {"", "118", "Tower"},
-                                         {"", "118.0", "Second tower"},
-                                         {"", "12345.6", "Too wide"},
-                                         {"", " 0.455", "\xE4 IF"}}));
+    const std::string path =
+        WriteText("FREQLIST.DBF", MakeDbf(Layout, {{"AB1", "145.5", "  Fire dispatch  "},
+                                                   {"", "118", "Tower"},
+                                                   {"", "118.0", "Second tower"},
+                                                   {"", "12345.6", "Too wide"},
+                                                   {"", " 0.455", "\xE4 IF"}}));
     ASSERT_TRUE(ReadDatabase(Ctx, path));
     EXPECT_TRUE(Host.Boxes.empty());
     EXPECT_EQ(Messages().back(), "Loading new DBF file " + path);
     EXPECT_EQ(Db.DbCount, 5);
     EXPECT_EQ(Db.DbFreq[3], NoFrequency);
     EXPECT_EQ(Db.DbLookup(14550000), "Fire dispatch");
-    EXPECT_EQ(Db.DbLookup(11800000), "Tower");  // the first of two
+    EXPECT_EQ(Db.DbLookup(11800000), "Tower"); // the first of two
     EXPECT_EQ(Db.DbLookup(45500), "\xE4 IF");
     EXPECT_EQ(Db.DbLookup(NoFrequency), "");
     EXPECT_EQ(Db.DbLookup(0), "");
@@ -85,15 +87,15 @@ TEST_F(DatabaseTest, RefusedFilesKeepWhatWasLoaded) {
     ASSERT_TRUE(ReadDatabase(Ctx, WriteText("good.dbf", MakeDbf(Layout, {{"", "30", "Thirty"}}))));
     std::mt19937 rng(99);
     std::string junk(5000, '\0');
-    for (char& ch : junk) ch = static_cast<char>(rng());
+    for (char& ch : junk)
+        ch = static_cast<char>(rng());
     junk[0] = 3;
     std::string zeroLength = MakeDbf(Layout, {{"", "30", "x"}});
     PutLe(zeroLength, 10, 0, 2);
     const std::string wrong = "Wrong format for Database file ";
     const std::vector<std::pair<std::string, std::string>> cases = {
         {WriteText("memo.dbf", MakeDbf(Layout, {{"", "30", "x"}}, 0x83)), wrong},
-        {WriteText("nodesc.dbf", MakeDbf({{"FREQUENCY", 10}, {"NAME", 10}}, {{"30", "x"}})),
-         wrong},
+        {WriteText("nodesc.dbf", MakeDbf({{"FREQUENCY", 10}, {"NAME", 10}}, {{"30", "x"}})), wrong},
         {WriteText("short.dbf", std::string(10, '\x03')), wrong},
         {WriteText("junk.dbf", junk), wrong},
         {WriteText("zerolength.dbf", zeroLength), wrong},
@@ -112,17 +114,20 @@ TEST_F(DatabaseTest, RefusedFilesKeepWhatWasLoaded) {
     }
 
     // No file number free.
-    for (int i = 0; i < FileSlots::Count; ++i) Slots.TakeFileSlot();
+    for (int i = 0; i < FileSlots::Count; ++i)
+        Slots.TakeFileSlot();
     EXPECT_FALSE(ReadDatabase(Ctx, PathOf("good.dbf")));
     EXPECT_EQ(Host.Boxes.back().Text, "Open failed for Database file \n" + PathOf("good.dbf"));
-    for (int i = 1; i <= FileSlots::Count; ++i) Slots.ReleaseFileSlot(i);
+    for (int i = 1; i <= FileSlots::Count; ++i)
+        Slots.ReleaseFileSlot(i);
 }
 
 TEST_F(DatabaseTest, RecordsReadBeforeTheEndStayLoaded) {
     std::vector<std::vector<std::string>> records;
-    for (int i = 0; i < 4; ++i) records.push_back({"", std::to_string(100 + i), "r" + std::to_string(i)});
+    for (int i = 0; i < 4; ++i)
+        records.push_back({"", std::to_string(100 + i), "r" + std::to_string(i)});
     std::string file = MakeDbf(Layout, records, 3, 10);
-    file += std::string(12, ' ');  // a fifth record cut short
+    file += std::string(12, ' '); // a fifth record cut short
     EXPECT_FALSE(ReadDatabase(Ctx, WriteText("cut.dbf", file)));
     EXPECT_EQ(Host.Boxes.back().Text, "Database file Could not read all records!");
     EXPECT_EQ(Db.DbCount, 4);
@@ -143,9 +148,11 @@ TEST_F(DatabaseTest, LookupServicesFillsOnlyEmptyServices) {
     std::vector<std::pair<int, std::string>> updates;
     std::vector<std::string> shown;
     Prog.OnShow = [&](const std::string& action) { shown.push_back(action); };
-    Prog.OnUpdate = [&](int percent, const std::string& text) { updates.emplace_back(percent, text); };
+    Prog.OnUpdate = [&](int percent, const std::string& text) {
+        updates.emplace_back(percent, text);
+    };
     Prog.OnHide = [&] { shown.push_back("hidden"); };
-    Prog.Cancel = true;  // left over from an earlier operation: cleared at the start
+    Prog.Cancel = true; // left over from an earlier operation: cleared at the start
     LookupServices(Ctx);
     EXPECT_EQ(Mem.Channels[1].Service, "Fire");
     EXPECT_EQ(Mem.Channels[2].Service, "mine");
@@ -173,7 +180,7 @@ TEST_F(DatabaseTest, LookupServicesFillsOnlyEmptyServices) {
 TEST_F(DatabaseTest, SortPutsTheHighestFrequencyFirstAndCanBeCancelled) {
     std::mt19937 rng(5);
     for (int i = 0; i < ChannelCount; ++i) {
-        if (rng() % 4 == 0) continue;  // empty channels
+        if (rng() % 4 == 0) continue; // empty channels
         Mem.Channels[i].Frequency = 1 + static_cast<int32_t>(rng() % 100000000);
         Mem.Channels[i].Service = std::to_string(Mem.Channels[i].Frequency);
     }
@@ -189,7 +196,7 @@ TEST_F(DatabaseTest, SortPutsTheHighestFrequencyFirstAndCanBeCancelled) {
     for (int i = 0; i + 1 < ChannelCount; ++i)
         ASSERT_GE(Mem.Channels[i].Frequency, Mem.Channels[i + 1].Frequency) << i;
     EXPECT_EQ(Mem.Channels[ChannelCount - 1].Frequency, 0);
-    for (int i = 0; i < ChannelCount; ++i) {  // whole records moved
+    for (int i = 0; i < ChannelCount; ++i) { // whole records moved
         if (Mem.Channels[i].Frequency > 0) {
             ASSERT_EQ(Mem.Channels[i].Service, std::to_string(Mem.Channels[i].Frequency));
         }
@@ -203,9 +210,11 @@ TEST_F(DatabaseTest, SortPutsTheHighestFrequencyFirstAndCanBeCancelled) {
     };
     SortChannels(Ctx);
     std::vector<int32_t> all;
-    for (int i = 0; i < ChannelCount; ++i) all.push_back(before.Channels[i].Frequency);
+    for (int i = 0; i < ChannelCount; ++i)
+        all.push_back(before.Channels[i].Frequency);
     std::sort(all.rbegin(), all.rend());
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(Mem.Channels[i].Frequency, all[i]) << i;
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(Mem.Channels[i].Frequency, all[i]) << i;
     bool sorted = true;
     for (int i = 10; i + 1 < ChannelCount; ++i)
         sorted = sorted && Mem.Channels[i].Frequency >= Mem.Channels[i + 1].Frequency;

@@ -9,17 +9,16 @@ using namespace rigvane;
 using ReaderTest = FrequencyFixture;
 
 TEST_F(ReaderTest, ChannelLinesSetEveryFieldAndFlag) {
-    ReadString(
-        "005 0145.50000 FM 00000 00000 S00 TS 0000000000 VLD NDLY Fire dispatch\n"
-        "6 145.5 FM\n"
-        "1000 0145.50000 FM 00000 00000 NDLY x\n"
-        "007 0030.00000 AM 00012 00034 PL 42 0 0 S05 TSTAMP 86400 SYNC ntch pamp trunk av "
-        "agcs nbw TONE2 TONE3 BW9 valid atten rsm DLY  two  blanks \n"
-        "008 0030.00000 usb 10 20 S99 AGCF A2 TR NBN BW3 TONE1 DELAY\n"
-        "009 0030.00000 LSB 25000 -4 VLD DLY kept after a bad count\n"
-        "010 0030.00000 12 5 5 VLD DLY x\n"
-        "011 0030.00000 XYZ 5 5 S-3 PL 50 7 NDLY\n"
-        "012 0030.00000 FM 5\n");
+    ReadString("005 0145.50000 FM 00000 00000 S00 TS 0000000000 VLD NDLY Fire dispatch\n"
+               "6 145.5 FM\n"
+               "1000 0145.50000 FM 00000 00000 NDLY x\n"
+               "007 0030.00000 AM 00012 00034 PL 42 0 0 S05 TSTAMP 86400 SYNC ntch pamp trunk av "
+               "agcs nbw TONE2 TONE3 BW9 valid atten rsm DLY  two  blanks \n"
+               "008 0030.00000 usb 10 20 S99 AGCF A2 TR NBN BW3 TONE1 DELAY\n"
+               "009 0030.00000 LSB 25000 -4 VLD DLY kept after a bad count\n"
+               "010 0030.00000 12 5 5 VLD DLY x\n"
+               "011 0030.00000 XYZ 5 5 S-3 PL 50 7 NDLY\n"
+               "012 0030.00000 FM 5\n");
     const auto& ch = Mem.Channels;
     EXPECT_EQ(ch[5].Frequency, 14550000);
     EXPECT_EQ(ch[5].Mode, 1);
@@ -48,7 +47,7 @@ TEST_F(ReaderTest, ChannelLinesSetEveryFieldAndFlag) {
     EXPECT_EQ(c.Agc, 1);
     EXPECT_EQ(c.NoiseBlank, 2);
     EXPECT_EQ(c.Bandwidth, 6);
-    EXPECT_EQ(c.Service, " two  blanks ");  // everything after the delay token's blank
+    EXPECT_EQ(c.Service, " two  blanks "); // everything after the delay token's blank
 
     EXPECT_EQ(ch[8].Mode, 6);
     EXPECT_EQ(ch[8].Signal, 13);
@@ -57,7 +56,7 @@ TEST_F(ReaderTest, ChannelLinesSetEveryFieldAndFlag) {
     EXPECT_EQ(ch[8].NoiseBlank, 1);
     EXPECT_EQ(ch[8].Bandwidth, 3);
     EXPECT_TRUE(ch[8].Trunked && ch[8].Notch);
-    EXPECT_TRUE(ch[8].Delay);  // a last word DELAY still counts
+    EXPECT_TRUE(ch[8].Delay); // a last word DELAY still counts
     EXPECT_EQ(ch[8].Service, "");
 
     // Statistics out of range are clamped, the rest of the line is still read.
@@ -67,39 +66,38 @@ TEST_F(ReaderTest, ChannelLinesSetEveryFieldAndFlag) {
     EXPECT_EQ(ch[9].Service, "kept after a bad count");
     EXPECT_TRUE(HasMessage("Record 6 Range Error!"));
 
-    EXPECT_EQ(ch[10].Frequency, 3000000);  // a numeric mode of 9 or more stops the line
+    EXPECT_EQ(ch[10].Frequency, 3000000); // a numeric mode of 9 or more stops the line
     EXPECT_FALSE(ch[10].Valid);
     EXPECT_TRUE(HasMessage("Record 7 Range Error!"));
 
     EXPECT_EQ(ch[11].Mode, 0);
     EXPECT_EQ(ch[11].Signal, 0);
-    EXPECT_EQ(ch[11].Tone1, 0);  // 50 is consumed and ignored
+    EXPECT_EQ(ch[11].Tone1, 0); // 50 is consumed and ignored
     EXPECT_EQ(ch[11].Tone2, 7);
-    EXPECT_EQ(ch[12].Count, 0);  // the last word is not applied, the line is accepted
+    EXPECT_EQ(ch[12].Count, 0); // the last word is not applied, the line is accepted
     EXPECT_FALSE(HasMessage("Record 9 in Error!"));
     EXPECT_FALSE(HasMessage("Record 1 in Error!"));
 
-    EXPECT_EQ(Mem.Channels[999], BlankChannel);  // 1000 changed nothing
+    EXPECT_EQ(Mem.Channels[999], BlankChannel); // 1000 changed nothing
     EXPECT_TRUE(HasMessage("Processed Frequency File " + PathOf("test.frq")));
 }
 
 TEST_F(ReaderTest, BankAndTrunkLines) {
     Mem.ScanBanks[5].Valid = true;
-    ReadString(
-        "@ 3 10 20 SCAN Fire\n"
-        "@   004  001  002 NOSCAN Two words \n"
-        "@ 5 1 2 SCAN\n"
-        "@ 6 1 -2 SCAN x\n"
-        "@ 100 1 2 SCAN x\n"
-        "@ 7 1 1000 SCAN x\n"
-        "# 2 0118.00000 0137.00000 0000.02500 AM SEARCH Air\n"
-        "# 3 118 -137 0.025 AM SEARCH x\n"
-        "# 4 0118.00000 0137.00000 0000.02500 n/a NOSEARCH \n"
-        "% 1 EDACS YNNNN 013\n"
-        "%2 Not Set YNNNN 29\n"
-        "%10 EDACS YNNNN 1\n"
-        "& 17 1234 00003 00004 S02 TS 0000000100 VLD ATT RSM DLY Police\n"
-        "&1000 1 2 3 NDLY\n");
+    ReadString("@ 3 10 20 SCAN Fire\n"
+               "@   004  001  002 NOSCAN Two words \n"
+               "@ 5 1 2 SCAN\n"
+               "@ 6 1 -2 SCAN x\n"
+               "@ 100 1 2 SCAN x\n"
+               "@ 7 1 1000 SCAN x\n"
+               "# 2 0118.00000 0137.00000 0000.02500 AM SEARCH Air\n"
+               "# 3 118 -137 0.025 AM SEARCH x\n"
+               "# 4 0118.00000 0137.00000 0000.02500 n/a NOSEARCH \n"
+               "% 1 EDACS YNNNN 013\n"
+               "%2 Not Set YNNNN 29\n"
+               "%10 EDACS YNNNN 1\n"
+               "& 17 1234 00003 00004 S02 TS 0000000100 VLD ATT RSM DLY Police\n"
+               "&1000 1 2 3 NDLY\n");
     const auto& sb = Mem.ScanBanks;
     EXPECT_EQ(sb[3].Lower, 10);
     EXPECT_EQ(sb[3].Upper, 20);
@@ -107,11 +105,11 @@ TEST_F(ReaderTest, BankAndTrunkLines) {
     EXPECT_EQ(sb[3].Service, "Fire");
     EXPECT_FALSE(sb[4].Valid);
     EXPECT_EQ(sb[4].Service, "Two words ");
-    EXPECT_TRUE(sb[5].Valid);  // a last word SCAN
+    EXPECT_TRUE(sb[5].Valid); // a last word SCAN
     EXPECT_EQ(sb[5].Service, "");
     EXPECT_TRUE(HasMessage("Record 4 Range Error!"));
     EXPECT_TRUE(HasMessage("Record 5 Range Error!"));
-    EXPECT_TRUE(HasMessage("Record 6 Range Error!"));  // no channel 1000 to scan
+    EXPECT_TRUE(HasMessage("Record 6 Range Error!")); // no channel 1000 to scan
 
     const Channel& air = Mem.SearchBanks[2];
     EXPECT_EQ(air.Lower, 11800000);
@@ -156,7 +154,8 @@ TEST_F(ReaderTest, BankAndTrunkLines) {
 TEST_F(ReaderTest, LineEndsNumberingAndComments) {
     // CR LF, LF and CR alone; blank and comment lines count; a comment after a
     // bad line gets no message; a byte-order mark does not hide the first line.
-    ReadString("\xEF\xBB\xBF" "001 0001.00000 FM 0 0 NDLY a\r\n"
+    ReadString("\xEF\xBB\xBF"
+               "001 0001.00000 FM 0 0 NDLY a\r\n"
                "5 1\r"
                "* comment\n"
                "\n"
@@ -165,8 +164,8 @@ TEST_F(ReaderTest, LineEndsNumberingAndComments) {
     EXPECT_EQ(Mem.Channels[1].Service, "a");
     EXPECT_EQ(Mem.Channels[2].Service, "b");
     EXPECT_EQ(Mem.Channels[3].Service, "c");
-    const std::vector<std::string> expected = {
-        "Processed Frequency File " + PathOf("test.frq"), "Record 2 in Error!"};
+    const std::vector<std::string> expected = {"Processed Frequency File " + PathOf("test.frq"),
+                                               "Record 2 in Error!"};
     EXPECT_EQ(Messages(), expected);
 }
 
@@ -184,7 +183,7 @@ TEST_F(ReaderTest, SwitchAndValueKeywords) {
     EXPECT_NE(g.SigRsm, 0);
     for (int line = 8; line <= 12; ++line)
         EXPECT_TRUE(HasMessage("Record " + std::to_string(line) + " Range Error!")) << line;
-    EXPECT_FALSE(HasMessage("Record 13 Range Error!"));  // unknown keywords are ignored
+    EXPECT_FALSE(HasMessage("Record 13 Range Error!")); // unknown keywords are ignored
     EXPECT_EQ(std::count(Actions.Calls.begin(), Actions.Calls.end(), "settings"), 7);
 
     ReadString("BANK OFF\nPRIORITY OFF\nRESUME OFF\n");
@@ -196,9 +195,9 @@ TEST_F(ReaderTest, SwitchAndValueKeywords) {
 TEST_F(ReaderTest, ModeAndTuningKeywords) {
     ReadString("SCAN\nSEARCH\nLOAD\nHALT\nMANUAL\nF 145.5\nM am\nCHANNEL 12\n"
                "F -1\nM XYZ\nCHANNEL 999\nCHANNEL 5000\nCHANNEL -1\nF junk\n");
-    const std::vector<std::string> expected = {"button 1", "button 3",   "button 5", "button 0",
-                                               "button 0", "tune 14550000", "mode 4",
-                                               "channel 12"};
+    const std::vector<std::string> expected = {"button 1", "button 3",  "button 5",
+                                               "button 0", "button 0",  "tune 14550000",
+                                               "mode 4",   "channel 12"};
     EXPECT_EQ(Actions.Calls, expected);
     for (int line = 9; line <= 14; ++line)
         EXPECT_TRUE(HasMessage("Record " + std::to_string(line) + " Range Error!")) << line;
@@ -230,7 +229,7 @@ TEST_F(ReaderTest, ClearKeywords) {
         Mem.Channels[i].ActiveTime = 9;
     }
     ReadString("CLEAR COUNTS\nCLEAR SERVICE\nCLEAR SIGNAL\nCLEAR TIME\nCLEAR NONSENSE\n");
-    EXPECT_EQ(Mem.Channels[0].Count, 5);  // channel 0 is left alone
+    EXPECT_EQ(Mem.Channels[0].Count, 5); // channel 0 is left alone
     EXPECT_EQ(Mem.Channels[0].Service, "s");
     EXPECT_EQ(Mem.Channels[1].Count, 0);
     EXPECT_EQ(Mem.Channels[1].Service, "");
@@ -273,9 +272,9 @@ TEST_F(ReaderTest, ChainReadsTheOtherFileThenContinues) {
 
     // Ten distinct files chained one into the next stop at the depth limit.
     for (int i = 0; i < 10; ++i)
-        WriteText("d" + std::to_string(i) + ".frq",
-                  "CHAIN d" + std::to_string(i + 1) + ".frq\n" + std::to_string(100 + i) +
-                      " 0001.00000 FM 0 0 NDLY d\n");
+        WriteText("d" + std::to_string(i) + ".frq", "CHAIN d" + std::to_string(i + 1) + ".frq\n" +
+                                                        std::to_string(100 + i) +
+                                                        " 0001.00000 FM 0 0 NDLY d\n");
     ReadFrequencyFile(Ctx, PathOf("d0.frq"));
     EXPECT_TRUE(HasMessage("*CHAIN d8.frq not read: frequency files chained more than 8 deep"));
     EXPECT_EQ(Mem.Channels[107].Service, "d");
@@ -285,7 +284,7 @@ TEST_F(ReaderTest, ChainReadsTheOtherFileThenContinues) {
 TEST_F(ReaderTest, UnopenableFileChangesNothing) {
     Mem.Channels[1].Frequency = 5;
     EXPECT_FALSE(ReadFrequencyFile(Ctx, PathOf("missing.frq")));
-    EXPECT_FALSE(ReadFrequencyFile(Ctx, Dir.string()));  // a directory
+    EXPECT_FALSE(ReadFrequencyFile(Ctx, Dir.string())); // a directory
     ASSERT_EQ(Host.Boxes.size(), 2u);
     EXPECT_EQ(Host.Boxes[0].Title, "Open Error");
     EXPECT_EQ(Host.Boxes[0].Text, "Could Not Open " + PathOf("missing.frq"));
@@ -293,19 +292,22 @@ TEST_F(ReaderTest, UnopenableFileChangesNothing) {
     EXPECT_EQ(Mem.Channels[1].Frequency, 5);
 
     // No free file number: the same box, and every slot is still taken after.
-    for (int i = 0; i < FileSlots::Count; ++i) Slots.TakeFileSlot();
+    for (int i = 0; i < FileSlots::Count; ++i)
+        Slots.TakeFileSlot();
     const std::string path = WriteText("x.frq", "001 0001.00000 FM 0 0 NDLY a\n");
     EXPECT_FALSE(ReadFrequencyFile(Ctx, path));
     EXPECT_EQ(Host.Boxes.back().Text, "Could Not Open " + path);
     EXPECT_EQ(Slots.InUse(), FileSlots::Count);
     EXPECT_EQ(Mem.Channels[1].Frequency, 5);
-    for (int i = 1; i <= FileSlots::Count; ++i) Slots.ReleaseFileSlot(i);
+    for (int i = 1; i <= FileSlots::Count; ++i)
+        Slots.ReleaseFileSlot(i);
 }
 
 TEST_F(ReaderTest, BadInputGivesMessagesNeverACrash) {
     std::string junk;
     std::mt19937 rng(7);
-    for (int i = 0; i < 200000; ++i) junk += static_cast<char>(rng());
+    for (int i = 0; i < 200000; ++i)
+        junk += static_cast<char>(rng());
     EXPECT_TRUE(ReadString(junk, "junk.frq"));
 
     // One 10 MB line: a channel whose service is the whole rest.
@@ -350,7 +352,7 @@ TEST_F(ReaderTest, SortAndDatabaseKeywords) {
     Mem.Channels[1].Frequency = 300;
     ReadString("SORT\nDBNAME " + PathOf("NoSuch.dbf") + "\n");
     EXPECT_EQ(Mem.Channels[0].Frequency, 300);
-    EXPECT_EQ(Config.Global.DbFile, PathOf("NoSuch.dbf"));  // the name keeps its case
+    EXPECT_EQ(Config.Global.DbFile, PathOf("NoSuch.dbf")); // the name keeps its case
     ASSERT_FALSE(Host.Boxes.empty());
     EXPECT_EQ(Host.Boxes.back().Title, "DB Read");
 }
@@ -405,8 +407,9 @@ TEST_F(ReaderTest, RandomMutationsStayWithinBounds) {
         ASSERT_TRUE(b.Lower >= 0 && b.Lower <= 999 && b.Upper >= 0 && b.Upper <= 999) << i;
         ASSERT_TRUE(Mem.SearchBanks[i].Lower >= 0 && Mem.SearchBanks[i].Step >= 0) << i;
     }
-    for (int i = 0; i < TrunkBankCount; ++i) ASSERT_LE(Mem.TrunkBanks[i].SystemType, 6);
-    EXPECT_EQ(Mem.ScanBanks[BankCount], BlankChannel);  // the spare entries are never stored
+    for (int i = 0; i < TrunkBankCount; ++i)
+        ASSERT_LE(Mem.TrunkBanks[i].SystemType, 6);
+    EXPECT_EQ(Mem.ScanBanks[BankCount], BlankChannel); // the spare entries are never stored
     EXPECT_EQ(Mem.TrunkIds[TrunkIdCount], BlankTrunkId);
     EXPECT_GE(Config.Global.PriorityChannel, 0);
     EXPECT_LE(Config.Global.PriorityChannel, 999);

@@ -53,8 +53,7 @@ TEST(FrequencyLines, LongAndShortForms) {
     search.Upper = 13700000;
     search.Step = 2500;
     search.Mode = 4;
-    EXPECT_EQ(SearchBankLine(2, search),
-              "#   002 0118.00000 0137.00000 0000.02500 AM   NOSEARCH ");
+    EXPECT_EQ(SearchBankLine(2, search), "#   002 0118.00000 0137.00000 0000.02500 AM   NOSEARCH ");
 
     TrunkId id = BlankTrunkId;
     id.Id = "";
@@ -80,30 +79,28 @@ TEST_F(WriterTest, NewFileHoldsHeaderChannelsAndAllBanks) {
     EXPECT_EQ(lines[2].substr(0, 4), "900 ");
     EXPECT_EQ(lines[3].substr(0, 8), "@   000 ");
     EXPECT_EQ(lines[103].substr(0, 8), "#   000 ");
-    EXPECT_EQ(ReadText(path).find("\r\n"), lines[0].size());  // CR LF line ends
+    EXPECT_EQ(ReadText(path).find("\r\n"), lines[0].size()); // CR LF line ends
 }
 
 TEST_F(WriterTest, RewriteKeepsCommentsAndReplacesEntriesInPlace) {
-    const std::string path = WriteText(
-        "old.frq",
-        "*** updated on 1/1/20 1:00:00a \n"
-        "  * my comment\n"
-        "BANK ON\n"
-        "010 0100.00000 FM 0 0 NDLY old ten\n"
-        "SCAN\n"
-        "011 0101.00000 FM 0 0 NDLY emptied since\n"
-        "1000 0101.00000 FM 0 0 NDLY out of range\n"
-        "@ 7 1 2 SCAN old bank\n"
-        "%3 TYPE1 YNNNN 1\n"
-        "& 42 77 0 0 NDLY old id\n"
-        "\n");
+    const std::string path = WriteText("old.frq", "*** updated on 1/1/20 1:00:00a \n"
+                                                  "  * my comment\n"
+                                                  "BANK ON\n"
+                                                  "010 0100.00000 FM 0 0 NDLY old ten\n"
+                                                  "SCAN\n"
+                                                  "011 0101.00000 FM 0 0 NDLY emptied since\n"
+                                                  "1000 0101.00000 FM 0 0 NDLY out of range\n"
+                                                  "@ 7 1 2 SCAN old bank\n"
+                                                  "%3 TYPE1 YNNNN 1\n"
+                                                  "& 42 77 0 0 NDLY old id\n"
+                                                  "\n");
     ReadFrequencyFile(Ctx, path);
     Mem.Channels[10].Service = "new ten";
     Mem.Channels[11] = BlankChannel;
     Mem.Channels[12].Frequency = 5;
     Mem.TrunkIds[42].Service = "new id";
     Mem.TrunkBanks[3].SystemType = 6;
-    Mem.TrunkIds[99].Id = "555";  // in use, not in the old file: appended
+    Mem.TrunkIds[99].Id = "555"; // in use, not in the old file: appended
     Host.Advance(3600 * 1000);
     ASSERT_TRUE(WriteFrequencyFile(Ctx, path));
     const auto lines = Lines(ReadText(path));
@@ -112,16 +109,16 @@ TEST_F(WriterTest, RewriteKeepsCommentsAndReplacesEntriesInPlace) {
     EXPECT_EQ(lines[1], "*** updated on 1/1/20 1:00:00a ");
     EXPECT_EQ(lines[2], "  * my comment");
     EXPECT_EQ(lines[3], ChannelLine(10, Mem.Channels[10], false));
-    EXPECT_EQ(lines[4].substr(0, 15), "011 0000.00000 ");  // emptied channel written in place
+    EXPECT_EQ(lines[4].substr(0, 15), "011 0000.00000 "); // emptied channel written in place
     EXPECT_EQ(lines[5], ScanBankLine(7, Mem.ScanBanks[7]));
     EXPECT_EQ(lines[6], "%3 EDACS YNNNN 1");
     EXPECT_EQ(lines[7], TrunkIdLine(42, Mem.TrunkIds[42], false));
-    EXPECT_EQ(lines[8].substr(0, 4), "012 ");  // then the appended entries
+    EXPECT_EQ(lines[8].substr(0, 4), "012 "); // then the appended entries
     const std::string text = ReadText(path);
     EXPECT_EQ(text.find("BANK ON"), std::string::npos);
     EXPECT_EQ(text.find("\nSCAN"), std::string::npos);
     EXPECT_EQ(text.find("out of range"), std::string::npos);
-    EXPECT_EQ(text.find("@   007", text.find("@   007") + 1), std::string::npos);  // once
+    EXPECT_EQ(text.find("@   007", text.find("@   007") + 1), std::string::npos); // once
     EXPECT_NE(text.find("&099 555 "), std::string::npos);
 
     // Saving again keeps both earlier headers as comments under the new one.
@@ -145,11 +142,13 @@ TEST_F(WriterTest, FailedSaveKeepsTheOldFileAndTheEditedFlag) {
     EXPECT_EQ(Host.Boxes[0].Text, "Create/update of Frequency file failed!");
     EXPECT_EQ(Messages().back().substr(0, 27), "*Frequency file not saved: ");
     std::size_t files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(Dir)) files += !entry.is_directory();
-    EXPECT_EQ(files, 1u);  // no temporary file left behind
+    for (const auto& entry : std::filesystem::directory_iterator(Dir))
+        files += !entry.is_directory();
+    EXPECT_EQ(files, 1u); // no temporary file left behind
 
     // No file number free, or only one while the old file must be read: no save.
-    for (int i = 0; i < FileSlots::Count - 1; ++i) Slots.TakeFileSlot();
+    for (int i = 0; i < FileSlots::Count - 1; ++i)
+        Slots.TakeFileSlot();
     const std::string small = WriteText("small.frq", old);
     EXPECT_FALSE(WriteFrequencyFile(Ctx, small));
     Slots.TakeFileSlot();
@@ -158,7 +157,8 @@ TEST_F(WriterTest, FailedSaveKeepsTheOldFileAndTheEditedFlag) {
     EXPECT_TRUE(Mem.MemoryEdited);
     EXPECT_EQ(Host.Boxes.size(), 3u);
     EXPECT_EQ(Slots.InUse(), FileSlots::Count);
-    for (int i = 1; i <= FileSlots::Count; ++i) Slots.ReleaseFileSlot(i);
+    for (int i = 1; i <= FileSlots::Count; ++i)
+        Slots.ReleaseFileSlot(i);
 }
 
 namespace {
@@ -166,7 +166,8 @@ namespace {
 std::string RandomText(std::mt19937& rng, size_t maxLength) {
     std::string s(rng() % (maxLength + 1), ' ');
     for (char& ch : s) {
-        do ch = static_cast<char>(rng());
+        do
+            ch = static_cast<char>(rng());
         while (ch == '\r' || ch == '\n');
     }
     return s;
@@ -203,7 +204,8 @@ void RandomChannel(std::mt19937& rng, Channel& c) {
 
 void RandomMemory(std::mt19937& rng, Memory& m) {
     m = Memory();
-    for (int k = 0; k < 25; ++k) RandomChannel(rng, m.Channels[rng() % ChannelCount]);
+    for (int k = 0; k < 25; ++k)
+        RandomChannel(rng, m.Channels[rng() % ChannelCount]);
     for (int k = 0; k < 5; ++k) {
         Channel& s = m.ScanBanks[rng() % BankCount];
         s.Valid = rng() % 2;
@@ -222,13 +224,15 @@ void RandomMemory(std::mt19937& rng, Memory& m) {
         TrunkBank& t = m.TrunkBanks[rng() % TrunkBankCount];
         t.SystemType = static_cast<uint8_t>(rng() % 7);
         t.ScanEnabled = rng() % 2;
-        for (int i = 0; i < TrunkBankCount; ++i) t.IdBankEnabled[i] = rng() % 2;
+        for (int i = 0; i < TrunkBankCount; ++i)
+            t.IdBankEnabled[i] = rng() % 2;
     }
     const std::string idChars = "0123456789ABCDEF-,./_";
     for (int k = 0; k < 10; ++k) {
         TrunkId& t = m.TrunkIds[rng() % TrunkIdCount];
         t.Id.clear();
-        for (size_t n = 1 + rng() % 8; n > 0; --n) t.Id += idChars[rng() % idChars.size()];
+        for (size_t n = 1 + rng() % 8; n > 0; --n)
+            t.Id += idChars[rng() % idChars.size()];
         t.Valid = rng() % 2;
         t.Delay = rng() % 2;
         t.Atten = rng() % 2;
@@ -242,12 +246,15 @@ void RandomMemory(std::mt19937& rng, Memory& m) {
 }
 
 void ClearWritten(Memory& m) {
-    for (Channel& c : m.Channels) c.Written = false;
-    for (Channel& c : m.ScanBanks) c.Written = false;
-    for (Channel& c : m.SearchBanks) c.Written = false;
+    for (Channel& c : m.Channels)
+        c.Written = false;
+    for (Channel& c : m.ScanBanks)
+        c.Written = false;
+    for (Channel& c : m.SearchBanks)
+        c.Written = false;
 }
 
-}  // namespace
+} // namespace
 
 // Random memories written in the long and the short form read back equal,
 // whether their lines are appended to a new file or written in place of the
@@ -260,7 +267,7 @@ TEST_F(WriterTest, RandomMemoriesRoundTrip) {
         RandomMemory(rng, original);
         Config.Global.SaveShort = trial % 2 == 1;
         std::filesystem::remove(path);
-        if (trial % 4 >= 2) {  // an old file naming some entries, trunk ones included
+        if (trial % 4 >= 2) { // an old file naming some entries, trunk ones included
             std::string old = "* old\n";
             for (int k = 0; k < 20; ++k) {
                 old += "&" + std::to_string(rng() % TrunkIdCount) + " x 0 0 NDLY\n";

@@ -35,17 +35,17 @@ struct RecordingActions : FileKeywordActions {
 };
 
 class FrequencyFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         static int counter = 0;
         // A memory file system when there is one: the tests write many small files.
         std::error_code ec;
-        const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ec) &&
-                                                   ::access("/dev/shm", W_OK) == 0
-                                               ? std::filesystem::path("/dev/shm")
-                                               : std::filesystem::temp_directory_path();
-        Dir = base /
-              ("rigvane-freq-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
+        const std::filesystem::path base =
+            std::filesystem::is_directory("/dev/shm", ec) && ::access("/dev/shm", W_OK) == 0
+                ? std::filesystem::path("/dev/shm")
+                : std::filesystem::temp_directory_path();
+        Dir =
+            base / ("rigvane-freq-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
         std::filesystem::remove_all(Dir);
         std::filesystem::create_directories(Dir);
         Views.OnEntryChanged = [this](EntryKind kind, int index) {
@@ -119,4 +119,4 @@ protected:
     int Busy = 0;
 };
 
-}  // namespace rigvane
+} // namespace rigvane
