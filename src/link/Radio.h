@@ -41,7 +41,10 @@ struct DriverContext {
 using Driver = std::function<void(DriverContext&, int& request)>;
 // A protocol's own initialisation after the port opened (e.g. the ICOM open
 // sequence). When a protocol registers none, OpenRadio sends the protocol's
-// fixed initialisation codes.
+// fixed initialisation codes (BCD396T: 30, then the driver's reported model
+// text in Current.ModelText must be "BCD396T"). For BEARCAT the hook is the
+// reset that starts the Bearcat connection sequence, which OpenRadio then
+// completes.
 using OpenHook = std::function<void(DriverContext&)>;
 // Bearcat: move the ten IDs of one ID bank (1..10) of the current trunk bank
 // from (write = false) or to (write = true) the radio.

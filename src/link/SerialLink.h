@@ -102,6 +102,7 @@ public:
     std::string TraceDir;  // folder of the trace files; "" = working folder
 
     // Status of the connection for the RadStatus label, and the busy cursor.
+    // The cursor hook tells a state, not a nesting: "not busy" may come twice.
     void SetStatus(const std::string& caption, uint32_t rgb);
     void SetBusyCursor(bool busy);
     std::function<void(const std::string& caption, uint32_t rgb)> OnStatus;
