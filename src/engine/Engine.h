@@ -370,6 +370,13 @@ private:
     bool NoLog() const;
     void Trace(const std::string& label);
     void SelectManual();
+    void SetModeValue(int mode);
+    int CurrentChannel() const;
+    void SetCurrentChannel(int channel);
+    // Turns a shown signal off for the engine's own reasons (mode change,
+    // resume timer, priority check): abort and level 0; the threshold stays.
+    void SignalOff();
+    void RunRadioTest();
 
     App& app_;
     EngineState state_;
@@ -381,6 +388,8 @@ private:
     int repeatStep_ = 0;
     bool settingsSaved_ = false;
     bool hitStored_ = true;  // the running hit has a channel (search)
+    int idlePasses_ = 0;     // scan passes in a row without a visit
+    std::string lastFrequencyFile_;
 };
 
 }  // namespace rigvane

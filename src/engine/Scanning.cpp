@@ -1,0 +1,482 @@
+// The listening and scanning work of the mode engine: the signal check with
+// hit recording, the signal meter, the memory scan with its priority check and
+// the frequency search.
+#include <algorithm>
+#include <cstdio>
+
+#include "core/CodeTables.h"
+#include "engine/Engine.h"
+
+namespace rigvane {
+
+namespace {
+
+std::string Padded(long value, int width) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%0*ld", width, value);
+    return buf;
+}
+
+std::string Signed(long value) {
+    return value < 0 ? std::to_string(value) : " " + std::to_string(value);
+}
+
+int ClampChannel(int channel) { return std::clamp(channel, 0, ChannelCount - 1); }
+int ClampBank(int bank) { return std::clamp(bank, 0, BankCount - 1); }
+
+bool IsScanMode(int mode) { return mode == ModeScan || mode == ModeTurboScan; }
+bool IsSearchMode(int mode) { return mode == ModeSearch || mode == ModeTurboSearch; }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Meter, "off" button, light
+
+std::array<uint32_t, MeterLabels> Engine::MeterColours(int level, int threshold) {
+    std::array<uint32_t, MeterLabels> colours{};
+    for (int i = MeterLabels - 1; i >= 0; --i) {
+        if (threshold > i)
+            colours[i] = MeterThresholdColour;
+        else if (level > i)
+            colours[i] = MeterSignalColour;
+        else
+            colours[i] = MeterIdleColour;
+    }
+    return colours;
+}
+
+void Engine::SigDisplay() {
+    const RadioState& rs = app_.radioState;
+    const int level = rs.SignalLevel, threshold = rs.SignalThreshold;
+    if (level == state_.LastShownLevel && threshold == state_.LastShownThreshold) return;
+    view_->SignalDisplay(level, threshold, MeterColours(level, threshold));
+    if (level > 0)
+        view_->SpectrumBar(rs.Current.Frequency, level, MeterSignalColour);
+    else
+        view_->SpectrumBar(rs.Current.Frequency, state_.LastShownLevel, MeterThresholdColour);
+    state_.LastShownLevel = uint8_t(level);
+    state_.LastShownThreshold = uint8_t(threshold);
+}
+
+void Engine::TurnSignalOff() {
+    RadioState& rs = app_.radioState;
+    if (rs.SignalThreshold > 0) {
+        rs.SignalThreshold = 0;
+        SigDisplay();
+        return;
+    }
+    if (rs.SignalLevel > 0) state_.Abort = true;
+    rs.SignalLevel = 0;
+}
+
+void Engine::SignalOff() {
+    RadioState& rs = app_.radioState;
+    if (rs.SignalLevel > 0) state_.Abort = true;
+    rs.SignalLevel = 0;
+}
+
+void Engine::MeterClick(int i) {
+    if (i < 0 || i >= MeterLabels) return;
+    RadioState& rs = app_.radioState;
+    if (app_.settings.Selected().Protocol != ProtoLocal) {
+        if (rs.SignalLevel < i) rs.SignalLevel = 0;
+        rs.SignalThreshold = uint8_t(i + 1);
+    } else {
+        rs.SignalLevel = uint8_t(i + 1);  // a simulated signal
+    }
+    SigDisplay();
+}
+
+void Engine::RefreshLight(bool force) {
+    if (force) state_.LastLight = -1;
+    if (state_.LightSwitch == state_.LastLight) return;
+    RadioState& rs = app_.radioState;
+    rs.LightOn = state_.LightSwitch == 2 || (state_.LightSwitch == 1 && rs.SignalLevel > 0);
+    app_.radio.SetLight();
+    state_.LastLight = state_.LightSwitch;
+    view_->VfoBackground();
+}
+
+std::string Engine::HitLine(int channel, const Channel& state, int level) {
+    const int mode = state.Mode < ModeNames.size() ? state.Mode : 0;
+    return "CH " + Padded(channel, 3) + " " + FreqToText(state.Frequency) + " " +
+           ModeNames[mode] + " S" + Padded(level, 2);
+}
+
+// ---------------------------------------------------------------------------
+// The signal check
+
+void Engine::SignalCheck() {
+    RadioState& rs = app_.radioState;
+    const Globals& g = app_.settings.Global;
+    state_.DelayCountdown = 0;
+    state_.Abort = false;
+    bool recompute = true;
+    int loopCount = 0;
+    int step = 1;
+    hitStored_ = true;
+    while (step != 5) {
+        const RadioProfile& prof = app_.settings.Selected();
+        if (recompute) {
+            const int64_t window =
+                state_.DelayCountdown != 0 ? int64_t(state_.DelayCountdown) * 1000 : g.Speed * 20;
+            loopCount = int(window / std::max<int64_t>(1, int64_t(prof.Timeout) + 1));
+            recompute = false;
+            Trace("Signal Check (loop count=" + Signed(loopCount) + ") " +
+                  FormatMessageTime(app_.host.LocalNow()));
+        }
+        const int64_t stepStart = app_.host.NowMs();
+        if (step == 1) {
+            app_.radio.ReadSignal();
+            if (rs.SignalLevel == 0) {
+                if (--loopCount < 1) step = 5;
+                // No radio paces the reads: each takes its time-out.
+                if (!RadioReachable()) IdleWait(stepStart, std::max(1, int(prof.Timeout) + 1));
+            } else {
+                step = 2;
+            }
+        } else if (step == 2) {
+            RecordHitBegin();
+            step = 3;
+        } else {
+            SigDisplay();
+            if (state_.LightSwitch != state_.LastLight) RefreshLight(false);
+            const int mode = state_.Mode;
+            Channel& ch = app_.memory.Channels[CurrentChannel()];
+            if (mode >= ModeScan && mode <= ModeTurboSearch && hitStored_) {
+                if (!NoLog()) {
+                    ch.Signal = rs.SignalLevel;
+                    ch.ActiveTime = state_.SecondsOnChannel;
+                    view_->ChannelChanged(CurrentChannel());
+                }
+                if (!ch.Valid) SignalOff();
+                if ((ch.Resume || g.SigRsm != 0) && !state_.PriorityCheck) {
+                    view_->ResumeLabel(state_.ResumeCountdown);
+                    if (rs.SignalLevel > 0 && state_.ResumeCountdown < 1) SignalOff();
+                }
+            }
+            if (!state_.Abort)
+                app_.radio.ReadSignal();
+            else
+                rs.SignalLevel = 0;  // a set abort flag ends the signal
+            if (rs.SignalLevel == 0) {
+                SigDisplay();
+                RefreshLight(true);
+                step = 1;
+                state_.DelayCountdown = ch.Delay ? g.DlyTime : 0;
+                recompute = true;
+                if (state_.Abort) step = 5;
+            } else {
+                app_.link.RadioDelay();
+                if (!RadioReachable()) IdleWait(stepStart, IdleWaitMs);
+            }
+        }
+        YieldNow();
+        if (IsScanMode(state_.Mode) && g.Priority && !state_.PriorityCheck &&
+            state_.PriorityCountdown == 0)
+            PriorityCheck();
+    }
+    Trace("End Signal Check " + FormatMessageTime(app_.host.LocalNow()));
+    state_.Abort = false;
+}
+
+void Engine::RecordHitBegin() {
+    RadioState& rs = app_.radioState;
+    Memory& mem = app_.memory;
+    const Globals& g = app_.settings.Global;
+    const int mode = state_.Mode;
+    state_.SecondsOnChannel =
+        mode >= ModeScan && mode <= ModeTurboSearch ? mem.Channels[CurrentChannel()].ActiveTime
+                                                    : 0;
+    hitStored_ = true;
+    if (!NoLog()) {
+        if (IsSearchMode(mode)) {
+            int found = -1;
+            for (int i = 1; i < ChannelCount && found < 0; ++i)
+                if (mem.Channels[i].Frequency == rs.Current.Frequency) found = i;
+            if (found < 0) {
+                for (int i = 1; i < ChannelCount && found < 0; ++i)
+                    if (mem.Channels[i].Frequency == 0) found = i;
+                if (found >= 0) {
+                    rs.Current.Valid = true;
+                    mem.Channels[found] = rs.Current;
+                }
+            }
+            if (found < 0) {
+                app_.log.Dply("Cannot log frequency! No more channels!");
+                hitStored_ = false;
+            } else {
+                rs.CurrentChannel = int16_t(found);
+            }
+        }
+        if (hitStored_) {
+            Channel& ch = mem.Channels[CurrentChannel()];
+            if (ch.Count < INT16_MAX) ++ch.Count;
+            ch.TimeStamp = StampFromDateTime(app_.host.LocalNow());
+            mem.MemoryEdited = true;
+        }
+    }
+    const int channel = CurrentChannel();
+    Channel& ch = mem.Channels[channel];
+    if (UseRadioMemories()) {
+        const Channel saved = ch;
+        rs.Current = saved;
+        rs.Current.Service.clear();
+        app_.radio.ReadRadioState();
+        if (rs.Current.Service.empty() && saved.Frequency == rs.Current.Frequency)
+            rs.Current.Service = saved.Service;
+        if (!NoLog() && hitStored_) ch = rs.Current;
+    } else {
+        app_.radio.ReadRadioState();
+    }
+    DisplayVfo();
+    if (g.MemSync == 1) view_->ShowChannelInEditor(channel);
+    app_.log.Dply(HitLine(channel, rs.Current, rs.SignalLevel));
+    state_.ResumeCountdown = g.RsmTime;
+    view_->ResumeLabel(state_.ResumeCountdown);
+    if (hitStored_ && ch.Service.empty() && !NoLog()) {
+        ch.Service = app_.database.DbLookup(ch.Frequency);
+        if (!ch.Service.empty()) view_->ChannelChanged(channel);
+    }
+    RefreshLight(true);
+}
+
+// ---------------------------------------------------------------------------
+// The memory scan
+
+void Engine::TuneToChannel(int channel) {
+    RadioState& rs = app_.radioState;
+    channel = ClampChannel(channel);
+    rs.CurrentChannel = int16_t(channel);
+    if (UseRadioMemories()) {
+        app_.radio.RecallChannel();
+    } else {
+        rs.Current = app_.memory.Channels[channel];
+        DisplayVfo();
+        ApplyState();
+    }
+}
+
+void Engine::StopScan(const char* title, const char* text) {
+    app_.host.MessageBox(title, text, MsgIcon::Exclamation, Buttons::Ok);
+    SelectManual();
+}
+
+void Engine::MemoryScan() {
+    RadioState& rs = app_.radioState;
+    Memory& mem = app_.memory;
+    const Globals& g = app_.settings.Global;
+    auto clampToRadio = [&] {
+        const RadioProfile& prof = app_.settings.Selected();
+        if (rs.CurrentChannel < prof.MinChan) rs.CurrentChannel = prof.MinChan;
+        if (rs.CurrentChannel > prof.MaxChan) rs.CurrentChannel = prof.MaxChan;
+        rs.CurrentChannel = int16_t(ClampChannel(rs.CurrentChannel));
+    };
+    rs.CurrentChannel = int16_t(ClampChannel(rs.CurrentChannel));
+    state_.Bank = int16_t(ClampBank(state_.Bank));
+    if (UseRadioMemories()) clampToRadio();
+    state_.PriorityCountdown = g.PriorTime;
+    state_.PriorityCheck = false;
+    int startChannel = rs.CurrentChannel;
+    int startBank = state_.Bank;
+    int steps = 0;
+    idlePasses_ = 0;
+    auto nextBank = [&] {
+        state_.Bank = int16_t(state_.Bank + 1 > BankCount - 1 ? 0 : state_.Bank + 1);
+        rs.CurrentChannel = int16_t(ClampChannel(mem.ScanBanks[state_.Bank].Lower));
+    };
+
+    while (IsScanMode(state_.Mode)) {
+        const int64_t passStart = app_.host.NowMs();
+        bool visited = false;
+        // 1. Bank search.
+        if (g.UseBanks) {
+            bool found = false;
+            while (!found && IsScanMode(state_.Mode)) {
+                ++steps;
+                const Channel& bank = mem.ScanBanks[state_.Bank];
+                if (bank.Valid) {
+                    const int direction = bank.Lower > bank.Upper ? -1 : 1;
+                    state_.ScanDirection = int16_t(direction);
+                    if (UseRadioMemories()) clampToRadio();
+                    const int low = std::min(bank.Lower, bank.Upper);
+                    const int high = std::max(bank.Lower, bank.Upper);
+                    const int channel = rs.CurrentChannel;
+                    if (channel < low || channel > high || channel < 0 ||
+                        channel > ChannelCount - 1)
+                        nextBank();
+                    else if (mem.Channels[channel].Valid)
+                        found = true;
+                    else
+                        rs.CurrentChannel = int16_t(channel + direction);
+                } else {
+                    nextBank();
+                }
+                if (found) {
+                    view_->BankLabel(state_.Bank);
+                    startBank = state_.Bank;
+                    steps = 0;
+                } else if ((state_.Bank == startBank && rs.CurrentChannel == startChannel) ||
+                           steps > 999) {
+                    StopScan("No Banks", "Must have at least 1 valid bank! Scan Terminated!");
+                    return;
+                }
+                YieldNow();
+            }
+            if (!found) break;
+        }
+        // 2. Visit.
+        const int channel = ClampChannel(rs.CurrentChannel);
+        const Channel& ch = mem.Channels[channel];
+        if (ch.Valid && ch.Frequency > 0 && IsScanMode(state_.Mode) &&
+            (!ch.Trunked || g.TrnkSMode)) {
+            rs.CurrentChannel = int16_t(channel);
+            DisplayChannel();
+            steps = 0;
+            startChannel = channel;
+            TuneToChannel(channel);
+            SignalCheck();
+            visited = true;
+        }
+        // 3. Yield.
+        YieldNow();
+        if (!IsScanMode(state_.Mode)) break;
+        // 4. Step to the next valid channel, wrapping.
+        int next = rs.CurrentChannel;
+        do {
+            next += state_.ScanDirection < 0 ? -1 : 1;
+        } while (next >= 0 && next <= ChannelCount - 1 && !mem.Channels[next].Valid);
+        if (UseRadioMemories()) {
+            const RadioProfile& prof = app_.settings.Selected();
+            if (next < prof.MinChan) next = prof.MaxChan;
+            if (next > prof.MaxChan) next = prof.MinChan;
+            next = ClampChannel(next);
+        } else {
+            if (next > ChannelCount - 1) next = 0;
+            if (next < 0) next = ChannelCount - 1;
+        }
+        rs.CurrentChannel = int16_t(next);
+        // 5. Back where the last visit was: fewer than two channels to scan.
+        if ((next == startChannel && state_.Bank == startBank) || steps > 9999) {
+            StopScan("No Channels", "Must have at least 2 valid channels! Scan Terminated!");
+            return;
+        }
+        // Passes that never reach the radio must not spin a core.
+        if (visited) {
+            idlePasses_ = 0;
+        } else if (++idlePasses_ >= 100) {
+            IdleWait(passStart, 10);
+        }
+    }
+}
+
+void Engine::PriorityCheck() {
+    RadioState& rs = app_.radioState;
+    view_->PriorityFieldHighlight(true);
+    const uint8_t savedLevel = rs.SignalLevel;
+    const int savedChannel = CurrentChannel();
+    const int32_t savedDelay = state_.DelayCountdown;
+    const int32_t savedOnChannel = state_.SecondsOnChannel;
+    const int32_t savedResume = state_.ResumeCountdown;
+    state_.PriorityCheck = true;
+    if (rs.SignalLevel > 0) SignalOff();
+    const int priority = ClampChannel(app_.settings.Global.PriorityChannel);
+    rs.CurrentChannel = int16_t(priority);
+    DisplayChannel();
+    TuneToChannel(priority);
+    SignalCheck();
+    rs.CurrentChannel = int16_t(savedChannel);
+    rs.SignalLevel = savedLevel;
+    SigDisplay();
+    DisplayChannel();
+    TuneToChannel(savedChannel);
+    view_->PriorityFieldHighlight(false);
+    state_.PriorityCountdown = app_.settings.Global.PriorTime;
+    state_.DelayCountdown = savedDelay;
+    state_.SecondsOnChannel = savedOnChannel;
+    state_.ResumeCountdown = savedResume;
+    state_.PriorityCheck = false;
+}
+
+// ---------------------------------------------------------------------------
+// The frequency search
+
+void Engine::FrequencySearch() {
+    RadioState& rs = app_.radioState;
+    Memory& mem = app_.memory;
+    const Globals& g = app_.settings.Global;
+    app_.log.Dply(state_.Mode == ModeTurboSearch ? "Starting Turbo-Search Mode"
+                                                 : "Starting Search Mode");
+    if (rs.SignalLevel > 0) SignalOff();
+    const int64_t lower = g.TuneLower, upper = g.TuneUpper;
+    int64_t f = rs.Current.Frequency;
+    if (f > upper) f = lower;
+    if (f < lower) f = upper;
+    rs.Current.Frequency = int32_t(f);
+    int wraps = 0;
+    bool inRange = false;
+    state_.Bank = int16_t(ClampBank(state_.Bank));
+
+    while (IsSearchMode(state_.Mode)) {
+        // 1. Bank search.
+        if (g.UseBanks) {
+            bool usable = false;
+            while (IsSearchMode(state_.Mode)) {
+                const RadioProfile& prof = app_.settings.Selected();
+                const Channel& bank = mem.SearchBanks[state_.Bank];
+                if (bank.Valid) {
+                    inRange = prof.MinFreq <= f && f <= prof.MaxFreq;
+                    if (inRange) wraps = 0;
+                    const bool within = bank.Lower > bank.Upper
+                                            ? bank.Upper <= f && f <= bank.Lower
+                                            : bank.Lower <= f && f <= bank.Upper;
+                    usable = within && inRange;
+                } else {
+                    usable = false;
+                }
+                if (usable) {
+                    view_->BankLabel(state_.Bank);
+                    break;
+                }
+                state_.Bank = int16_t(state_.Bank + 1 > BankCount - 1 ? 0 : state_.Bank + 1);
+                const Channel& next = mem.SearchBanks[state_.Bank];
+                f = next.Lower;
+                rs.Current.Frequency = int32_t(f);
+                rs.Current.Mode = next.Mode;
+                rs.Current.Step = next.Step;
+                if (state_.Bank == 0) ++wraps;
+                if (wraps > 3) {
+                    SelectManual();
+                    app_.host.MessageBox("No Banks",
+                                         inRange ? "No Valid Banks.\rSearch Terminated!"
+                                                 : "No Banks within range of Radio.\rSearch "
+                                                   "Terminated!",
+                                         MsgIcon::Exclamation, Buttons::Ok);
+                    return;
+                }
+            }
+            if (!usable) break;
+        }
+        // 2. Visit.
+        rs.Current.Frequency = int32_t(f);
+        DisplayVfo();
+        ApplyState();
+        SignalCheck();
+        YieldNow();
+        // 3. Step.
+        if (g.UseBanks) {
+            const Channel& bank = mem.SearchBanks[state_.Bank];
+            rs.Current.Step = bank.Step;
+            rs.Current.Mode = bank.Mode;
+            f = bank.Lower > bank.Upper ? f - bank.Step : f + bank.Step;
+            f = std::clamp<int64_t>(f, -1, int64_t(NoFrequency) + 1);
+        } else {
+            f += int64_t(state_.SearchDirection < 0 ? -1 : 1) * rs.Current.Step;
+            if (f > upper) f = lower;
+            if (f < lower) f = upper;
+        }
+        rs.Current.Frequency = int32_t(f);
+    }
+}
+
+}  // namespace rigvane
