@@ -25,13 +25,6 @@ uint32_t Le16(const unsigned char* p) {
     return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8;
 }
 
-// Reads `length` bytes at `offset`; false when the file ends first.
-bool ReadAt(std::FILE* f, uint64_t offset, uint32_t length, std::string& out) {
-    out.assign(length, '\0');
-    if (std::fseek(f, static_cast<long>(offset), SEEK_SET) != 0) return false;
-    return std::fread(out.data(), 1, length, f) == length;
-}
-
 // Blanks at both ends go; so do the zero bytes some writers pad fields with.
 std::string TrimField(const std::string& s) {
     size_t b = 0, e = s.size();
@@ -132,26 +125,32 @@ bool ReadDatabase(const FrequencyContext& ctx, const std::string& path) {
     if (freqLen < 1 || descLen < 1) return stop();
     // A record shorter than its fields would make every record read the same
     // bytes (a zero length would never reach the end of the file).
-    if (records > 0 && recordLength < std::max(freqPos + freqLen, descPos + descLen)) return stop();
+    const uint32_t extent = std::max(freqPos + freqLen, descPos + descLen);
+    if (records > 0 && recordLength < extent) return stop();
 
     pending = "Database file Could not read all records!";
     db.Clear();
     // The header's count is not trusted for the allocation: at most what the file can hold.
-    const uint64_t room =
-        fileSize > headerLength ? (fileSize - headerLength) / recordLength + 1 : 0;
+    const uint64_t room = fileSize > headerLength && recordLength > 0
+                              ? (fileSize - headerLength) / recordLength + 1
+                              : 0;
     db.DbFreq.reserve(static_cast<size_t>(std::min<uint64_t>(records, room)));
     db.DbDesc.reserve(db.DbFreq.capacity());
-    std::string text;
+    // Records follow each other from the header length on: read them in file
+    // order; a record counts when its two fields are whole.
+    if (records > 0 && std::fseek(f, static_cast<long>(headerLength), SEEK_SET) != 0) return stop();
+    std::string record(recordLength, '\0');
     for (uint32_t i = 0; i < records; ++i) {
-        const uint64_t start = headerLength + static_cast<uint64_t>(i) * recordLength;
-        if (start + std::max(freqPos + freqLen, descPos + descLen) > fileSize) return stop();
-        if (!ReadAt(f, start + freqPos, freqLen, text)) return stop();
-        const int32_t frequency = TextToFreq(TrimField(text));
-        if (!ReadAt(f, start + descPos, descLen, text)) return stop();
-        db.DbFreq.push_back(frequency);
-        db.DbDesc.push_back(TrimField(text));
+        const size_t got = std::fread(record.data(), 1, recordLength, f);
+        if (got < extent) return stop();
+        db.DbFreq.push_back(TextToFreq(TrimField(record.substr(freqPos, freqLen))));
+        db.DbDesc.push_back(TrimField(record.substr(descPos, descLen)));
         db.DbCount = static_cast<int32_t>(i + 1);
         if ((i + 1) % YieldEvery == 0) ctx.host.Yield();
+        if (got < recordLength) { // the file ends inside this record
+            if (i + 1 < records) return stop();
+            break;
+        }
     }
     std::fclose(f);
     ctx.slots.ReleaseFileSlot(slot);

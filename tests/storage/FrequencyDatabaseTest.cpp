@@ -136,6 +136,12 @@ TEST_F(DatabaseTest, RecordsReadBeforeTheEndStayLoaded) {
     // A header that claims four thousand million records allocates nothing absurd.
     EXPECT_FALSE(ReadDatabase(Ctx, WriteText("huge.dbf", MakeDbf(Layout, records, 3, 0xFFFFFFFF))));
     EXPECT_EQ(Db.DbCount, 4);
+
+    // No records and a record length of 0: an empty table, not a division by zero.
+    std::string empty = MakeDbf(Layout, {});
+    PutLe(empty, 10, 0, 2);
+    EXPECT_TRUE(ReadDatabase(Ctx, WriteText("none.dbf", empty)));
+    EXPECT_EQ(Db.DbCount, 0);
 }
 
 TEST_F(DatabaseTest, LookupServicesFillsOnlyEmptyServices) {
