@@ -23,7 +23,7 @@ namespace {
 
 // Answers every CI-V frame with an accepted frame.
 class InstantRadio : public SimulatedPeer {
-public:
+  public:
     std::string Receive(const std::string& bytes, int64_t) override {
         pending_ += bytes;
         std::string out;
@@ -35,7 +35,7 @@ public:
         return out;
     }
 
-private:
+  private:
     std::string pending_;
 };
 
@@ -68,7 +68,7 @@ double Run(Host& host, const char* name, int count) {
     return seconds / count;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -76,6 +76,7 @@ int main(int argc, char** argv) {
     const double simCost = Run(sim, "SimHost", 200000);
     QtHost qt;
     const double qtCost = Run(qt, "QtHost", 20000);
-    if (simCost > 0) std::printf("Qt event loop / virtual host cost ratio: %.1f\n", qtCost / simCost);
+    if (simCost > 0)
+        std::printf("Qt event loop / virtual host cost ratio: %.1f\n", qtCost / simCost);
     return 0;
 }

@@ -10,35 +10,36 @@ namespace {
 
 // Sets the selected profile's Busy flag for the length of one operation.
 class BusyScope {
-public:
+  public:
     explicit BusyScope(RadioProfile& p) : profile_(p) { profile_.Busy = true; }
     ~BusyScope() { profile_.Busy = false; }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
 
-private:
+  private:
     RadioProfile& profile_;
 };
 
 // Restores RetryCount when the open sequence ends on any path.
 class RetryScope {
-public:
+  public:
     explicit RetryScope(SerialLink& link) : link_(link) { link_.RetryCount = 1; }
     ~RetryScope() { link_.RetryCount = 3; }
     RetryScope(const RetryScope&) = delete;
     RetryScope& operator=(const RetryScope&) = delete;
 
-private:
+  private:
     SerialLink& link_;
 };
 
-std::string TwoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+std::string TwoDigits(int n) {
+    return (n < 10 ? "0" : "") + std::to_string(n);
+}
 
+} // namespace
 
-}  // namespace
-
-Radio::Radio(SerialLink& link, RadioState& state, Settings& settings, MessageLog& log,
-             Memory& mem, Host& host, Progress* trunkProgress)
+Radio::Radio(SerialLink& link, RadioState& state, Settings& settings, MessageLog& log, Memory& mem,
+             Host& host, Progress* trunkProgress)
     : TrunkProgress(trunkProgress), link_(link), state_(state), settings_(settings), log_(log),
       mem_(mem), host_(host) {}
 
@@ -87,7 +88,9 @@ void Radio::Send(int request) {
     }
 }
 
-double Radio::Uniform() { return std::uniform_real_distribution<double>(0.0, 1.0)(Random); }
+double Radio::Uniform() {
+    return std::uniform_real_distribution<double>(0.0, 1.0)(Random);
+}
 
 // ---- opening -------------------------------------------------------------------
 
@@ -163,7 +166,7 @@ void Radio::InitialiseRadio() {
         return;
     }
     switch (protocol) {
-    case ProtoIcom:  // the CI-V open sequence
+    case ProtoIcom: // the CI-V open sequence
         Send(3);
         if (!link_.RadioNotResponding) Send(4);
         if (!link_.RadioNotResponding) {
@@ -197,7 +200,7 @@ void Radio::InitialiseRadio() {
 
 void Radio::BearcatOpen() {
     RadioProfile& profile = Profile();
-    if (drivers_[ProtoBearcat].Open) {  // the Bearcat reset
+    if (drivers_[ProtoBearcat].Open) { // the Bearcat reset
         DriverContext ctx = MakeContext();
         try {
             drivers_[ProtoBearcat].Open(ctx);
@@ -215,7 +218,8 @@ void Radio::BearcatOpen() {
     }
     state_.Current.Mode = 2;
     if (link_.RadioNotResponding) return;
-    if (profile.MinFreq <= state_.Current.Frequency && state_.Current.Frequency <= profile.MaxFreq) {
+    if (profile.MinFreq <= state_.Current.Frequency &&
+        state_.Current.Frequency <= profile.MaxFreq) {
         Send(0);
     } else {
         const int16_t kept = state_.CurrentChannel;
@@ -266,7 +270,7 @@ void Radio::ApplyRadioState() {
         case ProtoThf6a:
             Send(0);
             break;
-        default:  // LOCAL: nothing
+        default: // LOCAL: nothing
             break;
         }
     }
@@ -318,7 +322,7 @@ void Radio::ReadRadioState() {
         Send(profile.Memory ? 51 : 50);
         Send(125);
         break;
-    default:  // LOCAL, BCD396T: nothing
+    default: // LOCAL, BCD396T: nothing
         break;
     }
     CheckReadRange();
@@ -364,7 +368,7 @@ void Radio::StoreChannel() {
     BusyScope busy(profile);
     const Channel& cur = state_.Current;
     switch (profile.Protocol) {
-    case ProtoIcom:  // OPTO cannot store
+    case ProtoIcom: // OPTO cannot store
         Send(8);
         if (cur.Mode == 0 || cur.Frequency < 1) {
             Send(11);
@@ -407,7 +411,7 @@ void Radio::StoreChannel() {
         Send(2);
         if (state_.Current.Frequency > 0) Send(122);
         break;
-    default:  // LOCAL, OPTO, BCD396T: nothing
+    default: // LOCAL, OPTO, BCD396T: nothing
         break;
     }
 }
@@ -440,7 +444,7 @@ void Radio::LoadChannel() {
         cur.Valid = true;
         break;
     }
-    case ProtoIcom:  // OPTO cannot load
+    case ProtoIcom: // OPTO cannot load
         Send(8);
         Send(10);
         Send(3);
@@ -511,7 +515,7 @@ void Radio::ReadSignal() {
         case ProtoThf6a:
             Send(70);
             break;
-        default:  // LOCAL, DRAKE
+        default: // LOCAL, DRAKE
             link_.RadioDelay();
             break;
         }
@@ -540,7 +544,7 @@ void Radio::ReadSignal() {
         case ProtoThf6a:
             Send(70);
             break;
-        default:  // LOCAL, DRAKE
+        default: // LOCAL, DRAKE
             link_.RadioDelay();
             break;
         }
@@ -632,9 +636,13 @@ void Radio::TrunkTransfer(bool write) {
     progress.Hide();
 }
 
-void Radio::LoadTrunkBank() { TrunkTransfer(false); }
+void Radio::LoadTrunkBank() {
+    TrunkTransfer(false);
+}
 
-void Radio::SetTrunkBank() { TrunkTransfer(true); }
+void Radio::SetTrunkBank() {
+    TrunkTransfer(true);
+}
 
 void Radio::RadioTest() {
     RadioProfile& profile = Profile();
@@ -664,4 +672,4 @@ void Radio::RadioTest() {
     log_.Dply("Ending Radio Testing...");
 }
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -30,8 +30,8 @@ struct DriverContext {
     MessageLog& Log;
     Memory& Mem;
     rigvane::Host& Host;
-    int OperatingMode = 0;  // the main window's operating mode
-    bool LightOn = false;   // the main window's light switch
+    int OperatingMode = 0; // the main window's operating mode
+    bool LightOn = false;  // the main window's light switch
     // True when the user cancelled the running long operation (progress window).
     std::function<bool()> Cancelled;
 };
@@ -51,7 +51,7 @@ using OpenHook = std::function<void(DriverContext&)>;
 using TrunkIdsHook = std::function<void(DriverContext&, int idBank, bool write)>;
 
 class Radio {
-public:
+  public:
     Radio(SerialLink& link, RadioState& state, Settings& settings, MessageLog& log, Memory& mem,
           Host& host, Progress* trunkProgress = nullptr);
 
@@ -93,7 +93,7 @@ public:
     SerialLink& Link() { return link_; }
     RadioState& State() { return state_; }
 
-private:
+  private:
     struct Entry {
         Driver Handle;
         OpenHook Open;
@@ -117,4 +117,4 @@ private:
     std::array<Entry, ProtocolCount> drivers_;
 };
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -32,4 +32,4 @@ struct RadioState {
     bool LightOn = false;        // the main window's light switch (SetLight)
 };
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -12,7 +12,9 @@ namespace {
 
 // A number as BASIC's Str writes it: a leading blank for the sign of a
 // non-negative value.
-std::string Str(long long n) { return (n >= 0 ? " " : "") + std::to_string(n); }
+std::string Str(long long n) {
+    return (n >= 0 ? " " : "") + std::to_string(n);
+}
 
 // The port vanished or was replaced while a transaction waited.
 struct LinkLost : std::runtime_error {
@@ -27,7 +29,7 @@ int QuarterDelay(int32_t timeout) {
     return q;
 }
 
-}  // namespace
+} // namespace
 
 std::string PortDeviceName(const RadioProfile& profile) {
     if (!profile.Device.empty()) return profile.Device;
@@ -125,7 +127,9 @@ void SerialLink::ClosePort() {
     portBroken_ = false;
 }
 
-bool SerialLink::PortOpen() const { return port_ && port_->IsOpen(); }
+bool SerialLink::PortOpen() const {
+    return port_ && port_->IsOpen();
+}
 
 bool SerialLink::CdHolding() {
     try {
@@ -206,11 +210,10 @@ std::string SerialLink::SendAndReceive(const std::string& command, const std::st
     }
 }
 
-std::string SerialLink::SendAndReceiveUnguarded(const std::string& command,
-                                                const std::string& eom,
+std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, const std::string& eom,
                                                 const std::string& altEom) {
     if (!PortOpen()) {
-        if (port_ && portBroken_) CommunicationFailure();  // the device vanished
+        if (port_ && portBroken_) CommunicationFailure(); // the device vanished
         return "";
     }
     const uint64_t generation = portGeneration_;
@@ -333,7 +336,8 @@ void SerialLink::RadioDelay() {
     const int32_t timeout = Profile().Timeout;
     if (timeout < 1) {
         DebugLog("No delay set!", "");
-        for (int i = 0; i < 5; ++i) host_.Yield();
+        for (int i = 0; i < 5; ++i)
+            host_.Yield();
         return;
     }
     if (DebugFile > 0)
@@ -421,7 +425,7 @@ std::string TracePath(const std::string& dir, const char* name) {
     if (dir.empty()) return name;
     return dir.back() == '/' ? dir + name : dir + "/" + name;
 }
-}  // namespace
+} // namespace
 
 bool SerialLink::OpenDebugFile() {
     if (debug_) return true;
@@ -475,4 +479,4 @@ void SerialLink::SetBusyCursor(bool busy) {
     if (OnBusyCursor) OnBusyCursor(busy);
 }
 
-}  // namespace rigvane
+} // namespace rigvane

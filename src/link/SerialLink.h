@@ -35,7 +35,7 @@ constexpr uint32_t Rgb(int r, int g, int b) {
 }
 
 class SerialLink {
-public:
+  public:
     static constexpr int MaxQuietPolls = 10;
     static constexpr int DelayYieldBound = 50000;
     // A babbling radio cannot hold a transaction forever: one try reads at most
@@ -43,8 +43,8 @@ public:
     static constexpr size_t MaxReplyBytes = 65536;
     static constexpr int MaxPollsPerTry = 1000;
 
-    SerialLink(Host& host, Settings& settings, MessageLog& log, FileSlots& slots,
-               RadioState& state, PortFactory factory);
+    SerialLink(Host& host, Settings& settings, MessageLog& log, FileSlots& slots, RadioState& state,
+               PortFactory factory);
     ~SerialLink();
     SerialLink(const SerialLink&) = delete;
     SerialLink& operator=(const SerialLink&) = delete;
@@ -59,8 +59,8 @@ public:
     int RetryCount = 3;
     bool RadioNotResponding = false;
     bool LocatingRadio = false;
-    int DebugFile = 0;     // file slot of the open DEBUG.DAT, 0 when off
-    int DebugKeyFile = 0;  // file slot of the open DEBUGKEY.DAT, 0 when off
+    int DebugFile = 0;    // file slot of the open DEBUG.DAT, 0 when off
+    int DebugKeyFile = 0; // file slot of the open DEBUGKEY.DAT, 0 when off
     int32_t DelayTicks = 0;
     int16_t PollCount = 0;
 
@@ -99,7 +99,7 @@ public:
     void CloseDebugFile();
     bool OpenDebugKeyFile();
     void CloseDebugKeyFile();
-    std::string TraceDir;  // folder of the trace files; "" = working folder
+    std::string TraceDir; // folder of the trace files; "" = working folder
 
     // Status of the connection for the RadStatus label, and the busy cursor.
     // The cursor hook tells a state, not a nesting: "not busy" may come twice.
@@ -115,7 +115,7 @@ public:
     MessageLog& Log() { return log_; }
     RadioState& State() { return state_; }
 
-private:
+  private:
     std::string SendAndReceiveUnguarded(const std::string& command, const std::string& eom,
                                         const std::string& altEom);
     void Fail(const std::string& failureText);
@@ -130,8 +130,8 @@ private:
     RadioState& state_;
     PortFactory factory_;
     std::unique_ptr<SerialPort> port_;
-    uint64_t portGeneration_ = 0;  // changes whenever the port is replaced or closed
-    bool portBroken_ = false;       // the device vanished or a write failed
+    uint64_t portGeneration_ = 0; // changes whenever the port is replaced or closed
+    bool portBroken_ = false;     // the device vanished or a write failed
     Host::TimerId radioTimer_ = 0;
     std::FILE* debug_ = nullptr;
     std::FILE* debugKey_ = nullptr;
@@ -139,4 +139,4 @@ private:
     uint32_t statusColour_ = 0;
 };
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -15,22 +15,22 @@ enum class LineError {
     Break,
     CtsTimeout,
     DsrTimeout,
-    DeviceLost,  // the device vanished or stopped working: the port is unusable
+    DeviceLost, // the device vanished or stopped working: the port is unusable
     Other,
 };
 
 struct PortSettings {
     int Baud = 9600;
-    char Parity = 'N';  // N O E M S
+    char Parity = 'N'; // N O E M S
     int DataBits = 8;
     int StopBits = 1;
-    bool RtsCts = false;  // hardware flow control
+    bool RtsCts = false; // hardware flow control
     bool Dtr = false;
     bool Rts = false;
 };
 
 class SerialPort {
-public:
+  public:
     virtual ~SerialPort() = default;
     // Opens `device` (a path such as /dev/ttyS0 or a pseudo-terminal). On
     // failure returns false and fills `error`.
@@ -54,4 +54,4 @@ public:
     std::function<void(LineError, const std::string& detail)> OnLineError;
 };
 
-}  // namespace rigvane
+} // namespace rigvane

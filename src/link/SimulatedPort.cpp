@@ -7,7 +7,9 @@ namespace rigvane {
 SimulatedPort::SimulatedPort(Host& host, std::shared_ptr<SimulatedPeer> peer)
     : host_(host), peer_(std::move(peer)), shared_(std::make_shared<Shared>()) {}
 
-SimulatedPort::~SimulatedPort() { shared_->open = false; }
+SimulatedPort::~SimulatedPort() {
+    shared_->open = false;
+}
 
 bool SimulatedPort::Open(const std::string& device, const PortSettings& settings,
                          std::string* error) {
@@ -29,7 +31,9 @@ void SimulatedPort::Close() {
     shared_->received.clear();
 }
 
-bool SimulatedPort::IsOpen() const { return shared_->open; }
+bool SimulatedPort::IsOpen() const {
+    return shared_->open;
+}
 
 int SimulatedPort::PacingMs(size_t bytes) const {
     if (BaudRate <= 0) return 0;
@@ -93,4 +97,4 @@ void SimulatedPort::Unplug() {
     RaiseLineError(LineError::DeviceLost, "device removed");
 }
 
-}  // namespace rigvane
+} // namespace rigvane

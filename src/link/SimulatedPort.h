@@ -13,7 +13,7 @@
 namespace rigvane {
 
 class SimulatedPeer {
-public:
+  public:
     virtual ~SimulatedPeer() = default;
     // The bytes the computer sent (possibly one character at a time); returns
     // the bytes the radio sends back ("" for none).
@@ -28,12 +28,11 @@ public:
 };
 
 class SimulatedPort : public SerialPort {
-public:
+  public:
     SimulatedPort(Host& host, std::shared_ptr<SimulatedPeer> peer);
     ~SimulatedPort() override;
 
-    bool Open(const std::string& device, const PortSettings& settings,
-              std::string* error) override;
+    bool Open(const std::string& device, const PortSettings& settings, std::string* error) override;
     void Close() override;
     bool IsOpen() const override;
     bool Write(const std::string& bytes) override;
@@ -62,10 +61,10 @@ public:
     std::string Device() const { return device_; }
     int64_t BytesWritten() const { return bytesWritten_; }
 
-private:
+  private:
     struct Shared {
         bool open = false;
-        std::string received;  // delivered, not yet read
+        std::string received; // delivered, not yet read
         int64_t wireFreeAt = 0;
     };
     int PacingMs(size_t bytes) const;
@@ -79,4 +78,4 @@ private:
     int64_t bytesWritten_ = 0;
 };
 
-}  // namespace rigvane
+} // namespace rigvane

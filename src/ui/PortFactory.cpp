@@ -15,11 +15,12 @@ PortFactory MakePortFactory(Host& host, std::function<void(const std::string&)> 
         std::vector<std::string> warnings;
         std::unique_ptr<SerialPort> port = MakeSimPort(host, device, &error, &warnings);
         if (onWarning) {
-            for (const std::string& w : warnings) onWarning(w);
+            for (const std::string& w : warnings)
+                onWarning(w);
             if (!port) onWarning(error);
         }
         return port;
     };
 }
 
-}  // namespace rigvane
+} // namespace rigvane

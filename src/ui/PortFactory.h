@@ -14,4 +14,4 @@ namespace rigvane {
 // and about "sim:" devices that cannot be made.
 PortFactory MakePortFactory(Host& host, std::function<void(const std::string&)> onWarning = {});
 
-}  // namespace rigvane
+} // namespace rigvane

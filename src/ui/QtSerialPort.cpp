@@ -64,7 +64,7 @@ bool QtSerialPort::Open(const std::string& device, const PortSettings& settings,
     // Modem lines: a pseudo-terminal has none; that is no reason to fail.
     port_->setDataTerminalReady(settings.Dtr);
     ForgiveUnsupported();
-    if (!settings.RtsCts) {  // with the handshake the driver owns RTS
+    if (!settings.RtsCts) { // with the handshake the driver owns RTS
         port_->setRequestToSend(settings.Rts);
         ForgiveUnsupported();
     }
@@ -78,13 +78,15 @@ void QtSerialPort::Close() {
     port_->clearError();
 }
 
-bool QtSerialPort::IsOpen() const { return port_->isOpen() && !lost_; }
+bool QtSerialPort::IsOpen() const {
+    return port_->isOpen() && !lost_;
+}
 
 bool QtSerialPort::Write(const std::string& bytes) {
     if (!IsOpen()) return false;
     const qint64 n = port_->write(bytes.data(), qint64(bytes.size()));
     if (n != qint64(bytes.size())) return false;
-    port_->flush();  // on its way now, not at the next event
+    port_->flush(); // on its way now, not at the next event
     return IsOpen();
 }
 
@@ -109,9 +111,15 @@ bool QtSerialPort::Line(QSerialPort::PinoutSignal signal) {
     return (lines & signal) != 0;
 }
 
-bool QtSerialPort::Cts() { return Line(QSerialPort::ClearToSendSignal); }
-bool QtSerialPort::Dsr() { return Line(QSerialPort::DataSetReadySignal); }
-bool QtSerialPort::Cd() { return Line(QSerialPort::DataCarrierDetectSignal); }
+bool QtSerialPort::Cts() {
+    return Line(QSerialPort::ClearToSendSignal);
+}
+bool QtSerialPort::Dsr() {
+    return Line(QSerialPort::DataSetReadySignal);
+}
+bool QtSerialPort::Cd() {
+    return Line(QSerialPort::DataCarrierDetectSignal);
+}
 
 void QtSerialPort::ForgiveUnsupported() {
     if (port_->error() == QSerialPort::UnsupportedOperationError) {
@@ -124,15 +132,15 @@ void QtSerialPort::OnError(QSerialPort::SerialPortError e) {
     LineError kind;
     switch (e) {
     case QSerialPort::NoError:
-    case QSerialPort::UnsupportedOperationError:  // modem lines of a pseudo-terminal
+    case QSerialPort::UnsupportedOperationError: // modem lines of a pseudo-terminal
     case QSerialPort::TimeoutError:
-    case QSerialPort::DeviceNotFoundError:  // reported by Open
+    case QSerialPort::DeviceNotFoundError: // reported by Open
     case QSerialPort::PermissionError:
     case QSerialPort::OpenError:
     case QSerialPort::NotOpenError:
         return;
-    case QSerialPort::ResourceError:  // the device vanished
-    case QSerialPort::ReadError:      // a read failing (EIO: the far end is gone)
+    case QSerialPort::ResourceError: // the device vanished
+    case QSerialPort::ReadError:     // a read failing (EIO: the far end is gone)
     case QSerialPort::WriteError:
         kind = LineError::DeviceLost;
         break;
@@ -141,7 +149,7 @@ void QtSerialPort::OnError(QSerialPort::SerialPortError e) {
         kind = LineError::Other;
         break;
     }
-    if (lost_) return;  // reported once; the port stays dead
+    if (lost_) return; // reported once; the port stays dead
     const std::string detail = port_->errorString().toStdString();
     if (kind == LineError::DeviceLost) {
         // Closing stops the read notifier, which would otherwise report the
@@ -157,4 +165,4 @@ void QtSerialPort::OnError(QSerialPort::SerialPortError e) {
     });
 }
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -12,14 +12,13 @@
 namespace rigvane {
 
 class QtSerialPort : public SerialPort {
-public:
+  public:
     QtSerialPort();
     ~QtSerialPort() override;
     QtSerialPort(const QtSerialPort&) = delete;
     QtSerialPort& operator=(const QtSerialPort&) = delete;
 
-    bool Open(const std::string& device, const PortSettings& settings,
-              std::string* error) override;
+    bool Open(const std::string& device, const PortSettings& settings, std::string* error) override;
     void Close() override;
     bool IsOpen() const override;
     bool Write(const std::string& bytes) override;
@@ -32,16 +31,16 @@ public:
     // True once a modem-line call failed as unsupported (a pseudo-terminal).
     bool ModemLinesUnsupported() const { return linesUnsupported_; }
 
-private:
+  private:
     bool Line(QSerialPort::PinoutSignal signal);
     // Clears an unsupported-operation error left by a modem-line call.
     void ForgiveUnsupported();
     void OnError(QSerialPort::SerialPortError error);
 
     std::unique_ptr<QSerialPort> port_;
-    QObject context_;  // owns deferred error reports; they die with the port
+    QObject context_; // owns deferred error reports; they die with the port
     bool lost_ = false;
     bool linesUnsupported_ = false;
 };
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -26,7 +26,7 @@ namespace rigvane::test {
 // answers is set by the test: a fixed answer, nothing (switched off mid
 // session), or bytes without the end marker.
 class LineRadio : public SimulatedPeer {
-public:
+  public:
     std::string Receive(const std::string& bytes, int64_t nowMs) override {
         Arrivals.push_back({bytes, nowMs});
         pending_ += bytes;
@@ -51,7 +51,7 @@ public:
 
     std::string Answer = "OK\r";
     bool Carrier = false;
-    std::vector<bool> CdSamples;  // consumed one per read, then Carrier
+    std::vector<bool> CdSamples; // consumed one per read, then Carrier
     int CdReads = 0;
     bool Cts = true;
     bool On = true;
@@ -62,21 +62,21 @@ public:
     std::vector<Arrival> Arrivals;
     std::vector<std::string> Commands;
 
-private:
+  private:
     std::string pending_;
 };
 
 class LinkFixture : public ::testing::Test {
-protected:
+  protected:
     LinkFixture()
         : log(host, slots, settings.Global),
-          link(host, settings, log, slots, state, [this](const std::string& device) {
-              return MakePort(device);
-          }),
+          link(host, settings, log, slots, state,
+               [this](const std::string& device) { return MakePort(device); }),
           radio(link, state, settings, log, memory, host) {
-        traceDir = std::filesystem::temp_directory_path() /
-                   ("rigvane_link_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                    "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        traceDir =
+            std::filesystem::temp_directory_path() /
+            ("rigvane_link_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(traceDir);
         std::filesystem::create_directories(traceDir);
         link.TraceDir = traceDir.string();
@@ -135,4 +135,4 @@ protected:
     std::vector<std::pair<std::string, uint32_t>> statuses;
 };
 
-}  // namespace rigvane::test
+} // namespace rigvane::test

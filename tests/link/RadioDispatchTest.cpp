@@ -10,7 +10,7 @@ namespace {
 // the signal codes read their levels, and every code talks to the simulated
 // line radio so that a silent radio is noticed by the link.
 class DispatchTest : public LinkFixture {
-protected:
+  protected:
     DispatchTest() {
         radio.RegisterDriver(ProtoIcom, [this](DriverContext& ctx, int& code) {
             codes.push_back(code);
@@ -32,7 +32,7 @@ protected:
     }
 
     std::vector<int> codes;
-    std::vector<bool> busy;  // the profile's Busy flag at each code
+    std::vector<bool> busy; // the profile's Busy flag at each code
     int32_t ReadFrequency = 14652000;
     uint8_t Squelch = 9;
     uint8_t Meter = 6;
@@ -158,7 +158,7 @@ TEST_F(DispatchTest, MemoryOperations) {
     radio.LoadChannel();
     EXPECT_EQ(Take(), (Codes{8, 10, 3}));
     EXPECT_EQ(state.Current, BlankChannel);
-    EXPECT_EQ(state.LastSent, before);  // loads, stores and recalls leave it alone
+    EXPECT_EQ(state.LastSent, before); // loads, stores and recalls leave it alone
 
     // OPTO neither stores nor loads.
     settings.Selected().Protocol = ProtoOpto;
@@ -180,7 +180,7 @@ TEST_F(DispatchTest, SignalReadByDetectMethod) {
     int64_t start = host.NowMs();
     radio.ReadSignal();
     EXPECT_EQ(state.SignalLevel, 5);
-    EXPECT_EQ(host.NowMs() - start, 10);  // one delay
+    EXPECT_EQ(host.NowMs() - start, 10); // one delay
     EXPECT_EQ(Take(), Codes{});
 
     p.Detect = 1;
@@ -191,7 +191,7 @@ TEST_F(DispatchTest, SignalReadByDetectMethod) {
     peer->CdSamples = {false, false, true};
     radio.ReadSignal();
     EXPECT_EQ(state.SignalLevel, 0);
-    EXPECT_EQ(peer->CdReads, 5);  // two agreeing samples decide
+    EXPECT_EQ(peer->CdReads, 5); // two agreeing samples decide
 
     p.Detect = 2;
     Squelch = 9;
@@ -231,7 +231,7 @@ TEST_F(DispatchTest, LocalRadioMakesTestValues) {
     p.Protocol = ProtoLocal;
     p.MinFreq = 0;
     ASSERT_EQ(radio.OpenRadio(), 0);
-    EXPECT_EQ(lastPort, nullptr);  // nothing to open
+    EXPECT_EQ(lastPort, nullptr); // nothing to open
     EXPECT_EQ(link.StatusCaption(), "Connected");
 
     radio.Random.seed(42);
@@ -247,7 +247,7 @@ TEST_F(DispatchTest, LocalRadioMakesTestValues) {
     EXPECT_LE(first.Tone1, 42);
     radio.Random.seed(42);
     radio.LoadChannel();
-    EXPECT_EQ(state.Current, first);  // repeatable with the same seed
+    EXPECT_EQ(state.Current, first); // repeatable with the same seed
 
     // Values out of the radio range are refused like a real radio's.
     p.MinFreq = 99999999;
@@ -263,7 +263,7 @@ TEST_F(DispatchTest, LocalRadioMakesTestValues) {
     EXPECT_EQ(bank.Step, 500);
     EXPECT_EQ(bank.Mode, (10 & 7) + 1);
     EXPECT_EQ(bank.Service, "");
-    state.CurrentSearchBank = 5000;  // no such bank: nothing happens
+    state.CurrentSearchBank = 5000; // no such bank: nothing happens
     radio.LoadSearchBank();
 
     // Detect 1 without a port reads no carrier.
@@ -292,7 +292,7 @@ TEST_F(DispatchTest, OpenRadioResultsAndStatus) {
     const int64_t start = host.NowMs();
     EXPECT_EQ(radio.OpenRadio(), 2);
     EXPECT_EQ(Take(), Codes{3});
-    EXPECT_EQ(host.NowMs() - start, 10 * 10);  // one try of ten delays
+    EXPECT_EQ(host.NowMs() - start, 10 * 10); // one try of ten delays
     EXPECT_EQ(state.CurrentChannel, 1);
     EXPECT_EQ(link.StatusCaption(), "Disconnected \r(double click here to retry)");
     EXPECT_EQ(link.StatusColour(), Rgb(255, 0, 0));
@@ -309,7 +309,7 @@ TEST_F(DispatchTest, OpenRadioResultsAndStatus) {
     EXPECT_EQ(host.Boxes[0].Icon, MsgIcon::Exclamation);
     EXPECT_EQ(link.StatusCaption(), "Disconnected \r(double click here to retry)");
     p.Device.clear();
-    p.Port = 3;  // /dev/ttyS2 is not a simulated port
+    p.Port = 3; // /dev/ttyS2 is not a simulated port
     EXPECT_EQ(radio.OpenRadio(), 1);
     EXPECT_EQ(host.Boxes.back().Text, "Com port 3 Open Failed!");
 
@@ -325,12 +325,12 @@ TEST_F(DispatchTest, OpenRadioResultsAndStatus) {
     EXPECT_EQ(radio.OpenRadio(), 1);
     peer->On = true;
     EXPECT_EQ(radio.OpenRadio(), 2);
-    EXPECT_TRUE(link.PortOpen());  // left open while locating
+    EXPECT_TRUE(link.PortOpen()); // left open while locating
     peer->Answer = "OK\r";
     EXPECT_EQ(radio.OpenRadio(), 0);
     EXPECT_EQ(host.Boxes.size(), boxes);
     EXPECT_EQ(log.Newest(), newest);
-    EXPECT_EQ(statuses.size(), changes + 3);  // only "Connecting To Radio.." each time
+    EXPECT_EQ(statuses.size(), changes + 3); // only "Connecting To Radio.." each time
     link.LocatingRadio = false;
     Take();
 
@@ -390,8 +390,8 @@ TEST_F(DispatchTest, DriverFailureNeverEscapes) {
     EXPECT_EQ(CountMessages("bad reply"), 1);
 }
 
-}  // namespace
-}  // namespace rigvane::test
+} // namespace
+} // namespace rigvane::test
 
 namespace rigvane::test {
 namespace {
@@ -399,7 +399,7 @@ namespace {
 // The dispatch rules of the other families, with a recording driver in place
 // of each family's own.
 class FamilyDispatchTest : public DispatchTest {
-protected:
+  protected:
     void Use(int protocol) {
         settings.Selected().Protocol = uint8_t(protocol);
         radio.RegisterDriver(protocol, [this](DriverContext& ctx, int& code) {
@@ -454,7 +454,7 @@ TEST_F(FamilyDispatchTest, BankSelectionAndFamilyRules) {
     state.LastSent.Frequency = 15000000;
     radio.ReadRadioState();
     EXPECT_EQ(Take(), Codes{50});
-    EXPECT_EQ(state.Current.Frequency, 15000000);  // the driver parses into LastSent
+    EXPECT_EQ(state.Current.Frequency, 15000000); // the driver parses into LastSent
     settings.Selected().Memory = true;
     radio.OperatingMode = 1;
     radio.ReadRadioState();
@@ -488,7 +488,7 @@ TEST_F(FamilyDispatchTest, TrunkBankTransferStopsWhenCancelled) {
     progress.OnHide = [&] { shown.push_back("hidden"); };
     radio.TrunkProgress = &progress;
 
-    Use(ProtoIcom);  // not a Bearcat: nothing
+    Use(ProtoIcom); // not a Bearcat: nothing
     radio.LoadTrunkBank();
     EXPECT_TRUE(shown.empty());
 
@@ -500,7 +500,7 @@ TEST_F(FamilyDispatchTest, TrunkBankTransferStopsWhenCancelled) {
         if (idBank == 3) progress.Cancel = true;
         EXPECT_EQ(ctx.Cancelled(), idBank == 3);
     });
-    progress.Cancel = true;  // left over from an earlier operation
+    progress.Cancel = true; // left over from an earlier operation
     radio.SetTrunkBank();
     EXPECT_EQ(banks, (std::vector<std::pair<int, bool>>{{1, true}, {2, true}, {3, true}}));
     EXPECT_EQ(shown, (std::vector<std::string>{"Setting Trunk Bank", "01", "02", "03", "hidden"}));
@@ -515,5 +515,5 @@ TEST_F(FamilyDispatchTest, TrunkBankTransferStopsWhenCancelled) {
     EXPECT_EQ(banks.back(), std::make_pair(10, false));
 }
 
-}  // namespace
-}  // namespace rigvane::test
+} // namespace
+} // namespace rigvane::test

@@ -42,7 +42,7 @@ TEST_F(SerialLinkTest, MarkerEndsTheWaitAndAltMarkerIsAccepted) {
     lastPort->LatencyMs = 25;
     EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "OK\r");
     EXPECT_EQ(peer->Commands.size(), 1u);
-    EXPECT_LT(host.NowMs(), 60 * 2);  // ended in the poll after the reply came
+    EXPECT_LT(host.NowMs(), 60 * 2); // ended in the poll after the reply came
 
     peer->Answer = "?";
     EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", "?"), "?");
@@ -80,7 +80,7 @@ TEST_F(SerialLinkTest, SilentRadioIsReportedOnceAndItsRecoveryOnce) {
     EXPECT_NE(log.History()[0].find(" :Radio not responding. (no response to "
                                     "{FEx}{FEx}{8x}{E0x}{3x}{FDx})"),
               std::string::npos);
-    EXPECT_EQ(peer->Commands.size(), 0u);  // no carriage return in a CI-V frame
+    EXPECT_EQ(peer->Commands.size(), 0u); // no carriage return in a CI-V frame
     EXPECT_EQ(lastPort->BytesWritten(), 2 * 3 * 6);
 
     peer->Answer = "OK\r";
@@ -124,7 +124,7 @@ TEST_F(SerialLinkTest, CharacterPacingUsesAQuarterDelayRoundedHalfToEven) {
         EXPECT_EQ(peer->Arrivals[0].Bytes, "M");
         EXPECT_EQ(peer->Arrivals[1].AtMs - peer->Arrivals[0].AtMs, gap) << timeout;
         EXPECT_EQ(peer->Arrivals[2].AtMs - peer->Arrivals[1].AtMs, gap) << timeout;
-        EXPECT_EQ(p.Timeout, timeout);  // restored after sending
+        EXPECT_EQ(p.Timeout, timeout); // restored after sending
     }
     p.XtraDly = false;
     peer->Arrivals.clear();
@@ -290,11 +290,11 @@ TEST(PortNames, DeviceOrNumberedPortAndSettingsText) {
 
     p.Baud = 4;
     EXPECT_EQ(PortSettingsText(p), " 9600,N,8,1");
-    p.Baud = 7;  // beyond the table: no crash, the default rate
+    p.Baud = 7; // beyond the table: no crash, the default rate
     p.Parity = 9;
     EXPECT_EQ(PortSettingsText(p), ",,8,1");
     EXPECT_EQ(MakePortSettings(p).Baud, 9600);
 }
 
-}  // namespace
-}  // namespace rigvane::test
+} // namespace
+} // namespace rigvane::test

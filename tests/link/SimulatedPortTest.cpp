@@ -6,7 +6,7 @@ namespace {
 TEST(SimulatedPortTest, RepliesArriveAfterLatencyAndWireTime) {
     SimHost host;
     auto peer = std::make_shared<LineRadio>();
-    peer->Answer = "0123456789\r";  // 11 bytes
+    peer->Answer = "0123456789\r"; // 11 bytes
     auto port = std::make_unique<SimulatedPort>(host, peer);
     ASSERT_TRUE(port->Open("sim:line", PortSettings{}, nullptr));
 
@@ -67,5 +67,5 @@ TEST(SimulatedPortTest, RepliesArriveAfterLatencyAndWireTime) {
     EXPECT_FALSE(off.Cd());
 }
 
-}  // namespace
-}  // namespace rigvane::test
+} // namespace
+} // namespace rigvane::test

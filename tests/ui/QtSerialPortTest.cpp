@@ -5,8 +5,8 @@
 #include <QtTest>
 #include <fcntl.h>
 #include <poll.h>
-#include <termios.h>
 #include <stdlib.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <functional>
@@ -47,16 +47,16 @@ std::string ReadMaster(int fd, size_t count) {
     return out;
 }
 
-}  // namespace
+} // namespace
 
 class QtSerialPortTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     int master_ = -1;
     std::string slave_;
 
-private Q_SLOTS:
+  private Q_SLOTS:
     void init() {
         master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
         QVERIFY(master_ >= 0);
@@ -150,8 +150,9 @@ private Q_SLOTS:
         ::close(master_);
         master_ = -1;
         QVERIFY(RunUntil([&] { return !errors.empty(); }));
-        for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
-        QCOMPARE(errors.size(), size_t(1));  // once, not on every pass of the loop
+        for (int i = 0; i < 20; ++i)
+            QCoreApplication::processEvents();
+        QCOMPARE(errors.size(), size_t(1)); // once, not on every pass of the loop
         QVERIFY(errors.front() == LineError::DeviceLost);
         QVERIFY(!port.IsOpen());
         QVERIFY(!port.Write("x"));
