@@ -7,8 +7,9 @@ namespace rigvane {
 std::string ScanInitialize(App& app, const std::string& iniPath, const StartupHooks& hooks) {
     Settings& settings = app.settings;
 
-    // 1. No log file open from an earlier run (the trace files live with the
-    // serial link, which starts closed); the settings file path.
+    // 1. No trace or log file open from an earlier run; the settings file path.
+    app.link.CloseDebugFile();
+    app.link.CloseDebugKeyFile();
     app.log.CloseLogFile();
     settings.IniPath = iniPath.empty() ? DefaultIniPath() : iniPath;
 

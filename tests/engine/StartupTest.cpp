@@ -88,6 +88,10 @@ TEST(Startup, RunningAgainGivesTheSameStateAndHonoursLoadFreq) {
     for (int w = 1; w <= 10; ++w) EXPECT_FALSE(app.settings.Windows[w].Open);
 
     const Settings first = app.settings;
+    app.link.TraceDir = dir.Path;
+    ASSERT_TRUE(app.link.OpenDebugFile());
+    ASSERT_TRUE(app.link.OpenDebugKeyFile());
+    EXPECT_EQ(app.slots.InUse(), 2);
     // Everything a run changes is put back by the next start-up.
     app.memory.Channels[10].Frequency = 14550000;
     app.memory.SearchBanks[4].Valid = true;
@@ -110,4 +114,7 @@ TEST(Startup, RunningAgainGivesTheSameStateAndHonoursLoadFreq) {
     EXPECT_EQ(app.radioState.ActiveVfo, 0);
     EXPECT_EQ(app.radioState.Vfo[1], BlankChannel);
     EXPECT_EQ(databaseLoads, 0);
+    EXPECT_EQ(app.link.DebugFile, 0);  // trace files closed, their slots back
+    EXPECT_EQ(app.link.DebugKeyFile, 0);
+    EXPECT_EQ(app.slots.InUse(), 0);
 }
