@@ -243,7 +243,7 @@ void VfoWindow::BuildControls() {
     // Aux frame: seven labelled lists and six check boxes.
     auxFrm_ = new QGroupBox("Aux Controls", this);
     auxFrm_->setObjectName("VFOAuxFrm");
-    auto* aux = new QGridLayout(auxFrm_);
+    new QGridLayout(auxFrm_); // filled by LayoutAux
     const char* labels[7] = {"Tone",      "AGC",   "Antenna", "Noise Blanker",
                              "BandWidth", "Tone2", "Tone3"};
     const char* checks[6] = {"Notch",         "AM Sync On",     "PreAmp On",
@@ -258,15 +258,12 @@ void VfoWindow::BuildControls() {
         auxCmb_[i]->OnCloseUp = [this] { engine_.SetDropDownOpen(false); };
         connect(auxCmb_[i], &QComboBox::activated, this,
                 [this, i](int index) { AuxListClicked(i, index); });
-        aux->addWidget(auxLabel_[i], (i / 4) * 2, i % 4);
-        aux->addWidget(auxCmb_[i], (i / 4) * 2 + 1, i % 4);
     }
     for (int i = 0; i < 6; ++i) {
         auxChk_[i] = new QCheckBox(checks[i], auxFrm_);
         auxChk_[i]->setObjectName(QString("VFOAuxChk_%1").arg(i));
         connect(auxChk_[i], &QCheckBox::clicked, this,
                 [this, i](bool on) { AuxCheckClicked(i, on); });
-        aux->addWidget(auxChk_[i], 4 + i / 3, i % 3);
     }
     root->addWidget(auxFrm_);
 }
@@ -405,9 +402,37 @@ void VfoWindow::Drop_Down_Init() {
     for (int i = 0; i < 7; ++i)
         auxLabel_[i]->setVisible(!auxCmb_[i]->isHidden());
 
+    LayoutAux();
+
     // 6. Digit faces.
     SetDigitFonts();
     updating_ = wasUpdating;
+}
+
+void VfoWindow::LayoutAux() {
+    // The shown lists (label above list, four to a row), then the shown
+    // check boxes (three to a row), without gaps for the hidden ones.
+    auto* grid = static_cast<QGridLayout*>(auxFrm_->layout());
+    for (int i = 0; i < 7; ++i) {
+        grid->removeWidget(auxLabel_[i]);
+        grid->removeWidget(auxCmb_[i]);
+    }
+    for (QCheckBox* c : auxChk_)
+        grid->removeWidget(c);
+    int n = 0;
+    for (int i = 0; i < 7; ++i) {
+        if (auxCmb_[i]->isHidden()) continue;
+        grid->addWidget(auxLabel_[i], (n / 4) * 2, n % 4);
+        grid->addWidget(auxCmb_[i], (n / 4) * 2 + 1, n % 4);
+        ++n;
+    }
+    const int firstRow = ((n + 3) / 4) * 2;
+    n = 0;
+    for (QCheckBox* c : auxChk_) {
+        if (c->isHidden()) continue;
+        grid->addWidget(c, firstRow + n / 3, n % 3);
+        ++n;
+    }
 }
 
 void VfoWindow::SetDigitFonts() {

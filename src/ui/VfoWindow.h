@@ -106,6 +106,7 @@ class VfoWindow : public QWidget {
     void SetDigits(int first, int32_t value);
     void SetListIndex(QComboBox* list, int index);
     void SetDigitFonts();
+    void LayoutAux();
     void RepeatTick();
 
     App& app_;
