@@ -188,7 +188,8 @@ void Engine::RecordHitBegin() {
     state_.SecondsOnChannel =
         mode >= ModeScan && mode <= ModeTurboSearch ? mem.Channels[CurrentChannel()].ActiveTime
                                                     : 0;
-    hitStored_ = true;
+    // In a search the hit has a channel only once it is stored in one.
+    hitStored_ = !(NoLog() && IsSearchMode(mode));
     if (!NoLog()) {
         if (IsSearchMode(mode)) {
             int found = -1;

@@ -1,0 +1,503 @@
+// The mode engine: requests and the mode stack, the short modes, connection,
+// actions, clearing everything, shutdown and the control logic.
+#include <cstdio>
+#include <fstream>
+#include <unistd.h>
+
+#include "EngineFixture.h"
+#include "storage/FrequencyFileReader.h"
+
+namespace rigvane::test {
+namespace {
+
+TEST(ModeEngine, RequestsPushOnceAndTheSeventhIsIgnored) {
+    EngineRig r;
+    Engine& e = *r.engine;
+    EXPECT_EQ(r.S().Mode, ModeManual);
+    EXPECT_EQ(r.S().StackTop, -1);
+
+    // The current mode again: nothing pushed, no message.
+    const int before = r.Messages("Entering Manual Mode");
+    e.RequestMode(ModeManual);
+    EXPECT_EQ(r.S().StackTop, -1);
+    EXPECT_EQ(r.Messages("Entering Manual Mode"), before);
+
+    // Primary modes leave the stack empty; short ones push.
+    e.RequestMode(ModeScan);
+    EXPECT_EQ(r.S().StackTop, -1);
+    EXPECT_EQ(r.Messages("Starting Memory Scan"), 1);
+    e.RequestMode(ModeScan);
+    EXPECT_EQ(r.S().StackTop, -1);
+
+    const int nested[] = {ModeLoad, ModeSet, ModeMemToVfo, ModeVfoToMem, ModeVfoRecall,
+                          ModeChannelSelect, ModePendingAction};
+    for (int i = 0; i < 6; ++i) {
+        e.RequestMode(nested[i]);
+        EXPECT_EQ(r.S().Mode, nested[i]);
+        EXPECT_EQ(r.S().StackTop, i);
+    }
+    EXPECT_EQ(r.S().Stack[0].Mode, ModeScan);
+    // Full: the seventh changes nothing, and neither does a primary mode.
+    e.RequestMode(ModePendingAction);
+    EXPECT_EQ(r.S().Mode, ModeChannelSelect);
+    e.RequestMode(ModeManual);
+    EXPECT_EQ(r.S().Mode, ModeChannelSelect);
+    EXPECT_EQ(r.S().StackTop, 5);
+
+    // Returning pops back through them; the last return lands in Scan.
+    for (int i = 5; i >= 0; --i) e.ReturnToPreviousMode();
+    EXPECT_EQ(r.S().Mode, ModeScan);
+    EXPECT_EQ(r.S().StackTop, -1);
+    EXPECT_EQ(r.view.ModeButtons.back(), ModeScan);
+    // An empty stack in a mode of 4 or more goes back to Manual.
+    e.RequestMode(ModeTurboSearch);
+    e.ReturnToPreviousMode();
+    EXPECT_EQ(r.S().Mode, ModeManual);
+}
+
+TEST(ModeEngine, MemToVfoDuringAScanResumesWhereItWas) {
+    EngineRig r;
+    for (int n : {3, 5, 8}) r.SetChannel(n, 140 + n);
+    r.SetChannel(5, 145.5);
+    r.app.radioState.Current.Step = 1250;
+    Engine& e = *r.engine;
+    e.RequestMode(ModeScan);
+    // Stop the scan as soon as it is listening on channel 5.
+    r.RunUntil([&] { return r.app.radioState.CurrentChannel == 5 && r.S().Mode == ModeScan &&
+                            r.sim->FrequencyHz == 145500000; },
+               10000);
+    // RunUntil requested Manual; put the scan back on channel 5 by hand.
+    e.RequestMode(ModeScan);
+    r.app.radioState.CurrentChannel = 5;
+    r.S().Bank = 7;
+    r.app.radioState.Current.Step = 1250;
+    r.app.radioState.Current.Frequency = 14000000;  // the VFO wandered off
+
+    e.RequestMode(ModeMemToVfo);
+    EXPECT_EQ(r.S().StackTop, 0);
+    e.RunPass();
+    EXPECT_EQ(r.Messages("Memory Channel 5 Set to VFO"), 1);
+    EXPECT_EQ(r.S().Mode, ModeScan);
+    EXPECT_EQ(r.S().StackTop, -1);
+    EXPECT_EQ(r.app.radioState.CurrentChannel, 5);
+    EXPECT_EQ(r.S().Bank, 7);
+    EXPECT_EQ(r.app.radioState.Current.Frequency, 14550000);
+    EXPECT_EQ(r.Ch(5).Step, 1250);  // the tuning step went into the channel
+    EXPECT_EQ(r.sim->FrequencyHz, 145500000);  // and the state was sent
+}
+
+TEST(ModeEngine, SwapVfoSwitchesOnlyOrReappliesInSearchAndChannelSelect) {
+    EngineRig r;
+    Engine& e = *r.engine;
+    RadioState& rs = r.app.radioState;
+    rs.Vfo[1].Frequency = 14652000;
+    rs.Vfo[1].Mode = 2;
+
+    // Manual: only the active VFO changes.
+    e.RequestMode(ModeSwapVfo);
+    EXPECT_EQ(rs.ActiveVfo, 1);
+    EXPECT_EQ(r.S().Mode, ModeManual);
+    EXPECT_EQ(r.S().StackTop, -1);
+    EXPECT_EQ(r.Messages("Switching to VFO-B"), 1);
+    EXPECT_EQ(r.view.VfoMarkers, 1);
+    e.RequestMode(ModeSwapVfo);
+    EXPECT_EQ(rs.ActiveVfo, 0);
+    EXPECT_EQ(r.Messages("Switching to VFO-A"), 1);
+
+    // Scan: the same.
+    e.RequestMode(ModeScan);
+    e.RequestMode(ModeSwapVfo);
+    EXPECT_EQ(r.S().Mode, ModeScan);
+
+    // Search: the new VFO's state is applied through mode 12.
+    e.RequestMode(ModeManual);
+    e.RequestMode(ModeSearch);
+    rs.ActiveVfo = 0;
+    e.RequestMode(ModeSwapVfo);
+    EXPECT_EQ(r.S().Mode, ModeVfoRecall);
+    EXPECT_EQ(r.S().Stack[r.S().StackTop].Mode, ModeSearch);
+    EXPECT_EQ(r.S().RequestedState.Frequency, 14652000);
+    e.RunPass();
+    EXPECT_EQ(r.S().Mode, ModeSearch);
+    EXPECT_EQ(rs.Current.Frequency, 14652000);
+    EXPECT_EQ(r.sim->FrequencyHz, 146520000);
+}
+
+TEST(ModeEngine, LoadAndSetRangesAreOrderedAndEndAtTheRadiosLastChannel) {
+    EngineRig r;
+    Engine& e = *r.engine;
+    r.Profile().MinChan = 1;
+    r.Profile().MaxChan = 12;
+    for (int n = 0; n <= 20; ++n) r.SetChannel(n, 100 + n);
+
+    // Set 15..10 (reversed): channels 10..12 reach the radio, nothing above.
+    r.S().LoadSetFirst = 15;
+    r.S().LoadSetLast = 10;
+    e.RequestMode(ModeSet);
+    e.RunPass();
+    EXPECT_EQ(r.view.Ranges.back(), std::make_pair(10, 15));
+    EXPECT_EQ(r.sim->Memories.size(), 3u);
+    EXPECT_EQ(r.sim->Memories.count(10) + r.sim->Memories.count(11) + r.sim->Memories.count(12),
+              3u);
+    EXPECT_EQ(r.sim->Memories[12].FrequencyHz, 112000000);
+    EXPECT_EQ(r.S().Mode, ModeManual);
+
+    // Load 0..999: starts at MinChan, stops after MaxChan, editor put back.
+    r.sim->Memories.clear();
+    r.sim->Memories[1] = {150000000, 0x05, 1};
+    r.sim->Memories[12] = {151000000, 0x05, 1};
+    r.S().LoadSetFirst = -5;
+    r.S().LoadSetLast = 2000;
+    r.view.EditorChannel_ = 7;
+    e.RequestMode(ModeLoad);
+    e.RunPass();
+    EXPECT_EQ(r.view.Ranges.back(), std::make_pair(0, 999));
+    EXPECT_EQ(r.Ch(1).Frequency, 15000000);
+    EXPECT_EQ(r.Ch(12).Frequency, 15100000);
+    EXPECT_EQ(r.Ch(2).Frequency, 0);          // an empty radio memory empties the channel
+    EXPECT_EQ(r.Ch(0).Frequency, 10000000);   // below MinChan: untouched
+    EXPECT_EQ(r.Ch(13).Frequency, 11300000);  // above MaxChan: untouched
+    EXPECT_EQ(r.view.EditorShows.back(), 7);
+    EXPECT_TRUE(r.app.memory.MemoryEdited);
+
+    // "Don't Update Memory": Load reads but stores nothing.
+    r.Ch(1).Frequency = 1;
+    r.G().NoLog = true;
+    e.RequestMode(ModeLoad);
+    e.RunPass();
+    EXPECT_EQ(r.Ch(1).Frequency, 1);
+}
+
+TEST(ModeEngine, AnOpenDropDownStopsManualPolling) {
+    EngineRig r;
+    Engine& e = *r.engine;
+    const auto reads = [&] { return r.Count(std::string("\x03", 1)); };
+    e.RunPass();
+    const int polled = reads();
+    EXPECT_GE(polled, 1);
+    e.SetDropDownOpen(true);
+    const int64_t t0 = r.host.NowMs();
+    for (int i = 0; i < 20; ++i) e.RunPass();
+    EXPECT_EQ(reads(), polled);
+    EXPECT_GE(r.host.NowMs() - t0, 20 * 20);  // each pass waited instead of spinning
+    e.SetDropDownOpen(false);
+    e.RunPass();
+    EXPECT_EQ(reads(), polled + 1);
+}
+
+TEST(ModeEngine, ClearEverythingAsksFirst) {
+    EngineRig r;
+    Engine& e = *r.engine;
+    r.SetChannel(4, 146.0);
+    r.app.memory.ScanBanks[2].Valid = true;
+    r.app.memory.TrunkBanks[1].SystemType = 3;
+    r.app.radioState.Current.Frequency = 14600000;
+
+    r.host.Answers.push_back(Answer::No);
+    e.RequestAction(ActionClearAll);
+    e.RunPass();
+    ASSERT_EQ(r.host.Boxes.size(), 1u);
+    EXPECT_EQ(r.host.Boxes[0].Title, "Clear ALL");
+    EXPECT_EQ(r.host.Boxes[0].Text, "All Channels & Banks will be cleared\n Are you sure?");
+    EXPECT_EQ(r.Ch(4).Frequency, 14600000);
+    EXPECT_TRUE(r.app.memory.ScanBanks[2].Valid);
+    EXPECT_EQ(r.S().Mode, ModeManual);
+
+    r.host.Answers.push_back(Answer::Yes);
+    e.RequestMode(ModeScan);
+    e.RequestAction(ActionClearAll);
+    e.RunPass();
+    EXPECT_EQ(r.Ch(4), BlankChannel);
+    EXPECT_FALSE(r.app.memory.ScanBanks[2].Valid);
+    EXPECT_EQ(r.app.memory.SearchBanks[2].Step, 500);
+    EXPECT_EQ(r.app.memory.TrunkBanks[1].SystemType, 0);
+    EXPECT_EQ(r.app.radioState.Current, BlankChannel);
+    EXPECT_EQ(r.S().Mode, ModeManual);
+    EXPECT_EQ(r.S().StackTop, -1);
+    EXPECT_GE(r.view.Refreshes, 1);
+}
+
+TEST(ModeEngine, ShutdownEndsTheLoopOrGoesBackToManualWhenAnEditorRefuses) {
+    char dir[] = "/tmp/rigvane-engine-XXXXXX";
+    ASSERT_NE(::mkdtemp(dir), nullptr);
+    const std::string ini = std::string(dir) + "/RIGVANE.INI";
+    EngineRig r;
+    Engine& e = *r.engine;
+    r.app.settings.IniPath = ini;
+    r.G().Speed = 40;
+
+    // Cancelled: settings written, the loop keeps running in Manual.
+    e.RequestMode(ModeScan);
+    EXPECT_FALSE(e.Shutdown([] { return false; }));
+    EXPECT_TRUE(r.S().EditorRefusedToClose);
+    EXPECT_EQ(r.S().Mode, ModeManual);
+    EXPECT_TRUE(e.RunPass());
+    std::ifstream in(ini);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("40"), std::string::npos);
+
+    // Changed data: asked once; No ends without saving.
+    r.app.memory.MemoryEdited = true;
+    r.host.Answers.push_back(Answer::No);
+    const size_t boxes = r.host.Boxes.size();
+    EXPECT_TRUE(e.Shutdown([] { return true; }));
+    ASSERT_EQ(r.host.Boxes.size(), boxes + 1);
+    EXPECT_EQ(r.host.Boxes.back().Title, "Exit");
+    EXPECT_EQ(r.host.Boxes.back().Text, "Data has changed. Save it?");
+    EXPECT_EQ(r.S().Mode, ModeShutdown);
+    EXPECT_FALSE(e.RunPass());
+    EXPECT_EQ(r.S().Mode, ModeEnded);
+
+    // Yes saves through the file chooser.
+    const std::string frq = std::string(dir) + "/saved.frq";
+    r.SetChannel(9, 150.0);
+    r.app.memory.MemoryEdited = true;
+    r.view.Files.push_back(frq);
+    r.host.Answers.push_back(Answer::Yes);
+    EXPECT_TRUE(e.Shutdown());
+    EXPECT_FALSE(r.app.memory.MemoryEdited);
+    std::ifstream saved(frq);
+    std::string line;
+    std::getline(saved, line);
+    EXPECT_TRUE(saved.good());
+    std::system(("rm -rf '" + std::string(dir) + "'").c_str());
+}
+
+TEST(ModeEngine, ChannelStepsDigitsAndRepeat) {
+    EngineRig r;
+    Engine& e = *r.engine;
+    RadioState& rs = r.app.radioState;
+    rs.CurrentChannel = 998;
+    // "Up": one step at once.
+    e.StartRepeat(0);
+    EXPECT_EQ(r.S().RequestedChannel, 999);
+    EXPECT_EQ(r.S().Mode, ModeChannelSelect);
+    e.RunPass();
+    EXPECT_EQ(rs.CurrentChannel, 999);
+    e.StopRepeat();
+    rs.CurrentChannel = 105;
+    r.S().RequestedChannel = 0;
+    // Right button on the tens digit: 105 -> 195, direction down.
+    e.StartRepeat(3, false);
+    e.StopRepeat();
+    EXPECT_EQ(r.S().RequestedChannel, 195);
+    EXPECT_EQ(r.S().ScanDirection, -1);
+    e.RunPass();
+    EXPECT_EQ(rs.CurrentChannel, 195);
+    // Down from 0 wraps to 999.
+    rs.CurrentChannel = 0;
+    e.StepChannel(1);
+    EXPECT_EQ(r.S().RequestedChannel, 999);
+}
+
+TEST(ModeEngine, RepeatTimerStepsEvery100MsAfterTheFirst500) {
+    EngineRig r;
+    Engine& e = *r.engine;
+    r.app.radioState.CurrentChannel = 10;
+    std::vector<int> requested;
+    e.StartRepeat(0);
+    requested.push_back(r.S().RequestedChannel);
+    // The loop is not running: each tick recomputes from the current channel,
+    // so count the ticks by moving the channel along with them.
+    int ticks = 0;
+    for (int ms = 0; ms < 750; ms += 10) {
+        const int before = r.S().RequestedChannel;
+        r.app.radioState.CurrentChannel = int16_t(before);
+        r.host.Advance(10);
+        if (r.S().RequestedChannel != before) ++ticks;
+    }
+    e.StopRepeat();
+    // 500 ms to the first tick, then 100 ms: ticks at 500, 600, 700.
+    EXPECT_EQ(ticks, 3);
+    r.host.Advance(1000);
+    EXPECT_EQ(ticks, 3);
+}
+
+TEST(ModeEngine, EntryFieldsAcceptOrRefuseWithTheirMessages) {
+    EngineRig r;
+    Engine& e = *r.engine;
+    r.Profile().MinChan = 1;
+    r.Profile().MaxChan = 200;
+
+    EntryLeaveResult res = e.EntryLeave(0, "1000");
+    EXPECT_FALSE(res.Accepted);
+    EXPECT_TRUE(res.KeepFocus);
+    EXPECT_FALSE(res.Beep);
+    EXPECT_EQ(res.BoxTitle, " entry error");
+    EXPECT_EQ(res.BoxText, "entry must be between 0 and 999");
+    EXPECT_EQ(r.S().Mode, ModeManual);
+
+    res = e.EntryLeave(0, "");  // empty: nothing happens
+    EXPECT_TRUE(res.Accepted);
+    EXPECT_FALSE(res.SetText);
+    EXPECT_EQ(r.S().Mode, ModeManual);
+
+    res = e.EntryLeave(0, "42");
+    EXPECT_TRUE(res.SetText);
+    EXPECT_EQ(res.Text, "");
+    EXPECT_EQ(r.S().RequestedChannel, 42);
+    EXPECT_EQ(r.S().Mode, ModeChannelSelect);
+
+    res = e.EntryLeave(1, "0");
+    EXPECT_FALSE(res.Accepted);
+    EXPECT_TRUE(res.Beep);
+    EXPECT_EQ(res.BoxTitle, "entry error");
+    EXPECT_EQ(res.BoxText, "entry must be between 1 and 200");
+    res = e.EntryLeave(2, "7");
+    EXPECT_EQ(res.Text, "007");
+    EXPECT_EQ(r.S().LoadSetLast, 7);
+
+    res = e.EntryLeave(3, "");
+    EXPECT_FALSE(res.Accepted);
+    EXPECT_EQ(res.BoxTitle, " entry error");
+    res = e.EntryLeave(3, "12");
+    EXPECT_EQ(res.Text, "012");
+    EXPECT_EQ(r.G().PriorityChannel, 12);
+
+    // Keys.
+    EXPECT_TRUE(e.EntryKey(0, '5').Accept);
+    EXPECT_TRUE(e.EntryKey(0, 'x').Beep);
+    EXPECT_EQ(e.EntryKey(3, KeyEnter).FocusTo, 0);
+    EXPECT_EQ(e.EntryKey(1, KeyEnter).FocusTo, 2);
+    EXPECT_TRUE(e.EntryKey(2, KeyBackspace).ClearField);
+    EXPECT_TRUE(e.EntryKey(0, KeyEscape).ClearField);
+    const EntryKeyResult esc = e.EntryKey(3, KeyEscape);
+    EXPECT_TRUE(esc.SetText);
+    EXPECT_EQ(esc.Text, "012");
+}
+
+TEST(ModeEngine, ControlSetupSpeedMemoryButtonAndDontUpdateMemory) {
+    EngineRig r;
+    Engine& e = *r.engine;
+    EXPECT_EQ(Engine::SpeedLabelText(25), "speed    75%");
+    EXPECT_EQ(Engine::SpeedLabelText(0), "speed    100%");
+    e.SetSpeed(250);
+    EXPECT_EQ(r.G().Speed, 100);
+
+    RadioProfile& p = r.Profile();
+    p.Protocol = ProtoBearcat;
+    p.Model = 2;
+    p.VfoChan = 17;
+    ControlSetup c = e.ComputeControls();
+    EXPECT_FALSE(c.LightEnabled);
+    EXPECT_TRUE(c.CtcssVisible);
+    EXPECT_TRUE(c.BcVfoVisible);
+    EXPECT_EQ(c.BcVfoText, "17<->VFO");
+    EXPECT_FALSE(c.TurboScanVisible);
+
+    p.Protocol = ProtoBcd396;
+    p.Memory = true;
+    e.DropDownInit();
+    EXPECT_FALSE(p.Memory);
+    c = e.ComputeControls();
+    EXPECT_FALSE(c.LoadEnabled);
+    EXPECT_FALSE(c.MemButEnabled);
+
+    p.Protocol = ProtoIcom;
+    p.Port = 3;
+    p.MinChan = 5;
+    p.MaxChan = 99;
+    e.DropDownInit();
+    EXPECT_EQ(r.S().LoadSetFirst, 5);
+    EXPECT_EQ(r.S().LoadSetLast, 99);
+    c = e.ComputeControls();
+    EXPECT_EQ(c.ComText, "COM 3");
+    EXPECT_EQ(c.MemButCaption, "Use COMPUTER's Memories");
+    e.ToggleMemoryButton();
+    EXPECT_EQ(e.MemButCaptionText(), "Use RADIO'S Memories");
+    e.ToggleMemoryButton();
+
+    // "Don't Update Memory" with the computer's memories disables Load and VFO->Mem.
+    e.NoLogClicked(true);
+    c = e.ComputeControls();
+    EXPECT_FALSE(c.LoadEnabled);
+    EXPECT_FALSE(c.VfoToMemEnabled);
+    p.Memory = true;
+    EXPECT_TRUE(e.ComputeControls().VfoToMemEnabled);
+}
+
+TEST(ModeEngine, ConnectionAndDialogsEndInManualWithTheRadioOpened) {
+    EngineRig r;
+    Engine& e = *r.engine;
+    RadioState& rs = r.app.radioState;
+    rs.Vfo[0].Frequency = 14652000;
+    rs.Vfo[0].Mode = 2;
+    r.Profile().MinChan = 3;
+
+    // Choosing the radio that is selected does not reconnect.
+    e.SelectRadio(0);
+    EXPECT_EQ(r.S().Mode, ModeManual);
+
+    // A dialog (shown or not) leads to a connection.
+    r.view.DialogShown = false;
+    e.RequestMode(ModeScan);
+    e.RequestAction(3);
+    e.RunPass();
+    EXPECT_EQ(r.view.Dialogs, std::vector<int>{3});
+    EXPECT_EQ(r.S().Mode, ModeConnect);
+    e.RunPass();
+    EXPECT_EQ(r.S().Mode, ModeManual);
+    EXPECT_EQ(r.S().StackTop, -1);
+    EXPECT_EQ(rs.CurrentChannel, 3);
+    EXPECT_EQ(rs.Current.Frequency, 14652000);
+    EXPECT_TRUE(r.app.link.PortOpen());
+    EXPECT_EQ(r.view.ModeButtons.back(), ModeManual);
+}
+
+TEST(ModeEngine, FileActionsRunInTheLoopAndReturn) {
+    char dir[] = "/tmp/rigvane-engine-XXXXXX";
+    ASSERT_NE(::mkdtemp(dir), nullptr);
+    const std::string frq = std::string(dir) + "/in.frq";
+    {
+        std::ofstream out(frq);
+        out << "005 0145.50000 FM 00000 00000 S00 TS 0000000000 VLD NDLY Fire dispatch\n";
+        out << "F 146.52\n";
+    }
+    EngineRig r;
+    Engine& e = *r.engine;
+    e.RequestMode(ModeScan);
+    e.RequestMode(ModeManual);
+
+    // Open: F1 with the file; the F keyword asks for mode 12, which then
+    // returns to Manual, not to the action.
+    r.view.Files.push_back(frq);
+    e.RequestAction(ActionOpenFile);
+    e.RunPass();
+    EXPECT_EQ(r.view.FileFilters.back(), FrequencyFileFilter);
+    EXPECT_EQ(r.Ch(5).Frequency, 14550000);
+    EXPECT_EQ(r.S().Mode, ModeVfoRecall);
+    e.RunPass();
+    EXPECT_EQ(r.S().Mode, ModeManual);
+    EXPECT_EQ(r.app.radioState.Current.Frequency, 14652000);
+    EXPECT_EQ(r.sim->FrequencyHz, 146520000);
+
+    // Cancelled chooser: nothing, back to the previous mode.
+    e.RequestAction(ActionDatabase);
+    e.RunPass();
+    EXPECT_EQ(r.view.FileFilters.back(), DatabaseFileFilter);
+    EXPECT_EQ(r.S().Mode, ModeManual);
+
+    // Log file name: the open log is closed, the name replaced.
+    r.G().Logging = true;
+    r.G().LogFile = std::string(dir) + "/a.log";
+    r.app.log.Dply("into a");
+    EXPECT_TRUE(r.app.log.LogFileOpen());
+    r.view.Files.push_back(std::string(dir) + "/b.log");
+    e.RequestAction(ActionLogFileName);
+    e.RunPass();
+    EXPECT_EQ(r.view.FileFilters.back(), LogFileFilter);
+    EXPECT_FALSE(r.app.log.LogFileOpen());
+    EXPECT_EQ(r.G().LogFile, std::string(dir) + "/b.log");
+
+    // Sort: channel order by frequency and the message.
+    r.SetChannel(1, 100.0);
+    r.SetChannel(2, 200.0);
+    e.RequestAction(ActionSort);
+    e.RunPass();
+    EXPECT_EQ(r.Messages("Sorted the database by Frequency"), 1);
+    EXPECT_EQ(r.S().Mode, ModeManual);
+    std::system(("rm -rf '" + std::string(dir) + "'").c_str());
+}
+
+}  // namespace
+}  // namespace rigvane::test
