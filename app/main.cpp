@@ -16,6 +16,7 @@
 #include "ui/DisplayFont.h"
 #include "ui/MainWindow.h"
 #include "ui/QtHost.h"
+#include "Headless.h"
 
 namespace {
 
@@ -25,7 +26,8 @@ const char* const Usage =
     "\n"
     "  --ini PATH   settings file to read at start and write at the end\n"
     "               (default: $XDG_CONFIG_HOME/rigvane/RIGVANE.INI)\n"
-    "  --help       show this text\n";
+    "  --help       show this text\n"
+    "  --headless   run without windows (rigvane --headless --help)\n";
 
 struct Options {
     std::string IniPath;
@@ -71,6 +73,7 @@ bool InstallSignalHandlers() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (rigvane::headless::HasHeadlessOption(argc, argv)) return rigvane::headless::Run(argc, argv);
     // Options first: --help and mistakes need no display.
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {

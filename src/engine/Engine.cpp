@@ -615,7 +615,13 @@ bool Engine::Shutdown(const std::function<bool()>& closeWindows) {
     app_.host.Yield();
     app_.link.CloseDebugFile();
     app_.link.CloseDebugKeyFile();
-    settingsSaved_ = SaveSettings(app_.settings, app_.host);
+    if (AdjustSavedSettings) {
+        Settings saved = app_.settings;
+        AdjustSavedSettings(saved);
+        settingsSaved_ = SaveSettings(saved, app_.host);
+    } else {
+        settingsSaved_ = SaveSettings(app_.settings, app_.host);
+    }
     if (closeWindows && !closeWindows()) {
         // An editor refused to close: the program keeps running, in Manual.
         state_.EditorRefusedToClose = true;

@@ -329,8 +329,11 @@ public:
     // cancelled and the loop goes back to Manual. Otherwise the changed-data
     // question. Returns true when the program may end.
     bool Shutdown(const std::function<bool()>& closeWindows = {});
-    // Called when the settings file was written (or failed to).
+    // True when the shutdown wrote the settings file.
     bool SettingsSaved() const { return settingsSaved_; }
+    // Changes a copy of the settings before the shutdown writes it (values
+    // that hold for one run only, such as a device given on the command line).
+    std::function<void(Settings&)> AdjustSavedSettings;
     // Runs action 12's dialog and writer; true when written.
     bool SaveFrequencyFile();
 

@@ -1,0 +1,130 @@
+#!/bin/bash
+# rigvane --headless scans and searches an ICOM R8500 served by rigvane-sim on
+# a pseudo-terminal: hits are logged for exactly the active channels, and the
+# saved frequency file carries their counts and time stamps; a search hit on
+# a frequency no channel holds becomes a new channel.
+# Usage: headless_scan.sh <path-to-rigvane> <path-to-rigvane-sim>
+set -euo pipefail
+RIGVANE="$1"
+SIM="$2"
+WORK="$(mktemp -d)"
+SIM_PID=""
+cleanup() {
+    if [ -n "$SIM_PID" ]; then kill "$SIM_PID" 2>/dev/null || true; wait "$SIM_PID" 2>/dev/null || true; fi
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+# Three of the ten channels carry a signal.
+cat >"$WORK/activity.txt" <<'ACT'
+146.52 7
+147.30 9
+162.40 5
+ACT
+
+"$SIM" --radio icom-r8500 --activity "$WORK/activity.txt" >"$WORK/sim.out" 2>"$WORK/sim.err" &
+SIM_PID=$!
+for _ in $(seq 50); do
+    [ -s "$WORK/sim.out" ] && break
+    sleep 0.1
+done
+PTY="$(head -n1 "$WORK/sim.out")"
+case "$PTY" in /dev/*) ;; *) fail "rigvane-sim printed no device path: '$PTY'" ;; esac
+
+# Profile 1: ICOM protocol, model R8500 at its factory address 4A; a hit is
+# left after a second (resume), so the scan goes round.
+write_ini() {
+    cat >"$WORK/RIGVANE.INI" <<INI
+[Radio0]
+NAME=Test R8500
+PROTOCOL=1
+MODEL=2
+ADDR=74
+COMPADDR=224
+DETECT=2
+TIMEOUT=50
+BAUD=4
+PORT=1
+MINCHAN=0
+MAXCHAN=999
+MINFREQ=0
+MAXFREQ=200000000
+[GLOBALS]
+SPEED=0
+SIGRSM=1
+RSMTIME=1
+LOADFREQ=0
+USEBANKS=$1
+INI
+}
+
+write_frq() {
+    : >"$WORK/scan.frq"
+    local n=1
+    for f in 0145.50000 0146.52000 0146.94000 0147.30000 0151.82000 0154.57000 \
+             0155.16000 0156.80000 0162.40000 0162.55000; do
+        printf '%03d %s FM 00000 00000 S00 TS 0000000000 VLD NDLY Chan%d\n' "$n" "$f" "$n" >>"$WORK/scan.frq"
+        n=$((n + 1))
+    done
+}
+
+# --- scan ------------------------------------------------------------------
+write_ini 0
+write_frq
+"$RIGVANE" --headless --ini "$WORK/RIGVANE.INI" --device "$PTY" --file "$WORK/scan.frq" \
+    --mode scan --seconds 12 --save >"$WORK/scan.out" 2>"$WORK/scan.err" ||
+    fail "scan run ended with status $? ($(cat "$WORK/scan.err"))"
+grep -q "Connected" "$WORK/scan.out" || fail "no connection line"
+grep -q "Starting Memory Scan" "$WORK/scan.out" || fail "no scan line"
+hits="$(grep -o ':CH [0-9]\{3\} ' "$WORK/scan.out" | sort -u | tr -d ': ' | tr '\n' ' ')"
+[ "$hits" = "CH002 CH004 CH009 " ] || fail "hit lines for '$hits', expected channels 2, 4 and 9"
+grep -q ':CH 004 0147.30000 .* S09$' "$WORK/scan.out" || fail "hit line of channel 4 is wrong"
+
+# The saved file: counts and time stamps on exactly the active channels.
+for n in 001 002 003 004 005 006 007 008 009 010; do
+    line="$(grep "^$n " "$WORK/scan.frq")" || fail "channel $n missing from the saved file"
+    count="$(echo "$line" | awk '{print $4}')"
+    stamp="$(echo "$line" | awk '{print $8}')"
+    case "$n" in
+    002 | 004 | 009)
+        [ "$((10#$count))" -ge 1 ] || fail "channel $n count $count"
+        [ "$stamp" != "0000000000" ] || fail "channel $n has no time stamp"
+        ;;
+    *)
+        [ "$((10#$count))" -eq 0 ] || fail "quiet channel $n count $count"
+        [ "$stamp" = "0000000000" ] || fail "quiet channel $n stamped"
+        ;;
+    esac
+done
+grep -q '^DEVICE=/dev' "$WORK/RIGVANE.INI" && fail "the run's device was written into the settings"
+grep -qi '^RSMTIME=1' "$WORK/RIGVANE.INI" || fail "settings not written back"
+
+# --- search ----------------------------------------------------------------
+# One bank, 147.25 .. 147.35 MHz in 10 kHz steps, crossing 147.30 MHz.
+write_ini -1
+write_frq
+sed -i '/^004 /d' "$WORK/scan.frq"  # nobody holds 147.30 MHz now; channel 4 is free
+printf '#   000 0147.25000 0147.35000 0000.01000 FM  SEARCH Test bank\n' >>"$WORK/scan.frq"
+"$RIGVANE" --headless --ini "$WORK/RIGVANE.INI" --device "$PTY" --file "$WORK/scan.frq" \
+    --mode search --seconds 8 --save >"$WORK/search.out" 2>"$WORK/search.err" ||
+    fail "search run ended with status $? ($(cat "$WORK/search.err"))"
+grep -q "Starting Search Mode" "$WORK/search.out" || fail "no search line"
+grep -q ':CH 004 0147.30000 ' "$WORK/search.out" || fail "the search hit was not stored in channel 4"
+if grep ':CH ' "$WORK/search.out" | grep -qv ':CH 004 '; then fail "search hits on other channels"; fi
+line="$(grep '^004 ' "$WORK/scan.frq")" || fail "new channel 4 missing from the saved file"
+echo "$line" | grep -q '^004 0147.30000 ' || fail "new channel 4 is '$line'"
+[ "$((10#$(echo "$line" | awk '{print $4}')))" -ge 1 ] || fail "new channel 4 has no count"
+
+# Unusable device and file: clear messages, non-zero status.
+if "$RIGVANE" --headless --ini "$WORK/RIGVANE.INI" --device "$WORK/no-such-tty" --seconds 1 \
+    >/dev/null 2>"$WORK/bad.err"; then
+    fail "a missing device was accepted"
+fi
+grep -q "cannot open the radio device" "$WORK/bad.err" || fail "no device message: $(cat "$WORK/bad.err")"
+if "$RIGVANE" --headless --ini "$WORK/RIGVANE.INI" --device "$PTY" --file "$WORK/none.frq" \
+    --seconds 1 >/dev/null 2>"$WORK/bad.err"; then
+    fail "a missing frequency file was accepted"
+fi
+grep -q "cannot read the frequency file" "$WORK/bad.err" || fail "no file message"
+echo "PASS"
