@@ -12,9 +12,11 @@
 #include <unistd.h>
 
 #include "engine/App.h"
+#include "engine/Engine.h"
 #include "engine/Startup.h"
 #include "ui/DisplayFont.h"
 #include "ui/MainWindow.h"
+#include "ui/PortFactory.h"
 #include "ui/QtHost.h"
 #include "Headless.h"
 
@@ -105,17 +107,23 @@ int main(int argc, char** argv) {
         // A signal during start-up (say, while a message box waits) is kept
         // until the window exists.
         stopRequested = true;
-        if (window) window->close();
+        host.Unattended = true;
+        if (QWidget* box = QApplication::activeModalWidget()) box->close();
+        if (window) window->CloseQuietly();
     });
 
     rigvane::StartupHooks hooks;
     hooks.RegisterDisplayFont = [] { return rigvane::RegisterDisplayFont().toStdString(); };
-    rigvane::ScanInitialize(app, options.IniPath, hooks);
+    app.link.SetPortFactory(rigvane::MakePortFactory(
+        host, [&app](const std::string& warning) { app.log.Dply(warning); }));
+    rigvane::Engine engine(app);
 
-    rigvane::MainWindow mainWindow(app);
+    // Start-up in its documented order; the main loop then runs from the
+    // event loop until the window closes.
+    rigvane::MainWindow mainWindow(app, engine);
+    mainWindow.Start(options.IniPath, hooks);
     window = &mainWindow;
-    mainWindow.show();
-    if (stopRequested) QTimer::singleShot(0, &mainWindow, &QWidget::close);
+    if (stopRequested) QTimer::singleShot(0, &mainWindow, &rigvane::MainWindow::CloseQuietly);
     const int rc = qapp.exec();
     window = nullptr;
     return rc;

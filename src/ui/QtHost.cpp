@@ -86,7 +86,7 @@ Answer QtHost::HeadlessAnswer(Buttons buttons) {
 
 Answer QtHost::MessageBox(const std::string& title, const std::string& text, MsgIcon icon,
                           Buttons buttons) {
-    if (!HaveWidgets()) {
+    if (!HaveWidgets() || Unattended) {
         std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
         return HeadlessAnswer(buttons);
     }

@@ -38,6 +38,10 @@ public:
     // choice that changes nothing (No, Cancel), Ok for a plain notice.
     static Answer HeadlessAnswer(Buttons buttons);
 
+    // Set when the program is ending on a signal: nobody is there to answer,
+    // so message boxes are not shown and get the headless answer.
+    bool Unattended = false;
+
 private:
     QElapsedTimer clock_;
     QObject context_;  // owns pending CallLater calls; they die with the host

@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "engine/App.h"
+#include "engine/Engine.h"
 #include "engine/Startup.h"
 #include "storage/SettingsFile.h"
 #include "ui/DisplayFont.h"
@@ -29,10 +30,12 @@ void MainWindowTest::closingSavesOnceWithThePositionInTwips() {
     QtHost host;
     App app(host);
     ScanInitialize(app, ini);
+    Engine engine(app);
 
-    MainWindow window(app);
+    MainWindow window(app, engine);
     QCOMPARE(window.windowTitle(), QString("Rigvane"));
     // No settings file: every position key reads as missing, that is 0.
+    window.RestorePosition();
     QCOMPARE(window.pos(), QPoint(0, 0));
     QVERIFY(app.settings.Windows[WinMain].Open);
     app.settings.Windows[WinMain].X = 300;  // 20 x 15 twips
@@ -65,7 +68,8 @@ void MainWindowTest::startupReadsWhatTheWindowSaved() {
         ScanInitialize(app, ini);
         app.settings.Global.RsmTime = 25;
         app.settings.Windows[WinSpectrum].Open = false;
-        MainWindow window(app);
+        Engine engine(app);
+        MainWindow window(app, engine);
         window.show();
         window.move(10, 20);
         window.close();
@@ -86,7 +90,9 @@ void MainWindowTest::startupReadsWhatTheWindowSaved() {
     QCOMPARE(app.settings.Windows[WinMain].X, 150.0f);
     QCOMPARE(app.settings.Windows[WinMain].Y, 300.0f);
     QCOMPARE(app.memory.Channels[3], BlankChannel);
-    MainWindow window(app);
+    Engine engine(app);
+    MainWindow window(app, engine);
+    window.RestorePosition();
     QCOMPARE(window.pos(), QPoint(10, 20));
 }
 
