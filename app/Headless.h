@@ -50,7 +50,7 @@ inline const char* const Usage =
 
 struct Options {
     std::string IniPath, Device, File;
-    int Radio = 0;  // 1..8; 0 = as the settings say
+    int Radio = 0; // 1..8; 0 = as the settings say
     int Mode = ModeManual;
     double Seconds = -1;
     bool Save = false;
@@ -145,7 +145,7 @@ inline bool InstallSignals() {
 // A settings file that exists but cannot be read, or a folder in its place.
 inline bool SettingsUnreadable(const std::string& path) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return false;  // missing: defaults
+    if (::stat(path.c_str(), &st) != 0) return false; // missing: defaults
     if (S_ISDIR(st.st_mode)) return true;
     std::ifstream in(path);
     return !in.good();
@@ -174,8 +174,8 @@ inline int Run(int argc, char** argv) {
         std::fputc('\n', stdout);
         std::fflush(stdout);
     };
-    app.link.SetPortFactory(
-        MakePortFactory(host, [](const std::string& w) { std::fprintf(stderr, "%s\n", w.c_str()); }));
+    app.link.SetPortFactory(MakePortFactory(
+        host, [](const std::string& w) { std::fprintf(stderr, "%s\n", w.c_str()); }));
     Engine engine(app);
 
     bool stopped = false;
@@ -238,12 +238,13 @@ inline int Run(int argc, char** argv) {
     }
     app.memory.MemoryEdited = false;
 
-    if (o.Seconds >= 0)
-        QTimer::singleShot(int(o.Seconds * 1000), &qapp, [&] { stop(); });
+    if (o.Seconds >= 0) QTimer::singleShot(int(o.Seconds * 1000), &qapp, [&] { stop(); });
     if (!stopped) {
         // The mode asked for replaces whatever a file keyword started.
-        if (engine.State().Mode != o.Mode) engine.RequestMode(o.Mode);
-        else if (o.Mode == ModeManual) app.log.Dply("Entering Manual Mode");
+        if (engine.State().Mode != o.Mode)
+            engine.RequestMode(o.Mode);
+        else if (o.Mode == ModeManual)
+            app.log.Dply("Entering Manual Mode");
     }
     engine.RunLoop();
     if (!engine.SettingsSaved()) {
@@ -259,4 +260,4 @@ inline int Run(int argc, char** argv) {
     return 0;
 }
 
-}  // namespace rigvane::headless
+} // namespace rigvane::headless

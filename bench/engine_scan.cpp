@@ -88,16 +88,16 @@ void ScanVisits(double seconds) {
     const double t0 = WallSeconds(), c0 = CpuSeconds();
     engine.RunLoop();
     const double wall = WallSeconds() - t0, cpu = CpuSeconds() - c0;
-    std::printf("scan: %ld visits in %.2f s = %.0f visits/s (target >= 2000); %.1f frames per visit; "
-                "cpu %.0f%%\n",
-                counter.visits, wall, counter.visits / wall,
-                double(sim->Commands.size() - before) / std::max(1L, counter.visits),
-                100 * cpu / wall);
+    std::printf(
+        "scan: %ld visits in %.2f s = %.0f visits/s (target >= 2000); %.1f frames per visit; "
+        "cpu %.0f%%\n",
+        counter.visits, wall, counter.visits / wall,
+        double(sim->Commands.size() - before) / std::max(1L, counter.visits), 100 * cpu / wall);
 }
 
 void ManualCpu(double seconds, int timeout) {
     QtHost host;
-    App app(host);  // profile 0: LOCAL, default values
+    App app(host); // profile 0: LOCAL, default values
     if (timeout >= 0) app.settings.Selected().Timeout = timeout;
     Engine engine(app);
     long passes = 0;
@@ -166,7 +166,8 @@ void PostedLatency(double seconds) {
     const double worst = latencies.back() * 1000;
     std::vector<double> acted;
     for (size_t i = 0, j = 0; i < actions.size() && j < served.size(); ++i) {
-        while (j < served.size() && served[j] < actions[i]) ++j;
+        while (j < served.size() && served[j] < actions[i])
+            ++j;
         if (j < served.size()) acted.push_back(served[j] - actions[i]);
     }
     std::sort(acted.begin(), acted.end());
@@ -177,7 +178,7 @@ void PostedLatency(double seconds) {
                     acted[acted.size() / 2] * 1000, acted.back() * 1000);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication qapp(argc, argv);

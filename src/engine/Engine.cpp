@@ -31,16 +31,19 @@ std::string Signed(long value) {
     return value < 0 ? std::to_string(value) : " " + std::to_string(value);
 }
 
-int ClampChannel(int channel) { return std::clamp(channel, 0, ChannelCount - 1); }
+int ClampChannel(int channel) {
+    return std::clamp(channel, 0, ChannelCount - 1);
+}
 
-bool IsSearchMode(int mode) { return mode == ModeSearch || mode == ModeTurboSearch; }
+bool IsSearchMode(int mode) {
+    return mode == ModeSearch || mode == ModeTurboSearch;
+}
 
-}  // namespace
+} // namespace
 
 Engine::Engine(App& app)
-    : app_(app),
-      context_{app.host, app.slots, app.log, app.memory, app.settings, app.database,
-               app.progress} {
+    : app_(app), context_{app.host,     app.slots,    app.log,     app.memory,
+                          app.settings, app.database, app.progress} {
     context_.Actions = this;
     context_.Views = &Views;
     if (!app_.radio.HasDriver(ProtoIcom)) RegisterDrivers(app_.radio);
@@ -54,7 +57,9 @@ Engine::~Engine() {
     app_.host.SetTimer(repeatTimer_, 0, false);
 }
 
-void Engine::SetView(EngineView* view) { view_ = view ? view : &defaultView_; }
+void Engine::SetView(EngineView* view) {
+    view_ = view ? view : &defaultView_;
+}
 
 StartupHooks Engine::MakeStartupHooks(StartupHooks base) {
     base.OpenRadio = [this](App&) { app_.radio.OpenRadio(); };
@@ -88,13 +93,21 @@ bool Engine::RadioReachable() {
     return app_.settings.Selected().Protocol != ProtoLocal && app_.link.PortOpen();
 }
 
-void Engine::ApplyState() { app_.radio.ApplyRadioState(); }
+void Engine::ApplyState() {
+    app_.radio.ApplyRadioState();
+}
 
-bool Engine::UseRadioMemories() const { return app_.settings.Selected().Memory; }
+bool Engine::UseRadioMemories() const {
+    return app_.settings.Selected().Memory;
+}
 
-bool Engine::NoLog() const { return app_.settings.Global.NoLog; }
+bool Engine::NoLog() const {
+    return app_.settings.Global.NoLog;
+}
 
-int Engine::CurrentChannel() const { return ClampChannel(app_.radioState.CurrentChannel); }
+int Engine::CurrentChannel() const {
+    return ClampChannel(app_.radioState.CurrentChannel);
+}
 
 void Engine::SetCurrentChannel(int channel) {
     app_.radioState.CurrentChannel = int16_t(ClampChannel(channel));
@@ -116,7 +129,9 @@ void Engine::DisplayVfo() {
     view_->DisplayVfo();
 }
 
-void Engine::DisplayChannel() { view_->DisplayChannel(); }
+void Engine::DisplayChannel() {
+    view_->DisplayChannel();
+}
 
 // ---------------------------------------------------------------------------
 // Timers
@@ -140,7 +155,7 @@ void Engine::RepeatTick() {
 
 void Engine::RequestMode(int m) {
     RadioState& rs = app_.radioState;
-    if (state_.StackTop >= ModeStackSize - 1) return;  // stack full: ignored
+    if (state_.StackTop >= ModeStackSize - 1) return; // stack full: ignored
     if (m == ModeSwapVfo) {
         rs.ActiveVfo = rs.ActiveVfo == 0 ? 1 : 0;
         app_.log.Dply(rs.ActiveVfo == 1 ? "Switching to VFO-B" : "Switching to VFO-A");
@@ -188,15 +203,14 @@ void Engine::ReturnToPreviousMode() {
         rs.Current = e.State;
         rs.CurrentChannel = e.ChannelNo;
         state_.Bank = e.Bank;
-        if (finishing != ModeVfoToMem && finishing != ModeSwapVfo &&
-            finishing != ModeChannelSelect)
+        if (finishing != ModeVfoToMem && finishing != ModeSwapVfo && finishing != ModeChannelSelect)
             ApplyState();
         --state_.StackTop;
         SetModeValue(e.Mode);
         if (e.Mode < ModeSwapVfo && e.Mode >= 0)
             view_->SelectModeButton(e.Mode);
         else
-            RequestMode(e.Mode);  // an unchanged mode: nothing happens
+            RequestMode(e.Mode); // an unchanged mode: nothing happens
     } else if (state_.Mode >= ModeTurboSearch) {
         RequestMode(ModeManual);
         view_->SelectModeButton(ModeManual);
@@ -405,7 +419,8 @@ void Engine::VfoToMemPass() {
 
 void Engine::SearchBanksPass(bool store) {
     const int mode = store ? ModeRadioToSearch : ModeSearchToRadio;
-    app_.log.Dply(store ? "Setting Search Memories to Radio" : "Loading Search Memories from Radio");
+    app_.log.Dply(store ? "Setting Search Memories to Radio"
+                        : "Loading Search Memories from Radio");
     for (int bank = std::clamp<int>(state_.SearchBankCursor, 0, BankCount - 1);
          state_.Mode == mode && bank < BankCount; ++bank) {
         view_->BankLabel(bank);
@@ -484,14 +499,15 @@ void Engine::RunAction(int code) {
     Globals& g = app_.settings.Global;
     bool returnAfter = true;
     if (code >= ActionGlobalParms && code <= ActionThf6aParms) {
-        view_->RunDialog(code);  // shown or not, the radio is connected afresh
+        view_->RunDialog(code); // shown or not, the radio is connected afresh
         RequestMode(ModeConnect);
         if (state_.Mode != ModeConnect) SetModeValue(ModeConnect);
         return;
     }
     switch (code) {
     case ActionOpenFile: {
-        const std::string path = view_->ChooseFile(FrequencyFileFilter, 2, lastFrequencyFile_, false);
+        const std::string path =
+            view_->ChooseFile(FrequencyFileFilter, 2, lastFrequencyFile_, false);
         if (!path.empty()) {
             lastFrequencyFile_ = path;
             ReadFrequencyFile(context_, path);
@@ -562,8 +578,7 @@ void Engine::RunRadioTest() {
     state_.TestRadioEnabled = false;
     view_->TestRadioMenuEnabled(false);
     if (file) {
-        const std::string line =
-            "Radio test " + FormatMessageTime(app_.host.LocalNow()) + "\r\n";
+        const std::string line = "Radio test " + FormatMessageTime(app_.host.LocalNow()) + "\r\n";
         std::fwrite(line.data(), 1, line.size(), file);
     }
     app_.radio.RadioTest();
@@ -581,21 +596,24 @@ bool Engine::SaveFrequencyFile() {
 }
 
 void Engine::ClearEverything() {
-    const Answer a = app_.host.MessageBox(
-        "Clear ALL", "All Channels & Banks will be cleared\n Are you sure?", MsgIcon::Question,
-        Buttons::YesNo);
+    const Answer a =
+        app_.host.MessageBox("Clear ALL", "All Channels & Banks will be cleared\n Are you sure?",
+                             MsgIcon::Question, Buttons::YesNo);
     if (a != Answer::Yes) return;
     RadioState& rs = app_.radioState;
     if (rs.SignalLevel > 0) SignalOff();
     Memory& mem = app_.memory;
     mem.ClearAllMemory();
-    for (auto& c : mem.Channels) c = BlankChannel;
-    for (auto& t : mem.TrunkIds) t = BlankTrunkId;
+    for (auto& c : mem.Channels)
+        c = BlankChannel;
+    for (auto& t : mem.TrunkIds)
+        t = BlankTrunkId;
     for (int i = 0; i < BankCount; ++i) {
         mem.ClearScanBank(i);
         mem.ClearSearchBank(i);
     }
-    for (auto& t : mem.TrunkBanks) t = TrunkBank();
+    for (auto& t : mem.TrunkBanks)
+        t = TrunkBank();
     SetModeValue(ModeManual);
     rs.Current = BlankChannel;
     state_.StackTop = -1;
@@ -671,9 +689,13 @@ void Engine::ClearedEverything() {
     view_->RefreshEditors();
 }
 
-void Engine::SettingsChanged() { DropDownInit(); }
+void Engine::SettingsChanged() {
+    DropDownInit();
+}
 
-bool Engine::MemoryCommandAvailable() { return ComputeControls().MemButEnabled; }
+bool Engine::MemoryCommandAvailable() {
+    return ComputeControls().MemButEnabled;
+}
 
 void Engine::ApplyMemoryMode() {
     view_->MemButCaption(MemButCaptionText());
@@ -721,7 +743,9 @@ void Engine::StartRepeat(int k, bool leftButton) {
     StepChannel(k);
 }
 
-void Engine::StopRepeat() { app_.host.SetTimer(repeatTimer_, 0, false); }
+void Engine::StopRepeat() {
+    app_.host.SetTimer(repeatTimer_, 0, false);
+}
 
 EntryKeyResult Engine::EntryKey(int field, int key) const {
     EntryKeyResult r;
@@ -804,7 +828,9 @@ std::string Engine::SpeedLabelText(int speed) {
     return "speed   " + Signed(100 - std::clamp(speed, 0, 100)) + "%";
 }
 
-std::string Engine::SpeedLabelText() const { return SpeedLabelText(app_.settings.Global.Speed); }
+std::string Engine::SpeedLabelText() const {
+    return SpeedLabelText(app_.settings.Global.Speed);
+}
 
 void Engine::SetSpeed(int speed) {
     app_.settings.Global.Speed = int16_t(std::clamp(speed, 0, 100));
@@ -896,4 +922,4 @@ void Engine::RetryConnection() {
     RequestMode(ModeConnect);
 }
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -48,7 +48,7 @@ enum EngineMode : int16_t {
 
 // Pending action codes of the menus (mode 15).
 enum ActionCode : int16_t {
-    ActionGlobalParms = 0,  // 1..8: radio parameters of radio code-1
+    ActionGlobalParms = 0, // 1..8: radio parameters of radio code-1
     ActionAor8000Parms = 9,
     ActionThf6aParms = 10,
     ActionOpenFile = 11,
@@ -62,21 +62,21 @@ enum ActionCode : int16_t {
 };
 
 // Filter strings of the file chooser.
-extern const char* const FrequencyFileFilter;  // F1
-extern const char* const DatabaseFileFilter;   // F2
-extern const char* const LogFileFilter;        // F3
+extern const char* const FrequencyFileFilter; // F1
+extern const char* const DatabaseFileFilter;  // F2
+extern const char* const LogFileFilter;       // F3
 
 // Colours of the signal meter labels.
-constexpr uint32_t MeterThresholdColour = 65280;   // green
-constexpr uint32_t MeterSignalColour = 255;        // red
-constexpr uint32_t MeterIdleColour = 12648384;     // light green
+constexpr uint32_t MeterThresholdColour = 65280; // green
+constexpr uint32_t MeterSignalColour = 255;      // red
+constexpr uint32_t MeterIdleColour = 12648384;   // light green
 constexpr int MeterLabels = 12;
 
 // One suspended mode.
 struct ModeStackEntry {
     int16_t Mode = 0;
     uint8_t SignalLevel = 0;
-    Channel State = MakeBlankChannel();  // the tuning state when it was suspended
+    Channel State = MakeBlankChannel(); // the tuning state when it was suspended
     int16_t ChannelNo = 0;
     int16_t Bank = 0;
 };
@@ -90,10 +90,10 @@ constexpr int ModeStackSize = 6;
 struct EngineState {
     int16_t Mode = ModeManual;
     std::array<ModeStackEntry, ModeStackSize> Stack{};
-    int16_t StackTop = -1;  // -1 = empty
+    int16_t StackTop = -1; // -1 = empty
 
     int16_t RequestedChannel = 0;                // for mode 13
-    Channel RequestedState = MakeBlankChannel();  // for mode 12
+    Channel RequestedState = MakeBlankChannel(); // for mode 12
     int16_t Bank = 0;                            // current bank 0..99 (scan and search)
     int16_t ScanDirection = 1;
     int16_t SearchDirection = 1;
@@ -101,10 +101,10 @@ struct EngineState {
     // Load/Set range as the two entry fields hold it.
     int16_t LoadSetFirst = 0;
     int16_t LoadSetLast = 999;
-    int16_t SearchBankCursor = 0;  // modes 9 and 10
+    int16_t SearchBankCursor = 0; // modes 9 and 10
 
     int32_t LoopAlive = 0;
-    bool DropDownOpen = false;  // a modulation list is open: Manual does not poll
+    bool DropDownOpen = false; // a modulation list is open: Manual does not poll
 
     // Countdowns and counters of Second_Timer.
     int16_t PriorityCountdown = 0;
@@ -114,18 +114,18 @@ struct EngineState {
     int32_t SecondsOnChannel = 0;
 
     int16_t PendingAction = 0;
-    bool Abort = false;          // signal-check abort flag
-    bool PriorityCheck = false;  // the priority check is running
+    bool Abort = false;         // signal-check abort flag
+    bool PriorityCheck = false; // the priority check is running
 
     // What the meter shows.
     uint8_t LastShownLevel = 0;
     uint8_t LastShownThreshold = 0;
 
-    uint8_t LightSwitch = 0;  // "Light on Signal": 0, 1, 2 (grey)
-    int16_t LastLight = -1;   // last applied light switch; -1 forces
+    uint8_t LightSwitch = 0; // "Light on Signal": 0, 1, 2 (grey)
+    int16_t LastLight = -1;  // last applied light switch; -1 forces
 
     bool EditorRefusedToClose = false;
-    bool TestRadioEnabled = true;  // the "Test Radio" menu item
+    bool TestRadioEnabled = true; // the "Test Radio" menu item
 };
 
 // The state of the main window's controls for the selected radio, as the
@@ -146,31 +146,31 @@ struct ControlSetup {
     bool Aor8000MenuEnabled = false;
     bool Thf6aMenuEnabled = false;
     bool BcVfoVisible = false;
-    std::string BcVfoText;      // VfoChan + "<->VFO"
-    std::string ComText;        // "COM " + port
-    std::string ModelText;      // model name
-    std::string SelRadText;     // radio number 1..9
-    std::string MemButCaption;  // "Use RADIO'S Memories" / "Use COMPUTER's Memories"
+    std::string BcVfoText;     // VfoChan + "<->VFO"
+    std::string ComText;       // "COM " + port
+    std::string ModelText;     // model name
+    std::string SelRadText;    // radio number 1..9
+    std::string MemButCaption; // "Use RADIO'S Memories" / "Use COMPUTER's Memories"
 };
 
 // What an entry field does with a key.
 struct EntryKeyResult {
-    bool Accept = false;     // the key goes into the field
+    bool Accept = false; // the key goes into the field
     bool Beep = false;
     bool ClearField = false;
-    bool SetText = false;    // replace the field's text with Text
+    bool SetText = false; // replace the field's text with Text
     std::string Text;
-    int FocusTo = -1;        // move the focus to this field; -1 stays
+    int FocusTo = -1; // move the focus to this field; -1 stays
 };
 
 // What an entry field does when it loses the focus.
 struct EntryLeaveResult {
     bool Accepted = true;
-    bool SetText = false;   // replace the field's text with Text
+    bool SetText = false; // replace the field's text with Text
     std::string Text;
     bool Beep = false;
-    bool KeepFocus = false;  // rejected: the focus goes back to the field
-    std::string BoxTitle;    // non-empty: show this exclamation box
+    bool KeepFocus = false; // rejected: the focus goes back to the field
+    std::string BoxTitle;   // non-empty: show this exclamation box
     std::string BoxText;
 };
 
@@ -182,7 +182,7 @@ constexpr int KeyEscape = 27;
 // What the windows (and a recorder in tests) hear from the engine. Every
 // method does nothing by default.
 class EngineView {
-public:
+  public:
     virtual ~EngineView() = default;
 
     // The tuning state was stored as the active VFO's copy: redraw it.
@@ -247,7 +247,7 @@ public:
 };
 
 class Engine : public FileKeywordActions {
-public:
+  public:
     explicit Engine(App& app);
     ~Engine() override;
     Engine(const Engine&) = delete;
@@ -275,17 +275,17 @@ public:
     bool RunPass();
     // Runs passes until mode 99 (then stores 98).
     void RunLoop();
-    void Connect();            // mode 14 body
-    void RunAction(int code);  // mode 15 body
+    void Connect();           // mode 14 body
+    void RunAction(int code); // mode 15 body
     // Stores an action code and requests mode 15 (a menu item).
     void RequestAction(int code);
-    void ClearEverything();    // asks "Clear ALL" first
+    void ClearEverything(); // asks "Clear ALL" first
     void DisplayVfo();
     void DisplayChannel();
 
     // --- signal ----------------------------------------------------------
-    void TurnSignalOff();       // the "off" button
-    void MeterClick(int i);     // SigLab(i)
+    void TurnSignalOff();   // the "off" button
+    void MeterClick(int i); // SigLab(i)
     void SigDisplay();
     void SignalCheck();
     void RefreshLight(bool force);
@@ -309,11 +309,11 @@ public:
     void SetSpeed(int speed);
     std::string SpeedLabelText() const;
     static std::string SpeedLabelText(int speed);
-    void ToggleMemoryButton();  // MemBut
+    void ToggleMemoryButton(); // MemBut
     std::string MemButCaptionText() const;
-    void NoLogClicked(bool on);  // "Don't Update Memory"
+    void NoLogClicked(bool on); // "Don't Update Memory"
     ControlSetup ComputeControls() const;
-    void DropDownInit();  // applies the control set-up rules and tells the view
+    void DropDownInit(); // applies the control set-up rules and tells the view
     // Choosing a radio in RadioSelCmb (reconnects only for a different one),
     // double-clicking RadStatus (always reconnects).
     void SelectRadio(int index);
@@ -350,7 +350,7 @@ public:
     // Milliseconds a pass or visit that cannot talk to a radio waits for events.
     int IdleWaitMs = 20;
 
-private:
+  private:
     void SecondTick();
     void RepeatTick();
     void YieldNow();
@@ -390,9 +390,9 @@ private:
     Host::TimerId repeatTimer_ = 0;
     int repeatStep_ = 0;
     bool settingsSaved_ = false;
-    bool hitStored_ = true;  // the running hit has a channel (search)
-    int idlePasses_ = 0;     // scan passes in a row without a visit
+    bool hitStored_ = true; // the running hit has a channel (search)
+    int idlePasses_ = 0;    // scan passes in a row without a visit
     std::string lastFrequencyFile_;
 };
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -21,13 +21,21 @@ std::string Signed(long value) {
     return value < 0 ? std::to_string(value) : " " + std::to_string(value);
 }
 
-int ClampChannel(int channel) { return std::clamp(channel, 0, ChannelCount - 1); }
-int ClampBank(int bank) { return std::clamp(bank, 0, BankCount - 1); }
+int ClampChannel(int channel) {
+    return std::clamp(channel, 0, ChannelCount - 1);
+}
+int ClampBank(int bank) {
+    return std::clamp(bank, 0, BankCount - 1);
+}
 
-bool IsScanMode(int mode) { return mode == ModeScan || mode == ModeTurboScan; }
-bool IsSearchMode(int mode) { return mode == ModeSearch || mode == ModeTurboSearch; }
+bool IsScanMode(int mode) {
+    return mode == ModeScan || mode == ModeTurboScan;
+}
+bool IsSearchMode(int mode) {
+    return mode == ModeSearch || mode == ModeTurboSearch;
+}
 
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------------------
 // Meter, "off" button, light
@@ -82,7 +90,7 @@ void Engine::MeterClick(int i) {
         if (rs.SignalLevel < i) rs.SignalLevel = 0;
         rs.SignalThreshold = uint8_t(i + 1);
     } else {
-        rs.SignalLevel = uint8_t(i + 1);  // a simulated signal
+        rs.SignalLevel = uint8_t(i + 1); // a simulated signal
     }
     SigDisplay();
 }
@@ -99,8 +107,8 @@ void Engine::RefreshLight(bool force) {
 
 std::string Engine::HitLine(int channel, const Channel& state, int level) {
     const int mode = state.Mode < ModeNames.size() ? state.Mode : 0;
-    return "CH " + Padded(channel, 3) + " " + FreqToText(state.Frequency) + " " +
-           ModeNames[mode] + " S" + Padded(level, 2);
+    return "CH " + Padded(channel, 3) + " " + FreqToText(state.Frequency) + " " + ModeNames[mode] +
+           " S" + Padded(level, 2);
 }
 
 // ---------------------------------------------------------------------------
@@ -158,7 +166,7 @@ void Engine::SignalCheck() {
             if (!state_.Abort)
                 app_.radio.ReadSignal();
             else
-                rs.SignalLevel = 0;  // a set abort flag ends the signal
+                rs.SignalLevel = 0; // a set abort flag ends the signal
             if (rs.SignalLevel == 0) {
                 SigDisplay();
                 RefreshLight(true);
@@ -186,8 +194,7 @@ void Engine::RecordHitBegin() {
     const Globals& g = app_.settings.Global;
     const int mode = state_.Mode;
     state_.SecondsOnChannel =
-        mode >= ModeScan && mode <= ModeTurboSearch ? mem.Channels[CurrentChannel()].ActiveTime
-                                                    : 0;
+        mode >= ModeScan && mode <= ModeTurboSearch ? mem.Channels[CurrentChannel()].ActiveTime : 0;
     // In a search the hit has a channel only once it is stored in one.
     hitStored_ = !(NoLog() && IsSearchMode(mode));
     if (!NoLog()) {
@@ -480,4 +487,4 @@ void Engine::FrequencySearch() {
     }
 }
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -28,7 +28,7 @@ struct Recorder : EngineView {
     std::vector<std::pair<int, int>> Ranges;
     std::vector<bool> PriorityHighlights;
     std::vector<int> Dialogs;
-    std::deque<std::string> Files;  // answers of ChooseFile, "" when empty
+    std::deque<std::string> Files; // answers of ChooseFile, "" when empty
     std::vector<std::string> FileFilters;
     int Refreshes = 0;
     int VfoMarkers = 0;
@@ -63,9 +63,7 @@ struct Recorder : EngineView {
     }
     void RefreshEditors() override { ++Refreshes; }
     void ActiveVfoChanged() override { ++VfoMarkers; }
-    void SignalDisplay(int, int, const std::array<uint32_t, MeterLabels>& c) override {
-        Meter = c;
-    }
+    void SignalDisplay(int, int, const std::array<uint32_t, MeterLabels>& c) override { Meter = c; }
 };
 
 class EngineRig {
@@ -131,7 +129,8 @@ class EngineRig {
                 engine->RequestMode(ModeManual);
             }
         };
-        while (!stop) engine->RunPass();
+        while (!stop)
+            engine->RunPass();
         host.OnYield = nullptr;
     }
     void RunFor(int64_t ms) {
@@ -142,7 +141,8 @@ class EngineRig {
     int SquelchReads() const { return Count(std::string("\x15\x01", 2)); }
     int Count(const std::string& body) const {
         int n = 0;
-        for (const auto& c : sim->Commands) n += c == body;
+        for (const auto& c : sim->Commands)
+            n += c == body;
         return n;
     }
     int Messages(const std::string& needle) const {
@@ -158,7 +158,7 @@ class EngineRig {
         return Messages(prefix);
     }
 
-    int LatencyMs = 0;  // of ports opened from now on
+    int LatencyMs = 0; // of ports opened from now on
     SimHost host;
     App app;
     std::shared_ptr<SimPeer> peer;
@@ -167,4 +167,4 @@ class EngineRig {
     std::unique_ptr<Engine> engine;
 };
 
-}  // namespace rigvane::test
+} // namespace rigvane::test

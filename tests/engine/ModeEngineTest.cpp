@@ -29,8 +29,8 @@ TEST(ModeEngine, RequestsPushOnceAndTheSeventhIsIgnored) {
     e.RequestMode(ModeScan);
     EXPECT_EQ(r.S().StackTop, -1);
 
-    const int nested[] = {ModeLoad, ModeSet, ModeMemToVfo, ModeVfoToMem, ModeVfoRecall,
-                          ModeChannelSelect, ModePendingAction};
+    const int nested[] = {ModeLoad,      ModeSet,           ModeMemToVfo,     ModeVfoToMem,
+                          ModeVfoRecall, ModeChannelSelect, ModePendingAction};
     for (int i = 0; i < 6; ++i) {
         e.RequestMode(nested[i]);
         EXPECT_EQ(r.S().Mode, nested[i]);
@@ -45,7 +45,8 @@ TEST(ModeEngine, RequestsPushOnceAndTheSeventhIsIgnored) {
     EXPECT_EQ(r.S().StackTop, 5);
 
     // Returning pops back through them; the last return lands in Scan.
-    for (int i = 5; i >= 0; --i) e.ReturnToPreviousMode();
+    for (int i = 5; i >= 0; --i)
+        e.ReturnToPreviousMode();
     EXPECT_EQ(r.S().Mode, ModeScan);
     EXPECT_EQ(r.S().StackTop, -1);
     EXPECT_EQ(r.view.ModeButtons.back(), ModeScan);
@@ -57,21 +58,25 @@ TEST(ModeEngine, RequestsPushOnceAndTheSeventhIsIgnored) {
 
 TEST(ModeEngine, MemToVfoDuringAScanResumesWhereItWas) {
     EngineRig r;
-    for (int n : {3, 5, 8}) r.SetChannel(n, 140 + n);
+    for (int n : {3, 5, 8})
+        r.SetChannel(n, 140 + n);
     r.SetChannel(5, 145.5);
     r.app.radioState.Current.Step = 1250;
     Engine& e = *r.engine;
     e.RequestMode(ModeScan);
     // Stop the scan as soon as it is listening on channel 5.
-    r.RunUntil([&] { return r.app.radioState.CurrentChannel == 5 && r.S().Mode == ModeScan &&
-                            r.sim->FrequencyHz == 145500000; },
-               10000);
+    r.RunUntil(
+        [&] {
+            return r.app.radioState.CurrentChannel == 5 && r.S().Mode == ModeScan &&
+                   r.sim->FrequencyHz == 145500000;
+        },
+        10000);
     // RunUntil requested Manual; put the scan back on channel 5 by hand.
     e.RequestMode(ModeScan);
     r.app.radioState.CurrentChannel = 5;
     r.S().Bank = 7;
     r.app.radioState.Current.Step = 1250;
-    r.app.radioState.Current.Frequency = 14000000;  // the VFO wandered off
+    r.app.radioState.Current.Frequency = 14000000; // the VFO wandered off
 
     e.RequestMode(ModeMemToVfo);
     EXPECT_EQ(r.S().StackTop, 0);
@@ -82,8 +87,8 @@ TEST(ModeEngine, MemToVfoDuringAScanResumesWhereItWas) {
     EXPECT_EQ(r.app.radioState.CurrentChannel, 5);
     EXPECT_EQ(r.S().Bank, 7);
     EXPECT_EQ(r.app.radioState.Current.Frequency, 14550000);
-    EXPECT_EQ(r.Ch(5).Step, 1250);  // the tuning step went into the channel
-    EXPECT_EQ(r.sim->FrequencyHz, 145500000);  // and the state was sent
+    EXPECT_EQ(r.Ch(5).Step, 1250);            // the tuning step went into the channel
+    EXPECT_EQ(r.sim->FrequencyHz, 145500000); // and the state was sent
 }
 
 TEST(ModeEngine, SwapVfoSwitchesOnlyOrReappliesInSearchAndChannelSelect) {
@@ -128,7 +133,8 @@ TEST(ModeEngine, LoadAndSetRangesAreOrderedAndEndAtTheRadiosLastChannel) {
     Engine& e = *r.engine;
     r.Profile().MinChan = 1;
     r.Profile().MaxChan = 12;
-    for (int n = 0; n <= 20; ++n) r.SetChannel(n, 100 + n);
+    for (int n = 0; n <= 20; ++n)
+        r.SetChannel(n, 100 + n);
 
     // Set 15..10 (reversed): channels 10..12 reach the radio, nothing above.
     r.S().LoadSetFirst = 15;
@@ -154,9 +160,9 @@ TEST(ModeEngine, LoadAndSetRangesAreOrderedAndEndAtTheRadiosLastChannel) {
     EXPECT_EQ(r.view.Ranges.back(), std::make_pair(0, 999));
     EXPECT_EQ(r.Ch(1).Frequency, 15000000);
     EXPECT_EQ(r.Ch(12).Frequency, 15100000);
-    EXPECT_EQ(r.Ch(2).Frequency, 0);          // an empty radio memory empties the channel
-    EXPECT_EQ(r.Ch(0).Frequency, 10000000);   // below MinChan: untouched
-    EXPECT_EQ(r.Ch(13).Frequency, 11300000);  // above MaxChan: untouched
+    EXPECT_EQ(r.Ch(2).Frequency, 0);         // an empty radio memory empties the channel
+    EXPECT_EQ(r.Ch(0).Frequency, 10000000);  // below MinChan: untouched
+    EXPECT_EQ(r.Ch(13).Frequency, 11300000); // above MaxChan: untouched
     EXPECT_EQ(r.view.EditorShows.back(), 7);
     EXPECT_TRUE(r.app.memory.MemoryEdited);
 
@@ -177,9 +183,10 @@ TEST(ModeEngine, AnOpenDropDownStopsManualPolling) {
     EXPECT_GE(polled, 1);
     e.SetDropDownOpen(true);
     const int64_t t0 = r.host.NowMs();
-    for (int i = 0; i < 20; ++i) e.RunPass();
+    for (int i = 0; i < 20; ++i)
+        e.RunPass();
     EXPECT_EQ(reads(), polled);
-    EXPECT_GE(r.host.NowMs() - t0, 20 * 20);  // each pass waited instead of spinning
+    EXPECT_GE(r.host.NowMs() - t0, 20 * 20); // each pass waited instead of spinning
     e.SetDropDownOpen(false);
     e.RunPass();
     EXPECT_EQ(reads(), polled + 1);
@@ -327,7 +334,7 @@ TEST(ModeEngine, EntryFieldsAcceptOrRefuseWithTheirMessages) {
     EXPECT_EQ(res.BoxText, "entry must be between 0 and 999");
     EXPECT_EQ(r.S().Mode, ModeManual);
 
-    res = e.EntryLeave(0, "");  // empty: nothing happens
+    res = e.EntryLeave(0, ""); // empty: nothing happens
     EXPECT_TRUE(res.Accepted);
     EXPECT_FALSE(res.SetText);
     EXPECT_EQ(r.S().Mode, ModeManual);
@@ -499,5 +506,5 @@ TEST(ModeEngine, FileActionsRunInTheLoopAndReturn) {
     std::system(("rm -rf '" + std::string(dir) + "'").c_str());
 }
 
-}  // namespace
-}  // namespace rigvane::test
+} // namespace
+} // namespace rigvane::test

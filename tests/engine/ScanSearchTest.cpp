@@ -40,13 +40,14 @@ TEST(MemoryScan, FewerThanTwoChannelsOrNoBankStopTheScan) {
         EngineRig r;
         r.SetChannel(7, 145.0);
         r.SetChannel(8, 146.0);
-        r.G().UseBanks = true;  // every bank disabled
+        r.G().UseBanks = true; // every bank disabled
         r.engine->RequestMode(ModeScan);
         r.RunUntil([&] { return r.S().Mode == ModeManual; }, 10000);
         ASSERT_EQ(r.host.Boxes.size(), 1u);
         EXPECT_EQ(r.host.Boxes[0].Title, "No Banks");
         EXPECT_EQ(r.host.Boxes[0].Text, "Must have at least 1 valid bank! Scan Terminated!");
-        for (const auto& c : r.sim->Commands) EXPECT_NE(c[0], '\x05');  // nothing was tuned
+        for (const auto& c : r.sim->Commands)
+            EXPECT_NE(c[0], '\x05'); // nothing was tuned
     }
     {
         // No valid channel at all, starting mid-way: the scan keeps going,
@@ -63,14 +64,15 @@ TEST(MemoryScan, FewerThanTwoChannelsOrNoBankStopTheScan) {
 
 TEST(MemoryScan, BanksGiveOrderAndDirectionAndTrunkedChannelsAreSkipped) {
     EngineRig r;
-    for (int n = 5; n <= 25; ++n) r.SetChannel(n, 140 + n * 0.1);
+    for (int n = 5; n <= 25; ++n)
+        r.SetChannel(n, 140 + n * 0.1);
     r.app.memory.ScanBanks[3] = r.app.memory.ScanBanks[0];
     Channel& bank = r.app.memory.ScanBanks[3];
     bank.Valid = true;
     bank.Lower = 20;
     bank.Upper = 10;
     r.Ch(15).Trunked = true;
-    r.Ch(17).Frequency = 0;  // valid but empty: stepped over
+    r.Ch(17).Frequency = 0; // valid but empty: stepped over
     r.G().UseBanks = true;
     r.S().Bank = 3;
     r.app.radioState.CurrentChannel = 20;
@@ -149,13 +151,14 @@ TEST(FrequencySearch, BanksAreSearchedFromLowerTowardsUpperThenTheNextBank) {
     r.engine->RequestMode(ModeSearch);
     r.RunUntil([&] { return tuned.size() >= 81 + 3 + 1; }, 600000);
     ASSERT_GE(tuned.size(), 85u);
-    for (int i = 0; i <= 80; ++i) EXPECT_EQ(tuned[i], 14600000 - i * 2500) << i;
+    for (int i = 0; i <= 80; ++i)
+        EXPECT_EQ(tuned[i], 14600000 - i * 2500) << i;
     EXPECT_EQ(tuned[81], 11800000);
     EXPECT_EQ(tuned[82], 11800400);
     EXPECT_EQ(tuned[83], 11800800);
-    EXPECT_EQ(tuned[84], 14600000);  // past bank 5: round to bank 2 again
-    EXPECT_EQ(r.Messages("Starting Search Mode"), 2);  // the request's and the search's
-    EXPECT_EQ(r.sim->ModeByte, 0x05);                  // the bank's modulation reached the radio
+    EXPECT_EQ(tuned[84], 14600000);                   // past bank 5: round to bank 2 again
+    EXPECT_EQ(r.Messages("Starting Search Mode"), 2); // the request's and the search's
+    EXPECT_EQ(r.sim->ModeByte, 0x05);                 // the bank's modulation reached the radio
 }
 
 TEST(FrequencySearch, NoBankInTheRadiosRangeEndsTheSearch) {
@@ -166,7 +169,7 @@ TEST(FrequencySearch, NoBankInTheRadiosRangeEndsTheSearch) {
         if (anyEnabled) {
             Channel& b = r.app.memory.SearchBanks[40];
             b.Valid = true;
-            b.Lower = 43000000;  // above the radio
+            b.Lower = 43000000; // above the radio
             b.Upper = 44000000;
             b.Step = 2500;
         }
@@ -196,7 +199,7 @@ TEST(FrequencySearch, WithoutBanksTheScaleWraps) {
 // 146.52 MHz for the first two seconds and on 146.54 MHz for four.
 struct SearchHits : EngineRig {
     SearchHits() {
-        LatencyMs = 10;  // every exchange takes one pacing delay
+        LatencyMs = 10; // every exchange takes one pacing delay
         Profile().Timeout = 20;
         app.radio.OpenRadio();
         G().UseBanks = true;
@@ -222,7 +225,7 @@ TEST(FrequencySearch, HitsCountOnKnownChannelsAndFillTheLowestEmptyOnes) {
     r.SetChannel(1, 100.0);
     r.Search();
     EXPECT_EQ(r.Ch(7).Count, 1);
-    EXPECT_EQ(r.Ch(0).Frequency, 0);  // channel 0 is never used
+    EXPECT_EQ(r.Ch(0).Frequency, 0); // channel 0 is never used
     EXPECT_EQ(r.Ch(1).Frequency, 10000000);
     EXPECT_EQ(r.Ch(2).Frequency, 14654000);
     EXPECT_TRUE(r.Ch(2).Valid);
@@ -239,14 +242,16 @@ TEST(FrequencySearch, DontUpdateMemoryAndFullMemoryStoreNothing) {
         SearchHits r;
         r.G().NoLog = true;
         r.Search();
-        for (int n = 0; n < ChannelCount; ++n) ASSERT_EQ(r.Ch(n), MakeBlankChannel()) << n;
-        EXPECT_EQ(r.Messages(":CH 000 0146.52000 "), 1);  // shown all the same
+        for (int n = 0; n < ChannelCount; ++n)
+            ASSERT_EQ(r.Ch(n), MakeBlankChannel()) << n;
+        EXPECT_EQ(r.Messages(":CH 000 0146.52000 "), 1); // shown all the same
         EXPECT_EQ(r.Messages(":CH 000 0146.54000 "), 1);
         EXPECT_FALSE(r.app.memory.MemoryEdited);
     }
     {
         SearchHits r;
-        for (int n = 1; n < ChannelCount; ++n) r.SetChannel(n, 30 + n * 0.01);
+        for (int n = 1; n < ChannelCount; ++n)
+            r.SetChannel(n, 30 + n * 0.01);
         const Memory before = r.app.memory;
         r.Search();
         EXPECT_EQ(r.Messages("Cannot log frequency! No more channels!"), 2);
@@ -257,5 +262,5 @@ TEST(FrequencySearch, DontUpdateMemoryAndFullMemoryStoreNothing) {
     }
 }
 
-}  // namespace
-}  // namespace rigvane::test
+} // namespace
+} // namespace rigvane::test

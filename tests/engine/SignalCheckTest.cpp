@@ -25,7 +25,7 @@ TEST(SignalCheck, TheListeningWindowFollowsSpeedAndTimeout) {
     EXPECT_EQ(r.SquelchReads() - before, 1);
 
     r.Profile().Timeout = 99;
-    r.G().Speed = 50;  // 1000 ms / (99 + 1) = 10 reads
+    r.G().Speed = 50; // 1000 ms / (99 + 1) = 10 reads
     before = r.SquelchReads();
     r.engine->SignalCheck();
     EXPECT_EQ(r.SquelchReads() - before, 10);
@@ -40,7 +40,7 @@ TEST(SignalCheck, AHitIsCountedStampedDescribedAndShown) {
     r.app.database.DbCount = 1;
     r.app.database.Reindex();
     TuneTo(r, 12);
-    r.Active(145.5, 5, 2, 100);  // two seconds of S5
+    r.Active(145.5, 5, 2, 100); // two seconds of S5
     r.engine->RequestMode(ModeScan);
     const int64_t t0 = r.host.NowMs();
     r.engine->SignalCheck();
@@ -80,14 +80,14 @@ TEST(SignalCheck, DelayListensOnAfterTheDropAndANewSignalIsANewHit) {
     r.engine->SignalCheck();
     const int quietReads = r.SquelchReads() - r.Count(SMeter) - quiet;
     EXPECT_GE(quietReads, 29);
-    EXPECT_LE(quietReads, 30);  // the read that saw the drop may be one of them
+    EXPECT_LE(quietReads, 30); // the read that saw the drop may be one of them
     EXPECT_GE(r.host.NowMs() - 2000, 2900);
     EXPECT_LT(r.host.NowMs() - 2000, 3400);
     EXPECT_EQ(r.Ch(4).Count, 1);
 
     // The signal comes back 1 s after the drop: a second hit in the same check.
     r.sim->Schedule.Entries.clear();
-    r.host.Advance(3000 - r.host.NowMs() % 3000);  // the start of a period
+    r.host.Advance(3000 - r.host.NowMs() % 3000); // the start of a period
     r.Active(150.0, 7, 2, 1);
     const int64_t t0 = r.host.NowMs();
     r.host.OnYield = [&] {
@@ -105,15 +105,16 @@ TEST(SignalCheck, ResumeLeavesAContinuousSignal) {
     r.SetChannel(2, 146.0);
     r.Ch(1).Resume = true;
     r.G().RsmTime = 5;
-    r.Active(145.0, 9);  // always on
+    r.Active(145.0, 9); // always on
     r.app.radioState.CurrentChannel = 1;
     r.engine->RequestMode(ModeScan);
     int64_t reachedTwo = -1;
-    r.RunUntil([&] {
-        if (r.sim->FrequencyHz == 146000000 && reachedTwo < 0) reachedTwo = r.host.NowMs();
-        return reachedTwo >= 0;
-    },
-               20000);
+    r.RunUntil(
+        [&] {
+            if (r.sim->FrequencyHz == 146000000 && reachedTwo < 0) reachedTwo = r.host.NowMs();
+            return reachedTwo >= 0;
+        },
+        20000);
     EXPECT_GE(reachedTwo, 5000);
     EXPECT_LT(reachedTwo, 6500);
     EXPECT_EQ(r.Ch(1).Count, 1);
@@ -144,22 +145,23 @@ TEST(SignalCheck, PriorityChannelIsVisitedEveryIntervalWhileABusyChannelHolds) {
     r.engine->RequestMode(ModeScan);
     std::vector<int64_t> visits;
     bool onPriority = false, leftBusy = false;
-    r.RunUntil([&] {
-        const bool now = r.sim->FrequencyHz == 155000000;
-        if (now && !onPriority) visits.push_back(r.host.NowMs());
-        onPriority = now;
-        leftBusy = leftBusy || r.sim->FrequencyHz == 146000000;
-        return false;
-    },
-               35000);
+    r.RunUntil(
+        [&] {
+            const bool now = r.sim->FrequencyHz == 155000000;
+            if (now && !onPriority) visits.push_back(r.host.NowMs());
+            onPriority = now;
+            leftBusy = leftBusy || r.sim->FrequencyHz == 146000000;
+            return false;
+        },
+        35000);
     ASSERT_EQ(visits.size(), 3u);
     for (size_t i = 0; i < visits.size(); ++i) {
         EXPECT_GE(visits[i], int64_t(10000 * (i + 1)));
         EXPECT_LT(visits[i], int64_t(10000 * (i + 1) + 1500));
     }
     EXPECT_FALSE(leftBusy);
-    EXPECT_EQ(r.sim->FrequencyHz, 145000000);  // back on the busy channel
-    EXPECT_EQ(r.Ch(1).Count, 1);               // one hit that lasted
+    EXPECT_EQ(r.sim->FrequencyHz, 145000000); // back on the busy channel
+    EXPECT_EQ(r.Ch(1).Count, 1);              // one hit that lasted
     EXPECT_EQ(r.Ch(9).Count, 0);
     EXPECT_EQ(r.view.PriorityHighlights.size(), 6u);
     EXPECT_FALSE(r.view.PriorityHighlights.back());
@@ -167,20 +169,23 @@ TEST(SignalCheck, PriorityChannelIsVisitedEveryIntervalWhileABusyChannelHolds) {
 
 TEST(SignalCheck, MeterColoursOffButtonAndSimulatedSignal) {
     const auto c = Engine::MeterColours(5, 3);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(c[i], MeterThresholdColour) << i;
-    for (int i = 3; i < 5; ++i) EXPECT_EQ(c[i], MeterSignalColour) << i;
-    for (int i = 5; i < 12; ++i) EXPECT_EQ(c[i], MeterIdleColour) << i;
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(c[i], MeterThresholdColour) << i;
+    for (int i = 3; i < 5; ++i)
+        EXPECT_EQ(c[i], MeterSignalColour) << i;
+    for (int i = 5; i < 12; ++i)
+        EXPECT_EQ(c[i], MeterIdleColour) << i;
 
     EngineRig r;
     RadioState& rs = r.app.radioState;
     rs.SignalLevel = 6;
-    r.engine->MeterClick(3);  // a radio: threshold 4, the level stays
+    r.engine->MeterClick(3); // a radio: threshold 4, the level stays
     EXPECT_EQ(rs.SignalThreshold, 4);
     EXPECT_EQ(rs.SignalLevel, 6);
     EXPECT_EQ(r.view.Meter[3], MeterThresholdColour);
-    r.engine->MeterClick(8);  // level below 8: cleared
+    r.engine->MeterClick(8); // level below 8: cleared
     EXPECT_EQ(rs.SignalLevel, 0);
-    r.engine->MeterClick(12);  // no such label
+    r.engine->MeterClick(12); // no such label
     EXPECT_EQ(rs.SignalThreshold, 9);
     // "off" clears the threshold first, then the signal with the abort flag.
     rs.SignalLevel = 10;
@@ -211,16 +216,16 @@ TEST(SignalCheck, ResumeTimerLeavesEvenWithAThresholdSet) {
     r.SetChannel(1, 145.0);
     r.SetChannel(2, 146.0);
     r.Active(145.0, 9);
-    r.G().SigRsm = 1;  // the "Resume" box
+    r.G().SigRsm = 1; // the "Resume" box
     r.G().RsmTime = 3;
-    r.engine->MeterClick(1);  // threshold 2: the S9 signal is above it
+    r.engine->MeterClick(1); // threshold 2: the S9 signal is above it
     r.app.radioState.CurrentChannel = 1;
     r.engine->RequestMode(ModeScan);
     bool left = false;
     r.RunUntil([&] { return left = left || r.sim->FrequencyHz == 146000000; }, 10000);
     EXPECT_TRUE(left);
-    EXPECT_EQ(r.app.radioState.SignalThreshold, 2);  // the user's threshold stays
+    EXPECT_EQ(r.app.radioState.SignalThreshold, 2); // the user's threshold stays
 }
 
-}  // namespace
-}  // namespace rigvane::test
+} // namespace
+} // namespace rigvane::test
