@@ -109,10 +109,6 @@ int Engine::CurrentChannel() const {
     return ClampChannel(app_.radioState.CurrentChannel);
 }
 
-void Engine::SetCurrentChannel(int channel) {
-    app_.radioState.CurrentChannel = int16_t(ClampChannel(channel));
-}
-
 void Engine::Trace(const std::string& label) {
     if (app_.settings.Selected().Detect != 0 && app_.link.DebugFile > 0)
         app_.link.DebugLog(label, "");
@@ -156,6 +152,8 @@ void Engine::RepeatTick() {
 void Engine::RequestMode(int m) {
     RadioState& rs = app_.radioState;
     if (state_.StackTop >= ModeStackSize - 1) return; // stack full: ignored
+    // Once the shutdown has told the loop to stop, no click may restart it.
+    if (state_.Mode == ModeShutdown || state_.Mode == ModeEnded) return;
     if (m == ModeSwapVfo) {
         rs.ActiveVfo = rs.ActiveVfo == 0 ? 1 : 0;
         app_.log.Dply(rs.ActiveVfo == 1 ? "Switching to VFO-B" : "Switching to VFO-A");
@@ -213,7 +211,6 @@ void Engine::ReturnToPreviousMode() {
             RequestMode(e.Mode); // an unchanged mode: nothing happens
     } else if (state_.Mode >= ModeTurboSearch) {
         RequestMode(ModeManual);
-        view_->SelectModeButton(ModeManual);
     }
     DisplayVfo();
     DisplayChannel();
@@ -568,6 +565,7 @@ void Engine::RunAction(int code) {
 }
 
 void Engine::RunRadioTest() {
+    // The test writes what it sends and hears to TSTRADIO.DAT.
     const int slot = app_.slots.TakeFileSlot();
     std::FILE* file = nullptr;
     if (slot > 0) {
@@ -575,13 +573,15 @@ void Engine::RunRadioTest() {
         const std::string path = dir.empty() ? "TSTRADIO.DAT" : dir + "/TSTRADIO.DAT";
         file = std::fopen(path.c_str(), "ab");
     }
-    state_.TestRadioEnabled = false;
-    view_->TestRadioMenuEnabled(false);
     if (file) {
         const std::string line = "Radio test " + FormatMessageTime(app_.host.LocalNow()) + "\r\n";
         std::fwrite(line.data(), 1, line.size(), file);
     }
+    app_.link.RadioTestFile = file;
+    state_.TestRadioEnabled = false;
+    view_->TestRadioMenuEnabled(false);
     app_.radio.RadioTest();
+    app_.link.RadioTestFile = nullptr;
     if (file) std::fclose(file);
     app_.slots.ReleaseFileSlot(slot);
     state_.TestRadioEnabled = true;

@@ -375,7 +375,6 @@ class Engine : public FileKeywordActions {
     void SelectManual();
     void SetModeValue(int mode);
     int CurrentChannel() const;
-    void SetCurrentChannel(int channel);
     // Turns a shown signal off for the engine's own reasons (mode change,
     // resume timer, priority check): abort and level 0; the threshold stays.
     void SignalOff();

@@ -100,6 +100,9 @@ class SerialLink {
     bool OpenDebugKeyFile();
     void CloseDebugKeyFile();
     std::string TraceDir; // folder of the trace files; "" = working folder
+    // "TSTRADIO.DAT" while the radio test runs (the mode engine opens it in
+    // TraceDir), else null: the test appends each command and its answer.
+    std::FILE* RadioTestFile = nullptr;
 
     // Status of the connection for the RadStatus label, and the busy cursor.
     // The cursor hook tells a state, not a nesting: "not busy" may come twice.

@@ -252,6 +252,7 @@ TEST(ModeEngine, ShutdownEndsTheLoopOrGoesBackToManualWhenAnEditorRefuses) {
     EXPECT_EQ(r.host.Boxes.back().Title, "Exit");
     EXPECT_EQ(r.host.Boxes.back().Text, "Data has changed. Save it?");
     EXPECT_EQ(r.S().Mode, ModeShutdown);
+    e.RequestMode(ModeScan); // a late click cannot restart the loop
     EXPECT_FALSE(e.RunPass());
     EXPECT_EQ(r.S().Mode, ModeEnded);
 
@@ -503,6 +504,36 @@ TEST(ModeEngine, FileActionsRunInTheLoopAndReturn) {
     e.RunPass();
     EXPECT_EQ(r.Messages("Sorted the database by Frequency"), 1);
     EXPECT_EQ(r.S().Mode, ModeManual);
+
+    // Radio test: TSTRADIO.DAT open while it runs, the menu item disabled,
+    // the file slot given back; then back to the scan that was running.
+    r.app.link.TraceDir = dir;
+    std::vector<bool> menu;
+    struct : Recorder {
+        std::vector<bool>* items;
+        bool sawFile = false;
+        EngineRig* rig;
+        void TestRadioMenuEnabled(bool on) override {
+            items->push_back(on);
+            if (!on) sawFile = rig->app.link.RadioTestFile != nullptr;
+        }
+    } testView;
+    testView.items = &menu;
+    testView.rig = &r;
+    e.SetView(&testView);
+    const int slots = r.app.slots.InUse();
+    e.RequestMode(ModeScan);
+    e.RequestAction(ActionRadioTest);
+    e.RunPass();
+    EXPECT_EQ(menu, (std::vector<bool>{false, true}));
+    EXPECT_TRUE(testView.sawFile);
+    EXPECT_EQ(r.app.link.RadioTestFile, nullptr);
+    EXPECT_EQ(r.app.slots.InUse(), slots);
+    EXPECT_EQ(r.S().Mode, ModeScan);
+    EXPECT_EQ(r.Messages("Ending Radio Testing..."), 1);
+    std::ifstream test(std::string(dir) + "/TSTRADIO.DAT");
+    EXPECT_TRUE(test.good());
+    e.SetView(&r.view);
     std::system(("rm -rf '" + std::string(dir) + "'").c_str());
 }
 
