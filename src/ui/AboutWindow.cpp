@@ -1,6 +1,8 @@
 #include "ui/AboutWindow.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -47,9 +49,20 @@ void AboutWindow::ShowSplash(const QString& upper, const QString& lower) {
     upper_->setText(upper);
     lower_->setText(lower);
     lower_->setVisible(!lower.isEmpty());
+    Centre();
     show();
     raise();
     QCoreApplication::processEvents(); // let it paint before the work starts
+}
+
+void AboutWindow::Centre() {
+    adjustSize();
+    const QScreen* screen = parentWidget() && parentWidget()->isVisible()
+                                ? parentWidget()->screen()
+                                : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    move(area.center() - QPoint(width() / 2, height() / 2));
 }
 
 void AboutWindow::ShowStartup() {
@@ -66,6 +79,7 @@ void AboutWindow::ShowAbout() {
     lower_->setText("    Please support your favorite Charity!");
     lower_->show();
     ok_->show();
+    if (!isVisible()) Centre();
     show();
     raise();
     activateWindow();

@@ -27,6 +27,7 @@ class AboutWindow : public QWidget {
 
   private:
     void ShowSplash(const QString& upper, const QString& lower);
+    void Centre();
 
     QLabel* title_;
     QLabel* upper_;
