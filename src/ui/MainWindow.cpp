@@ -27,7 +27,9 @@
 
 #include "core/CodeTables.h"
 #include "ui/AboutWindow.h"
+#include "ui/GlobalParms.h"
 #include "ui/MessageWindow.h"
+#include "ui/RadioParms.h"
 #include "ui/StatusWindow.h"
 #include "ui/Twips.h"
 
@@ -789,13 +791,20 @@ void MainWindow::LoadSetRange(int first, int last) {
 }
 
 bool MainWindow::DialogAvailable(int code) {
-    (void)code;
-    return false; // the settings dialogs are not part of the program yet
+    // The global parameters dialog and the eight radio parameters dialogs.
+    return code >= ActionGlobalParms && code <= ProfileCount;
 }
 
 bool MainWindow::RunDialog(int code) {
-    (void)code;
-    return false; // no dialog exists yet (see DialogAvailable)
+    if (!DialogAvailable(code)) return false;
+    if (code == ActionGlobalParms) {
+        GlobalParms dialog(app_, this);
+        dialog.exec();
+    } else {
+        RadioParms dialog(app_, code - 1, this);
+        dialog.exec();
+    }
+    return true;
 }
 
 QStringList MainWindow::QtFilters(const std::string& filter) {
