@@ -30,8 +30,10 @@
 #include "ui/GlobalParms.h"
 #include "ui/MessageWindow.h"
 #include "ui/RadioParms.h"
+#include "ui/SpectrumWindow.h"
 #include "ui/StatusWindow.h"
 #include "ui/Twips.h"
+#include "ui/VfoWindow.h"
 
 namespace rigvane {
 
@@ -206,8 +208,14 @@ void MainWindow::BuildMenus() {
     // The windows of the View menu join it as they are built.
     QMenu* view = menuBar()->addMenu("&View");
     view->setObjectName("ViewMenu");
+    QAction* vfoA = item(view, "VFO&A", "VFOA_menu");
+    connect(vfoA, &QAction::triggered, this, [this] { ShowVfo(0); });
+    QAction* vfoB = item(view, "VFO&B", "VFOB_menu");
+    connect(vfoB, &QAction::triggered, this, [this] { ShowVfo(1); });
     QAction* messages = item(view, "&Messages", "Message_menu");
     connect(messages, &QAction::triggered, this, [this] { messages_->Open(); });
+    QAction* spectrum = item(view, "&Spectrum", "Spectrum_menu");
+    connect(spectrum, &QAction::triggered, this, [this] { ShowSpectrum(); });
 
     QMenu* clear = menuBar()->addMenu("&Clear");
     clear->setObjectName("ClearMenu");
@@ -527,6 +535,10 @@ void MainWindow::Start(const std::string& iniPath, const StartupHooks& hooks, bo
     DisplayChannel();
     // The auxiliary windows that were open last time (the others join as
     // they are built).
+    if (app_.settings.Windows[WinSpectrum].Open) ShowSpectrum();
+    app_.radioState.Current = app_.radioState.Vfo[app_.radioState.ActiveVfo & 1];
+    if (app_.settings.Windows[WinVfoB].Open) ShowVfo(1);
+    if (app_.settings.Windows[WinVfoA].Open) ShowVfo(0);
     if (app_.settings.Windows[WinMessage].Open) messages_->Open();
     RestorePosition();
     Drop_Down_Init();
@@ -564,6 +576,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     about_->ShowShutdown();
     StorePosition();
     messages_->StorePlacement();
+    // The open VFO and Spectrum windows keep their places and stay marked open.
+    for (VfoWindow* w : vfo_)
+        if (w && w->isVisible()) w->StorePosition();
+    if (spectrum_ && spectrum_->isVisible()) spectrum_->StorePosition();
     if (quiet_ && app_.memory.MemoryEdited) {
         // Nobody to ask for a file name: the changed data stays unsaved.
         const std::string line = "Ended by a signal: changed channel data was not saved";
@@ -573,8 +589,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     SetBusyCursor(false);
     const bool end = engine_.Shutdown([this] {
+        if (spectrum_) spectrum_->hide();
         messages_->CloseForShutdown();
         status_->hide();
+        for (VfoWindow* w : vfo_)
+            if (w) w->hide();
         return true;
     });
     settingsSaved_ = engine_.SettingsSaved();
@@ -724,6 +743,44 @@ void MainWindow::EntryFocusLost(int field) {
 
 void MainWindow::DisplayVfo() {
     // The VFO windows draw the tuning state; the main window shows only the channel.
+    if (VfoWindow* w = vfo_[app_.radioState.ActiveVfo & 1]) w->Display_VFO();
+}
+
+// --- VFO and Spectrum windows -------------------------------------------------
+
+void MainWindow::ShowVfo(int i) {
+    i &= 1;
+    if (!vfo_[i]) vfo_[i] = new VfoWindow(app_, engine_, i, this);
+    vfo_[i]->show();
+    vfo_[i]->raise();
+}
+
+void MainWindow::ShowSpectrum() {
+    if (!spectrum_) spectrum_ = new SpectrumWindow(app_, this);
+    spectrum_->DisplayAll();  // channels may have changed while it was closed
+    spectrum_->show();
+    spectrum_->raise();
+}
+
+void MainWindow::ActiveVfoChanged() {
+    for (VfoWindow* w : vfo_)
+        if (w) w->DISPLAY_ACTIVE();
+}
+
+void MainWindow::VfoBackground() {
+    if (VfoWindow* w = vfo_[app_.radioState.ActiveVfo & 1]) w->VFO_background();
+}
+
+void MainWindow::SpectrumBar(int32_t frequency, int level, uint32_t colour) {
+    if (spectrum_ && spectrum_->isVisible()) spectrum_->DisplayBar(frequency, level, colour);
+}
+
+void MainWindow::RefreshEditors() {
+    for (VfoWindow* w : vfo_) {
+        if (!w) continue;
+        w->Drop_Down_Init();
+        w->Display_VFO();
+    }
 }
 
 void MainWindow::DisplayChannel() {

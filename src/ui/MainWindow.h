@@ -28,7 +28,9 @@ namespace rigvane {
 
 class AboutWindow;
 class MessageWindow;
+class SpectrumWindow;
 class StatusWindow;
+class VfoWindow;
 
 class MainWindow : public QMainWindow, public EngineView {
     Q_OBJECT
@@ -76,6 +78,13 @@ class MainWindow : public QMainWindow, public EngineView {
     MessageWindow* Messages() const { return messages_; }
     StatusWindow* Status() const { return status_; }
     AboutWindow* About() const { return about_; }
+    // The VFO windows (0 = A, 1 = B) and the Spectrum window; nullptr until
+    // first shown.
+    VfoWindow* Vfo(int i) const { return vfo_[i & 1]; }
+    SpectrumWindow* Spectrum() const { return spectrum_; }
+    // The View menu's "VFO&A", "VFO&B" and "&Spectrum".
+    void ShowVfo(int i);
+    void ShowSpectrum();
 
     // Turns a common-dialog filter ("All Files (*.*)|*.*|Text files (*.frq) |*.frq")
     // into Qt's filter list; each entry keeps its description and its pattern.
@@ -103,6 +112,10 @@ class MainWindow : public QMainWindow, public EngineView {
     void MemButCaption(const std::string& caption) override;
     void LoadButtonsEnabled(bool load, bool vfoToMem) override;
     void RadioCaptions(const ControlSetup& setup) override;
+    void ActiveVfoChanged() override;
+    void VfoBackground() override;
+    void SpectrumBar(int32_t frequency, int level, uint32_t colour) override;
+    void RefreshEditors() override;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -178,6 +191,8 @@ class MainWindow : public QMainWindow, public EngineView {
     bool validating_ = false;
 
     MessageWindow* messages_ = nullptr;
+    std::array<VfoWindow*, 2> vfo_{};
+    SpectrumWindow* spectrum_ = nullptr;
     StatusWindow* status_ = nullptr;
     AboutWindow* about_ = nullptr;
 };

@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
 #include <memory>
@@ -23,6 +25,9 @@
 #include "sim/IcomRadio.h"
 #include "sim/SimPeer.h"
 #include "ui/DisplayFont.h"
+#include "ui/MainWindow.h"
+#include "ui/QtHost.h"
+#include "ui/SpectrumWindow.h"
 #include "ui/VfoWindow.h"
 
 using namespace rigvane;
@@ -130,6 +135,7 @@ class VfoWindowTest : public QObject {
     void listRules();
     void setUpForEveryProtocol();
     void activeMarkerPlacementAndFace();
+    void reopenAtStart();
 };
 
 void VfoWindowTest::inactiveVfoStepsOnlyItsCopy() {
@@ -503,6 +509,47 @@ void VfoWindowTest::activeMarkerPlacementAndFace() {
     QCOMPARE(freq.pointSize(), 26);
     QCOMPARE(QFontInfo(b.VFODigit(1)->font()).pointSize(), 20);
     QVERIFY(b.VFODigit(11)->height() >= QFontMetrics(b.VFODigit(11)->font()).height());
+}
+
+void VfoWindowTest::reopenAtStart() {
+    // The windows open at the last shutdown come back at their places; one
+    // the user closed does not.
+    QTemporaryDir dir;
+    const QString ini = dir.path() + "/RIGVANE.INI";
+    QFile file(ini);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[GLOBALS]\nLOADFREQ=0\n");
+    file.close();
+    QtHost host;
+    {
+        App app(host);
+        Engine engine(app);
+        MainWindow window(app, engine);
+        window.Start(ini.toStdString(), StartupHooks(), false);
+        // The first start opens the Spectrum and VFO B windows.
+        QVERIFY(window.Spectrum() && window.Spectrum()->isVisible());
+        QVERIFY(window.Vfo(1) && window.Vfo(1)->isVisible());
+        QVERIFY(!window.Vfo(0));
+        window.Vfo(1)->close();
+        window.findChild<QAction*>("VFOA_menu")->trigger();
+        QVERIFY(window.Vfo(0)->isVisible());
+        window.Vfo(0)->move(40, 60);
+        window.Spectrum()->move(100, 120);
+        window.Spectrum()->WidthScrl()->setValue(11);
+        window.close();
+        QVERIFY(window.ShutDown());
+    }
+    App app(host);
+    Engine engine(app);
+    MainWindow window(app, engine);
+    window.Start(ini.toStdString(), StartupHooks(), false);
+    QVERIFY(!window.Vfo(1));
+    QVERIFY(window.Vfo(0) && window.Vfo(0)->isVisible());
+    QCOMPARE(window.Vfo(0)->pos(), QPoint(40, 60));
+    QVERIFY(window.Spectrum() && window.Spectrum()->isVisible());
+    QCOMPARE(window.Spectrum()->pos(), QPoint(100, 120));
+    QCOMPARE(window.Spectrum()->WidthIndex(), 11);
+    window.close();
 }
 
 QTEST_MAIN(VfoWindowTest)
