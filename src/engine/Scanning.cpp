@@ -120,7 +120,7 @@ void Engine::SignalCheck() {
     state_.DelayCountdown = 0;
     state_.Abort = false;
     bool recompute = true;
-    int loopCount = 0;
+    int64_t loopCount = 0;
     int step = 1;
     hitStored_ = true;
     while (step != 5) {
@@ -128,7 +128,7 @@ void Engine::SignalCheck() {
         if (recompute) {
             const int64_t window =
                 state_.DelayCountdown != 0 ? int64_t(state_.DelayCountdown) * 1000 : g.Speed * 20;
-            loopCount = int(window / std::max<int64_t>(1, int64_t(prof.Timeout) + 1));
+            loopCount = window / std::max<int64_t>(1, int64_t(prof.Timeout) + 1);
             recompute = false;
             Trace("Signal Check (loop count=" + Signed(loopCount) + ") " +
                   FormatMessageTime(app_.host.LocalNow()));
@@ -139,7 +139,9 @@ void Engine::SignalCheck() {
             if (rs.SignalLevel == 0) {
                 if (--loopCount < 1) step = 5;
                 // No radio paces the reads: each takes its time-out.
-                if (!RadioReachable()) IdleWait(stepStart, std::max(1, int(prof.Timeout) + 1));
+                if (!RadioReachable())
+                    IdleWait(stepStart,
+                             int(std::clamp<int64_t>(int64_t(prof.Timeout) + 1, 1, 1000)));
             } else {
                 step = 2;
             }
