@@ -388,6 +388,7 @@ void Engine::PriorityCheck() {
     const int32_t savedDelay = state_.DelayCountdown;
     const int32_t savedOnChannel = state_.SecondsOnChannel;
     const int32_t savedResume = state_.ResumeCountdown;
+    const bool savedStored = hitStored_;
     state_.PriorityCheck = true;
     if (rs.SignalLevel > 0) SignalOff();
     const int priority = ClampChannel(app_.settings.Global.PriorityChannel);
@@ -406,6 +407,7 @@ void Engine::PriorityCheck() {
     state_.SecondsOnChannel = savedOnChannel;
     state_.ResumeCountdown = savedResume;
     state_.PriorityCheck = false;
+    hitStored_ = savedStored;
 }
 
 // ---------------------------------------------------------------------------
