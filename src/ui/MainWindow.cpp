@@ -437,11 +437,15 @@ QWidget* MainWindow::BuildModeFrame() {
         modeButton_[i] = b;
     }
     modeButton_[0]->setChecked(true);
-    // Column one: listening modes; column two: memory transfers.
-    const int places[11][2] = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {0, 1},
-                               {1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}};
-    for (int i = 0; i < 11; ++i)
-        buttons->addWidget(modeButton_[i], places[i][0], places[i][1]);
+    // Column one: listening modes; column two: memory transfers. Each column
+    // closes up over the buttons the selected radio does not offer.
+    auto* listening = new QVBoxLayout;
+    auto* transfers = new QVBoxLayout;
+    for (int i = 0; i < 11; ++i) (i < ModeLoad ? listening : transfers)->addWidget(modeButton_[i]);
+    listening->addStretch();
+    transfers->addStretch();
+    buttons->addLayout(listening, 0, 0);
+    buttons->addLayout(transfers, 0, 1);
     layout->addLayout(buttons);
 
     auto* range = new QGridLayout;
@@ -870,7 +874,7 @@ QStringList MainWindow::QtFilters(const std::string& filter) {
     QStringList out;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QString description = parts[i].trimmed();
-        const QString pattern = parts[i + 1].trimmed();
+        const QString pattern = parts[i + 1].trimmed().replace(QChar(';'), QChar(' '));
         // The description usually names the pattern already: "Text files (*.frq)".
         const int open = description.lastIndexOf('(');
         if (open >= 0 && description.endsWith(')')) description = description.left(open).trimmed();
