@@ -441,7 +441,8 @@ QWidget* MainWindow::BuildModeFrame() {
     // closes up over the buttons the selected radio does not offer.
     auto* listening = new QVBoxLayout;
     auto* transfers = new QVBoxLayout;
-    for (int i = 0; i < 11; ++i) (i < ModeLoad ? listening : transfers)->addWidget(modeButton_[i]);
+    for (int i = 0; i < 11; ++i)
+        (i < ModeLoad ? listening : transfers)->addWidget(modeButton_[i]);
     listening->addStretch();
     transfers->addStretch();
     buttons->addLayout(listening, 0, 0);
@@ -540,6 +541,7 @@ void MainWindow::Start(const std::string& iniPath, const StartupHooks& hooks, bo
     // The auxiliary windows that were open last time (the others join as
     // they are built).
     if (app_.settings.Windows[WinSpectrum].Open) ShowSpectrum();
+    app_.settings.Windows[WinTrunk].Open = false; // the trunk editor never reopens at start
     app_.radioState.Current = app_.radioState.Vfo[app_.radioState.ActiveVfo & 1];
     if (app_.settings.Windows[WinVfoB].Open) ShowVfo(1);
     if (app_.settings.Windows[WinVfoA].Open) ShowVfo(0);
@@ -761,7 +763,7 @@ void MainWindow::ShowVfo(int i) {
 
 void MainWindow::ShowSpectrum() {
     if (!spectrum_) spectrum_ = new SpectrumWindow(app_, this);
-    spectrum_->DisplayAll();  // channels may have changed while it was closed
+    spectrum_->DisplayAll(); // channels may have changed while it was closed
     spectrum_->show();
     spectrum_->raise();
 }

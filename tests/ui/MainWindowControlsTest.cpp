@@ -18,6 +18,7 @@
 #include "engine/App.h"
 #include "engine/Engine.h"
 #include "engine/Startup.h"
+#include "storage/SettingsFile.h"
 #include "ui/AboutWindow.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageWindow.h"
@@ -87,6 +88,7 @@ class MainWindowControlsTest : public QObject {
     void meterColoursAndClicks();
     void radioSelectionAndStatus();
     void modeButtonsRequestModes();
+    void startUpReopensWhatWasOpen();
     void shutdownAsksOnceAboutChangedData();
     void fileDialogFilters();
 };
@@ -570,13 +572,49 @@ void MainWindowControlsTest::modeButtonsRequestModes() {
     QCOMPARE(f.State().Mode, int16_t(ModeScan));
 }
 
+void MainWindowControlsTest::startUpReopensWhatWasOpen() {
+    QTemporaryDir dir;
+    const std::string ini = (dir.path() + "/RIGVANE.INI").toStdString();
+    SimHost host;
+    {
+        App app(host);
+        ScanInitialize(app, ini);
+        for (WindowPlacement& w : app.settings.Windows)
+            w.Open = false;
+        app.settings.Windows[WinMessage] = {150, 300, true};
+        app.settings.Windows[WinTrunk].Open = true;
+        app.settings.Windows[WinMain] = {450, 600, true};
+        app.settings.Global.Speed = 40;
+        app.settings.Global.LoadFreq = false;
+        QVERIFY(SaveSettings(app.settings, host));
+    }
+    App app(host);
+    Engine engine(app);
+    MainWindow window(app, engine);
+    app.memory.MemoryEdited = true;
+    window.Start(ini, StartupHooks(), false);
+    QVERIFY(window.isVisible());
+    QVERIFY(!window.About()->isVisible());
+    QCOMPARE(window.pos(), QPoint(30, 40));
+    QVERIFY(window.Messages()->isVisible());
+    QCOMPARE(window.Messages()->pos(), QPoint(10, 20));
+    QVERIFY(!app.settings.Windows[WinTrunk].Open);
+    QVERIFY(app.settings.Windows[WinMain].Open);
+    QVERIFY(!app.memory.MemoryEdited);
+    QCOMPARE(window.Speedbar()->value(), 40);
+    QCOMPARE(window.SpeedLabelWidget()->text(), QString("speed    60%"));
+    QCOMPARE(engine.State().Mode, int16_t(ModeManual));
+    QVERIFY(host.Boxes.empty());
+}
+
 void MainWindowControlsTest::shutdownAsksOnceAboutChangedData() {
     {
         Fixture f;
         f.window->move(30, 40);
         f.app.memory.MemoryEdited = true;
         f.host.Answers.push_back(Answer::No);
-        QVERIFY(f.window->close());
+        f.Action("Exit_menu")->trigger();
+        QVERIFY(!f.window->isVisible());
         QVERIFY(f.window->SettingsSaved());
         QCOMPARE(f.State().Mode, int16_t(ModeShutdown));
         QCOMPARE(f.host.Boxes.size(), size_t(1));
