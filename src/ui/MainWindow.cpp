@@ -551,7 +551,7 @@ void MainWindow::Start(const std::string& iniPath, const StartupHooks& hooks, bo
     app_.memory.MemoryEdited = false;
     if (startLoop) {
         QTimer::singleShot(0, this, [this] {
-            if (!closing_) engine_.RunLoop();
+            if (!closing_ && !shutDown_) engine_.RunLoop();
         });
     }
 }
