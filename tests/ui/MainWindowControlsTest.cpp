@@ -214,6 +214,23 @@ void MainWindowControlsTest::entryFieldKeys() {
     }
     QVERIFY(f.host.Boxes.empty());
     QCOMPARE(f.host.Beeps, 3);
+
+    // Whatever is typed, only digits get in and nothing breaks.
+    const QList<int> keys = {Qt::Key_A,    Qt::Key_F1,     Qt::Key_Left,  Qt::Key_Delete,
+                             Qt::Key_Home, Qt::Key_Period, Qt::Key_Plus,  Qt::Key_Tab,
+                             Qt::Key_Up,   Qt::Key_Insert, Qt::Key_Slash, Qt::Key_5};
+    for (int field = 0; field < 4; ++field) {
+        QLineEdit* e = f.window->EntryTxt(field);
+        e->clear();
+        for (int key : keys)
+            QTest::keyClick(e, Qt::Key(key));
+        for (const QString& text : {QString::fromUtf8("\u00e9"), QString::fromUtf8("\u4e2d")}) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+            QApplication::sendEvent(e, &press);
+        }
+        QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);
+        QVERIFY2(QRegularExpression("^[0-9]*$").match(e->text()).hasMatch(), qPrintable(e->text()));
+    }
 }
 
 void MainWindowControlsTest::entryFieldChecksOnLeaving() {
@@ -613,6 +630,7 @@ void MainWindowControlsTest::shutdownAsksOnceAboutChangedData() {
         f.window->move(30, 40);
         f.app.memory.MemoryEdited = true;
         f.host.Answers.push_back(Answer::No);
+        f.window->ScanModeButton(ModeScan)->click(); // closing stops a running scan
         f.Action("Exit_menu")->trigger();
         QVERIFY(!f.window->isVisible());
         QVERIFY(f.window->SettingsSaved());
