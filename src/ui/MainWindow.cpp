@@ -617,18 +617,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 // --- control set-up ------------------------------------------------------------
 
 void MainWindow::Drop_Down_Init() {
-    SetBusyCursor(true);
-    radioSel_->clear();
-    for (const RadioProfile& p : app_.settings.RadioProfiles)
-        radioSel_->addItem(QString::fromStdString(p.Name));
-    radioSel_->setCurrentIndex(app_.settings.SelectedRadio);
-    engine_.DropDownInit(); // the per-protocol rules come back as RefreshControls
-    SetChecksFromSwitches();
-    entry_[1]->setText(QString::number(app_.settings.Selected().MinChan));
-    entry_[2]->setText(QString::number(app_.settings.Selected().MaxChan));
-    speedBar_->setValue(app_.settings.Global.Speed);
-    ApplyDigitFont();
-    SetBusyCursor(false);
+    // The engine applies the rules for the selected radio and hands the
+    // result back through RefreshControls, also after a reconnect or a
+    // frequency file's keywords.
+    engine_.DropDownInit();
 }
 
 void MainWindow::SetChecksFromSwitches() {
@@ -823,7 +815,19 @@ void MainWindow::RefreshControls(const ControlSetup& setup) {
     aor8000_->setEnabled(setup.Aor8000MenuEnabled);
     thf6a_->setEnabled(setup.Thf6aMenuEnabled);
     MemButCaption(setup.MemButCaption);
+
+    // The window's own part: the radio names (a settings dialog may have
+    // changed them), the switches, the speed, the priority channel and the
+    // display face.
+    radioSel_->clear();
+    for (const RadioProfile& p : app_.settings.RadioProfiles)
+        radioSel_->addItem(QString::fromStdString(p.Name));
     RadioCaptions(setup);
+    SetChecksFromSwitches();
+    speedBar_->setValue(app_.settings.Global.Speed);
+    const int priority = app_.settings.Global.PriorityChannel;
+    if (priority != 0 || !entry_[3]->text().isEmpty()) entry_[3]->setText(Digits(priority, 3));
+    ApplyDigitFont();
 }
 
 void MainWindow::RadioCaptions(const ControlSetup& setup) {

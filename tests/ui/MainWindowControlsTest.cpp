@@ -554,6 +554,7 @@ void MainWindowControlsTest::radioSelectionAndStatus() {
     Q_EMIT radios->activated(0);
     QCOMPARE(f.State().Mode, int16_t(ModeManual));
     // Another one: selected, and mode 14 asked for.
+    f.app.settings.RadioProfiles[3].Name = RadioProfile::FixedWidth20("Roof scanner");
     Q_EMIT radios->activated(3);
     QCOMPARE(f.app.settings.SelectedRadio, uint8_t(3));
     QCOMPARE(f.State().Mode, int16_t(ModeConnect));
@@ -561,6 +562,16 @@ void MainWindowControlsTest::radioSelectionAndStatus() {
     QCOMPARE(f.State().Mode, int16_t(ModeManual));
     QCOMPARE(f.window->findChild<QLabel*>("SelRadLab")->text(), QString("4"));
     QVERIFY(f.window->ScanModeButton(ModeManual)->isChecked());
+    QCOMPARE(radios->currentIndex(), 3);
+    QCOMPARE(radios->currentText().trimmed(), QString("Roof scanner"));
+
+    // Switches changed behind the window's back (a frequency file's keywords)
+    // show up when the engine refreshes the controls.
+    f.app.settings.Global.UseBanks = true;
+    f.app.settings.Global.PriorityChannel = 12;
+    f.engine->SettingsChanged();
+    QVERIFY(f.Check("BankChk")->isChecked());
+    QCOMPARE(f.window->EntryTxt(3)->text(), QString("012"));
 
     // The status label shows the link's caption in its colour; a double click reconnects.
     f.app.link.SetStatus("Radio not responding (double click here to retry)", Rgb(255, 0, 0));
