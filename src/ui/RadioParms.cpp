@@ -612,8 +612,9 @@ bool RadioParms::OkChecks() {
     if (maxMhz < minMhz) return error("Freq Maximum must be greater then Minimum!");
     RadioProfile& p = Shown();
     p.MaxChan = int16_t(maxChan);
-    p.MaxFreq = TextToFreq(entry_[FieldMaxFreq]->text().trimmed().toStdString());
-    p.MinFreq = TextToFreq(entry_[FieldMinFreq]->text().trimmed().toStdString());
+    // The same numbers the checks passed (a text such as "1e3" included).
+    p.MaxFreq = int32_t(std::llround(maxMhz * 100000.0));
+    p.MinFreq = int32_t(std::llround(minMhz * 100000.0));
     return true;
 }
 
