@@ -494,7 +494,6 @@ QWidget* MainWindow::BuildOptionsFrame() {
     noLogChk_ = MakeCheck("NoLogChk", "Don't Update Memory");
     logChk_ = MakeCheck("LogChk", "Log to File");
     lightChk_ = MakeCheck("LightChk", "Light on Signal");
-    lightChk_->setTristate(true); // the grey state keeps the light on
     const std::array<QCheckBox*, 9> order = {bankChk_, prioChk_,  rsmChk_,   syncChk_, noLogChk_,
                                              logChk_,  lightChk_, trunkChk_, ctcsChk_};
     for (size_t i = 0; i < order.size(); ++i) {
@@ -631,8 +630,13 @@ void MainWindow::SetChecksFromSwitches() {
     rsmChk_->setChecked(g.SigRsm != 0);
     prioChk_->setChecked(g.Priority);
     syncChk_->setChecked(g.MemSync != 0);
-    lightChk_->setCheckState(static_cast<Qt::CheckState>(
-        engine_.State().LightSwitch > 2 ? 0 : engine_.State().LightSwitch));
+    // The light switch is 0 off, 1 on with a signal, 2 (grey) always on; a
+    // click only toggles between off and on, the grey state comes from code.
+    const uint8_t light = engine_.State().LightSwitch;
+    lightChk_->setTristate(light == 2);
+    lightChk_->setCheckState(light == 2   ? Qt::PartiallyChecked
+                             : light == 1 ? Qt::Checked
+                                          : Qt::Unchecked);
     trunkChk_->setChecked(g.TrnkSMode);
     ctcsChk_->setChecked(g.CtcsMode);
 }
@@ -668,9 +672,13 @@ void MainWindow::CheckClicked(QCheckBox* box) {
         g.TrnkSMode = on;
     else if (box == ctcsChk_)
         g.CtcsMode = on;
-    else if (box == lightChk_)
-        engine_.State().LightSwitch = static_cast<uint8_t>(box->checkState());
-    else if (box == noLogChk_)
+    else if (box == lightChk_) {
+        const Qt::CheckState state = lightChk_->checkState();
+        engine_.State().LightSwitch = state == Qt::Checked            ? 1
+                                      : state == Qt::PartiallyChecked ? 2
+                                                                      : 0;
+        lightChk_->setTristate(engine_.State().LightSwitch == 2); // grey is not clicked to
+    } else if (box == noLogChk_)
         engine_.NoLogClicked(on);
 }
 

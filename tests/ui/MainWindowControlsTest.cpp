@@ -473,14 +473,22 @@ void MainWindowControlsTest::switchesAndMemoryButtons() {
     QVERIFY(g.TrnkSMode);
     f.Check("PrioChk")->click();
     QVERIFY(!g.Priority);
-    // The light switch has a third, grey state.
+    // The light switch: a click toggles off and on; the grey state (2, light
+    // always on) is shown when the switch holds it.
     QCheckBox* light = f.Check("LightChk");
     light->click();
     QCOMPARE(f.State().LightSwitch, uint8_t(1));
-    light->click();
-    QCOMPARE(f.State().LightSwitch, uint8_t(2));
+    QCOMPARE(light->checkState(), Qt::Checked);
     light->click();
     QCOMPARE(f.State().LightSwitch, uint8_t(0));
+    f.State().LightSwitch = 2;
+    f.window->Drop_Down_Init();
+    QCOMPARE(light->checkState(), Qt::PartiallyChecked);
+    light->click();
+    QCOMPARE(f.State().LightSwitch, uint8_t(1));
+    light->click();
+    light->click();
+    QCOMPARE(f.State().LightSwitch, uint8_t(1));
 
     // A log file that cannot be written turns "Log to File" off again.
     g.LogFile = (f.dir.path() + "/missing/folder/RIGVANE.LOG").toStdString();
