@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -689,6 +690,38 @@ void MainWindowControlsTest::fileDialogFilters() {
              QStringList({"All Files (*.*)", "Log files (*.log)"}));
     QCOMPARE(MainWindow::QtFilters("Lists|*.lst;*.txt"), QStringList({"Lists (*.lst *.txt)"}));
     QCOMPARE(MainWindow::QtFilters(""), QStringList());
+
+    // The chooser opens on the filter of the given index (counted from 1) and
+    // the initial name; cancelling gives "".
+    Fixture f;
+    const QString initial = f.dir.path() + "/LIST.FRQ";
+    QString filter, file;
+    bool saving = false;
+    auto answer = [&](bool accept) {
+        QTimer::singleShot(0, [&, accept] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) { // a platform dialog the test cannot see into
+                if (QWidget* w = QApplication::activeModalWidget()) w->close();
+                return;
+            }
+            filter = dialog->selectedNameFilter();
+            file = dialog->selectedFiles().value(0);
+            saving = dialog->acceptMode() == QFileDialog::AcceptSave;
+            QMetaObject::invokeMethod(dialog, accept ? "accept" : "reject");
+        });
+    };
+    answer(false);
+    const std::string none =
+        f.window->ChooseFile(FrequencyFileFilter, 2, initial.toStdString(), true);
+    if (filter.isEmpty()) QSKIP("the platform's own file dialog is in use");
+    QCOMPARE(none, std::string());
+    QCOMPARE(filter, QString("Text files (*.frq)"));
+    QCOMPARE(QFileInfo(file).fileName(), QString("LIST.FRQ"));
+    QVERIFY(saving);
+    answer(true);
+    const std::string chosen = f.window->ChooseFile(LogFileFilter, 2, initial.toStdString(), true);
+    QCOMPARE(filter, QString("Log files (*.log)"));
+    QCOMPARE(QFileInfo(QString::fromStdString(chosen)).fileName(), QString("LIST.FRQ"));
 }
 
 QTEST_MAIN(MainWindowControlsTest)
