@@ -2,9 +2,9 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace rigvane {

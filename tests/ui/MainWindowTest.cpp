@@ -16,7 +16,7 @@ using namespace rigvane;
 
 class MainWindowTest : public QObject {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void closingSavesOnceWithThePositionInTwips();
     void startupReadsWhatTheWindowSaved();
     void waitingWakesOnEventsAndTimers();
@@ -38,7 +38,7 @@ void MainWindowTest::closingSavesOnceWithThePositionInTwips() {
     window.RestorePosition();
     QCOMPARE(window.pos(), QPoint(0, 0));
     QVERIFY(app.settings.Windows[WinMain].Open);
-    app.settings.Windows[WinMain].X = 300;  // 20 x 15 twips
+    app.settings.Windows[WinMain].X = 300; // 20 x 15 twips
     app.settings.Windows[WinMain].Y = 450;
     window.RestorePosition();
     QCOMPARE(window.pos(), QPoint(20, 30));
@@ -75,7 +75,7 @@ void MainWindowTest::startupReadsWhatTheWindowSaved() {
         window.close();
     }
     App app(host);
-    app.memory.Channels[3].Frequency = 14550000;  // left over from "earlier"
+    app.memory.Channels[3].Frequency = 14550000; // left over from "earlier"
     bool fontAsked = false;
     StartupHooks hooks;
     hooks.RegisterDisplayFont = [&] {
@@ -108,9 +108,10 @@ void MainWindowTest::waitingWakesOnEventsAndTimers() {
     int ticks = 0;
     const Host::TimerId timer = host.CreateTimer([&] { ++ticks; });
     host.SetTimer(timer, 1, true);
-    for (int i = 0; i < 1000 && ticks < 3; ++i) host.WaitForEvents(60000);
+    for (int i = 0; i < 1000 && ticks < 3; ++i)
+        host.WaitForEvents(60000);
     QVERIFY(ticks >= 3);
-    host.SetTimer(timer, 0, true);  // stopped: the bounded wait returns without it
+    host.SetTimer(timer, 0, true); // stopped: the bounded wait returns without it
     const int stoppedAt = ticks;
     host.WaitForEvents(5);
     host.Yield();
