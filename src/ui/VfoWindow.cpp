@@ -1,5 +1,6 @@
 #include "ui/VfoWindow.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -13,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -110,6 +112,15 @@ VfoWindow::VfoWindow(App& app, Engine& engine, int index, QWidget* parent)
 VfoWindow::~VfoWindow() {
     // The host keeps the timer; a stopped one never calls back.
     app_.host.SetTimer(repeatTimer_, 0, false);
+    // A list still open closes now, while this window can still clear the
+    // drop-down flag; the lists must not call back once it is gone.
+    std::array<DropDownCombo*, 8> lists{modeCmb_};
+    std::copy(auxCmb_.begin(), auxCmb_.end(), lists.begin() + 1);
+    for (DropDownCombo* list : lists) {
+        if (list->view()->isVisible()) list->hidePopup();
+        list->OnDropDown = nullptr;
+        list->OnCloseUp = nullptr;
+    }
 }
 
 bool VfoWindow::IsActive() const {
