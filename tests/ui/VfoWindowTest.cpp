@@ -368,6 +368,11 @@ void VfoWindowTest::listRules() {
     QVERIFY(rig.engine.State().DropDownOpen);
     b.VFOAuxCmb(1)->hidePopup();
     QVERIFY(!rig.engine.State().DropDownOpen);
+    // A window that goes with a list open does not leave polling stopped.
+    b.VFOModeCmb()->showPopup();
+    rig.view.Windows[1] = nullptr;
+    rig.windows[1].reset();
+    QVERIFY(!rig.engine.State().DropDownOpen);
 }
 
 void VfoWindowTest::setUpForEveryProtocol() {
