@@ -30,7 +30,7 @@
 #include "ui/GlobalParms.h"
 #include "ui/MessageWindow.h"
 #include "ui/RadioParms.h"
-#include "ui/SpectrumWindow.h"
+#include "ui/ActivityDisplay.h"
 #include "ui/StatusWindow.h"
 #include "ui/Twips.h"
 #include "ui/VfoWindow.h"

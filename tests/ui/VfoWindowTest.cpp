@@ -27,7 +27,7 @@
 #include "ui/DisplayFont.h"
 #include "ui/MainWindow.h"
 #include "ui/QtHost.h"
-#include "ui/SpectrumWindow.h"
+#include "ui/ActivityDisplay.h"
 #include "ui/VfoWindow.h"
 
 using namespace rigvane;

@@ -1,4 +1,4 @@
-#include "ui/SpectrumWindow.h"
+#include "ui/ActivityDisplay.h"
 
 #include <QCloseEvent>
 #include <QLabel>
