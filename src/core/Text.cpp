@@ -66,7 +66,7 @@ int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
     const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     return era * 146097 + static_cast<int64_t>(doe) - 719468;
 }
-}  // namespace
+} // namespace
 
 Stamp StampFromDateTime(const LocalDateTime& t) {
     return DaysFromCivil(t.Year, static_cast<unsigned>(t.Month), static_cast<unsigned>(t.Day)) *
@@ -113,7 +113,8 @@ uint8_t ModeFromName(const std::string& name) {
 
 int64_t ValInt(const std::string& text) {
     size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
     constexpr int64_t limit = std::numeric_limits<int64_t>::max() / 10 - 10;
@@ -126,12 +127,13 @@ int64_t ValInt(const std::string& text) {
 
 double ValDouble(const std::string& text) {
     size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
     size_t j = i;
     if (j < text.size() && (text[j] == '-' || text[j] == '+')) ++j;
     bool seenPoint = false;
-    while (j < text.size() && (std::isdigit(static_cast<unsigned char>(text[j])) ||
-                               (text[j] == '.' && !seenPoint))) {
+    while (j < text.size() &&
+           (std::isdigit(static_cast<unsigned char>(text[j])) || (text[j] == '.' && !seenPoint))) {
         seenPoint = seenPoint || text[j] == '.';
         ++j;
     }
@@ -141,21 +143,35 @@ double ValDouble(const std::string& text) {
     return std::isfinite(v) ? v : 0.0;
 }
 
+std::string ZeroPadded(long long value, int width) {
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%0*lld", width, value);
+    return buf;
+}
+
+std::string SignedText(long long value) {
+    return (value >= 0 ? " " : "") + std::to_string(value);
+}
+
 std::string TrimBlanks(const std::string& s) {
     size_t b = 0, e = s.size();
-    while (b < e && s[b] == ' ') ++b;
-    while (e > b && s[e - 1] == ' ') --e;
+    while (b < e && s[b] == ' ')
+        ++b;
+    while (e > b && s[e - 1] == ' ')
+        --e;
     return s.substr(b, e - b);
 }
 
 std::string RightTrim(const std::string& s) {
     size_t e = s.size();
-    while (e > 0 && s[e - 1] == ' ') --e;
+    while (e > 0 && s[e - 1] == ' ')
+        --e;
     return s.substr(0, e);
 }
 
 std::string ToUpper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
 
@@ -175,4 +191,4 @@ std::string FixedWidth(const std::string& s, size_t width) {
     return r;
 }
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -39,6 +39,11 @@ uint8_t ModeFromName(const std::string& name);
 int64_t ValInt(const std::string& text);
 double ValDouble(const std::string& text);
 
+// A number with leading zeros to `width` digits ("000" gives 007).
+std::string ZeroPadded(long long value, int width);
+// A number with a blank in the sign position of a non-negative value (" 7", "-7").
+std::string SignedText(long long value);
+
 std::string TrimBlanks(const std::string& s);
 std::string RightTrim(const std::string& s);
 std::string ToUpper(std::string s);
@@ -46,4 +51,4 @@ bool EqualsNoCase(const std::string& a, const std::string& b);
 // Text padded with blanks or cut to exactly `width` characters.
 std::string FixedWidth(const std::string& s, size_t width);
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -19,18 +19,6 @@ const char* const LogFileFilter = "All Files (*.*)|*.*| Log files (*.log) |*.log
 
 namespace {
 
-// A number with leading zeros to `width` digits ("000", "00").
-std::string Padded(long value, int width) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%0*ld", width, value);
-    return buf;
-}
-
-// A number as BASIC's Str writes it: a blank in the sign position.
-std::string Signed(long value) {
-    return value < 0 ? std::to_string(value) : " " + std::to_string(value);
-}
-
 int ClampChannel(int channel) {
     return std::clamp(channel, 0, ChannelCount - 1);
 }
@@ -720,7 +708,7 @@ void Engine::StepChannel(int k) {
         channel = channel - 1 < 0 ? ChannelCount - 1 : channel - 1;
         state_.ScanDirection = -1;
     } else if (k >= 2 && k <= 4) {
-        std::string digits = Padded(channel, 3);
+        std::string digits = ZeroPadded(channel, 3);
         int d = digits[k - 2] - '0' + (state_.ScanDirection < 0 ? -1 : 1);
         if (d > 9) d = 0;
         if (d < 0) d = 9;
@@ -763,7 +751,7 @@ EntryKeyResult Engine::EntryKey(int field, int key) const {
                           : field == 2 ? state_.LoadSetLast
                                        : app_.settings.Global.PriorityChannel;
             r.SetText = true;
-            r.Text = Padded(v, 3);
+            r.Text = ZeroPadded(v, 3);
         }
     } else {
         r.Beep = true;
@@ -807,7 +795,7 @@ EntryLeaveResult Engine::EntryLeave(int field, const std::string& text) {
         }
         (field == 1 ? state_.LoadSetFirst : state_.LoadSetLast) = int16_t(value);
         r.SetText = true;
-        r.Text = Padded(long(value), 3);
+        r.Text = ZeroPadded(long(value), 3);
         break;
     case 3:
         if (trimmed.empty() || value < 0 || value > ChannelCount - 1) {
@@ -816,7 +804,7 @@ EntryLeaveResult Engine::EntryLeave(int field, const std::string& text) {
         }
         app_.settings.Global.PriorityChannel = int16_t(value);
         r.SetText = true;
-        r.Text = Padded(long(value), 3);
+        r.Text = ZeroPadded(long(value), 3);
         break;
     default:
         break;
@@ -825,7 +813,7 @@ EntryLeaveResult Engine::EntryLeave(int field, const std::string& text) {
 }
 
 std::string Engine::SpeedLabelText(int speed) {
-    return "speed   " + Signed(100 - std::clamp(speed, 0, 100)) + "%";
+    return "speed   " + SignedText(100 - std::clamp(speed, 0, 100)) + "%";
 }
 
 std::string Engine::SpeedLabelText() const {

@@ -11,16 +11,6 @@ namespace rigvane {
 
 namespace {
 
-std::string Padded(long value, int width) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%0*ld", width, value);
-    return buf;
-}
-
-std::string Signed(long value) {
-    return value < 0 ? std::to_string(value) : " " + std::to_string(value);
-}
-
 int ClampChannel(int channel) {
     return std::clamp(channel, 0, ChannelCount - 1);
 }
@@ -107,8 +97,8 @@ void Engine::RefreshLight(bool force) {
 
 std::string Engine::HitLine(int channel, const Channel& state, int level) {
     const int mode = state.Mode < ModeNames.size() ? state.Mode : 0;
-    return "CH " + Padded(channel, 3) + " " + FreqToText(state.Frequency) + " " + ModeNames[mode] +
-           " S" + Padded(level, 2);
+    return "CH " + ZeroPadded(channel, 3) + " " + FreqToText(state.Frequency) + " " +
+           ModeNames[mode] + " S" + ZeroPadded(level, 2);
 }
 
 // ---------------------------------------------------------------------------
@@ -130,7 +120,7 @@ void Engine::SignalCheck() {
                 state_.DelayCountdown != 0 ? int64_t(state_.DelayCountdown) * 1000 : g.Speed * 20;
             loopCount = window / std::max<int64_t>(1, int64_t(prof.Timeout) + 1);
             recompute = false;
-            Trace("Signal Check (loop count=" + Signed(loopCount) + ") " +
+            Trace("Signal Check (loop count=" + SignedText(loopCount) + ") " +
                   FormatMessageTime(app_.host.LocalNow()));
         }
         const int64_t stepStart = app_.host.NowMs();

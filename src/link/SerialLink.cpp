@@ -10,12 +10,6 @@ namespace rigvane {
 
 namespace {
 
-// A number as BASIC's Str writes it: a leading blank for the sign of a
-// non-negative value.
-std::string Str(long long n) {
-    return (n >= 0 ? " " : "") + std::to_string(n);
-}
-
 // The port vanished or was replaced while a transaction waited.
 struct LinkLost : std::runtime_error {
     LinkLost() : std::runtime_error("serial link lost") {}
@@ -234,7 +228,7 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
 
     for (int attempt = 1; attempt <= tries && !finished && !failed; ++attempt) {
         if (!command.empty()) {
-            if (!reply.empty()) DebugLog("Rcv (retry" + Str(attempt) + "):", reply);
+            if (!reply.empty()) DebugLog("Rcv (retry" + SignedText(attempt) + "):", reply);
             WaitCts();
             DiscardInput();
             reply.clear();
@@ -341,7 +335,8 @@ void SerialLink::RadioDelay() {
         return;
     }
     if (DebugFile > 0)
-        DebugLog("delay start" + Str(timeout) + " " + FormatMessageTime(host_.LocalNow()), "");
+        DebugLog("delay start" + SignedText(timeout) + " " + FormatMessageTime(host_.LocalNow()),
+                 "");
     DelayTicks = 0;
     host_.SetTimer(radioTimer_, timeout, true);
     int count = 0;
@@ -351,7 +346,7 @@ void SerialLink::RadioDelay() {
     }
     host_.SetTimer(radioTimer_, 0, false);
     if (DebugFile > 0)
-        DebugLog("delay End" + std::string("final count=") + Str(count) + " " +
+        DebugLog("delay End" + std::string("final count=") + SignedText(count) + " " +
                      FormatMessageTime(host_.LocalNow()),
                  "");
 }
