@@ -164,8 +164,10 @@ void SerialLink::CommEvent(LineError error) {
         }
         break;
     case LineError::DeviceLost:
-        // The transaction notices and reports the failure.
+        // Reported here, once: the port may be closed before the next
+        // transaction runs, and a driver sends nothing on a closed port.
         portBroken_ = true;
+        CommunicationFailure();
         break;
     case LineError::Break:
     case LineError::Other:
