@@ -1,5 +1,7 @@
 #include "ui/ActivityDisplay.h"
 
+#include "ui/Twips.h"
+
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPainter>
@@ -13,14 +15,6 @@
 namespace rigvane {
 
 namespace {
-
-// Window positions are kept in twips, 15 to the pixel.
-int TwipsToPixels(float twips) {
-    return static_cast<int>(twips / 15);
-}
-float PixelsToTwips(int pixels) {
-    return static_cast<float>(pixels * 15);
-}
 
 constexpr int PlotSize = 5500;  // twips, both ways
 constexpr int PlotLeft = 500;   // x of the start frequency
@@ -238,8 +232,7 @@ void SpectrumWindow::closeEvent(QCloseEvent* event) {
 }
 
 void SpectrumWindow::RestorePosition() {
-    const WindowPlacement& w = app_.settings.Windows[WinSpectrum];
-    move(TwipsToPixels(w.X), TwipsToPixels(w.Y));
+    move(WindowPosition(app_.settings, WinSpectrum));
 }
 
 void SpectrumWindow::StorePosition() {

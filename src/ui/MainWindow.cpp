@@ -27,10 +27,10 @@
 
 #include "core/CodeTables.h"
 #include "ui/AboutWindow.h"
+#include "ui/ActivityDisplay.h"
 #include "ui/GlobalParms.h"
 #include "ui/MessageWindow.h"
 #include "ui/RadioParms.h"
-#include "ui/ActivityDisplay.h"
 #include "ui/StatusWindow.h"
 #include "ui/Twips.h"
 #include "ui/VfoWindow.h"
@@ -556,8 +556,7 @@ void MainWindow::Start(const std::string& iniPath, const StartupHooks& hooks, bo
 }
 
 void MainWindow::RestorePosition() {
-    const WindowPlacement& w = app_.settings.Windows[WinMain];
-    move(TwipsToPixels(w.X), TwipsToPixels(w.Y));
+    move(WindowPosition(app_.settings, WinMain));
 }
 
 void MainWindow::StorePosition() {

@@ -44,8 +44,7 @@ void MessageWindow::Redraw() {
 }
 
 void MessageWindow::Open() {
-    const WindowPlacement& w = settings_.Windows[WinMessage];
-    if (!isVisible()) move(TwipsToPixels(w.X), TwipsToPixels(w.Y));
+    if (!isVisible()) move(WindowPosition(settings_, WinMessage));
     settings_.Windows[WinMessage].Open = true;
     show();
     raise();

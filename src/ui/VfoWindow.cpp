@@ -1,5 +1,7 @@
 #include "ui/VfoWindow.h"
 
+#include "ui/Twips.h"
+
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -26,14 +28,6 @@
 namespace rigvane {
 
 namespace {
-
-// Window positions are kept in twips, 15 to the pixel.
-int TwipsToPixels(float twips) {
-    return static_cast<int>(twips / 15);
-}
-float PixelsToTwips(int pixels) {
-    return static_cast<float>(pixels * 15);
-}
 
 // Fields edited by the aux check boxes and lists.
 const std::array<bool Channel::*, 6> AuxFlags = {&Channel::Notch,   &Channel::Sync,
@@ -772,8 +766,7 @@ void VfoWindow::closeEvent(QCloseEvent* event) {
 }
 
 void VfoWindow::RestorePosition() {
-    const WindowPlacement& w = app_.settings.Windows[PlacementEntry()];
-    move(TwipsToPixels(w.X), TwipsToPixels(w.Y));
+    move(WindowPosition(app_.settings, PlacementEntry()));
 }
 
 void VfoWindow::StorePosition() {

@@ -99,6 +99,12 @@ void MessageWindowTest::keepsItsPlace() {
         QVERIFY(l.settings.Windows[WinMessage].Open);
         QCOMPARE(l.settings.Windows[WinMessage].X, 150.0f);
     }
+    // Never placed (a missing position reads as 0, 0): it opens beside the
+    // main window, not on top of it in the corner.
+    l.settings.Windows[WinMessage] = {0, 0, false};
+    MessageWindow fresh(l.log, l.settings);
+    fresh.Open();
+    QVERIFY(fresh.pos().x() >= 500);
 }
 
 void MessageWindowTest::statusWindowFollowsTheOperation() {
