@@ -27,11 +27,11 @@ inline QPoint WindowPosition(const Settings& settings, int entry) {
     case WinVfoA:
         return {560, 280};
     case WinVfoB:
-        return {1000, 280};
+        return {1060, 280};
     case WinSpectrum:
         return {0, 600};
     default:
-        return {1000, 40 * (entry - WinMemoryEditor)};
+        return {1120, 40 * (entry - WinMemoryEditor)};
     }
 }
 
