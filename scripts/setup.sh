@@ -7,7 +7,7 @@ PACKAGES=(
     build-essential cmake ninja-build ccache pkg-config
     qt6-base-dev qt6-serialport-dev libgl-dev
     libgtest-dev libgmock-dev googletest
-    xvfb xauth fonts-dseg
+    xvfb xauth fonts-dseg python3
 )
 
 missing=()
