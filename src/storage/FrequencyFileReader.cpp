@@ -13,6 +13,15 @@ namespace rigvane {
 
 namespace {
 
+// Tells the windows that an entry changed once its line has been applied,
+// whichever way the line ends (read in full, range error or early return).
+struct EntryNotice {
+    const FrequencyContext& ctx;
+    EntryKind kind;
+    int n;
+    ~EntryNotice() { ctx.EntryChanged(kind, n); }
+};
+
 enum LineResult { Accepted = 0, InError = 1, RangeError = 2 };
 
 constexpr int64_t MaxStatistic = 10000; // hit count and active time read from a file
@@ -165,11 +174,7 @@ int Reader::ChannelLine(const std::string& line) {
     const int n = static_cast<int>(number);
     Channel& c = ctx_.memory.Channels[n];
     c = BlankChannel;
-    struct Notify {
-        const FrequencyContext& ctx;
-        int n;
-        ~Notify() { ctx.EntryChanged(EntryKind::Channel, n); }
-    } notify{ctx_, n};
+    const EntryNotice notice{ctx_, EntryKind::Channel, n};
 
     if (!f.Next(w, last) || last) return InError;
     c.Frequency = TextToFreq(w);
@@ -241,11 +246,7 @@ int Reader::ScanBankLine(const std::string& line) {
     const int n = static_cast<int>(number);
     Channel& b = ctx_.memory.ScanBanks[n];
     b = BlankChannel;
-    struct Notify {
-        const FrequencyContext& ctx;
-        int n;
-        ~Notify() { ctx.EntryChanged(EntryKind::ScanBank, n); }
-    } notify{ctx_, n};
+    const EntryNotice notice{ctx_, EntryKind::ScanBank, n};
 
     int32_t* ends[] = {&b.Lower, &b.Upper};
     for (int32_t* end : ends) {
@@ -275,11 +276,7 @@ int Reader::SearchBankLine(const std::string& line) {
     const int n = static_cast<int>(number);
     Channel& b = ctx_.memory.SearchBanks[n];
     b = BlankChannel;
-    struct Notify {
-        const FrequencyContext& ctx;
-        int n;
-        ~Notify() { ctx.EntryChanged(EntryKind::SearchBank, n); }
-    } notify{ctx_, n};
+    const EntryNotice notice{ctx_, EntryKind::SearchBank, n};
 
     int32_t* values[] = {&b.Lower, &b.Upper, &b.Step};
     for (int32_t* value : values) {
@@ -318,11 +315,7 @@ int Reader::TrunkBankLine(const std::string& line) {
     t.SystemType = 0;
     t.ScanEnabled = false;
     t.IdBankEnabled.fill(false);
-    struct Notify {
-        const FrequencyContext& ctx;
-        int n;
-        ~Notify() { ctx.EntryChanged(EntryKind::TrunkBank, n); }
-    } notify{ctx_, n};
+    const EntryNotice notice{ctx_, EntryKind::TrunkBank, n};
 
     if (!f.Next(w, last)) return Accepted;
     const std::string type = ToUpper(w);
@@ -350,11 +343,7 @@ int Reader::TrunkIdLine(const std::string& line) {
     const int n = static_cast<int>(number);
     TrunkId& t = ctx_.memory.TrunkIds[n];
     t = BlankTrunkId;
-    struct Notify {
-        const FrequencyContext& ctx;
-        int n;
-        ~Notify() { ctx.EntryChanged(EntryKind::TrunkId, n); }
-    } notify{ctx_, n};
+    const EntryNotice notice{ctx_, EntryKind::TrunkId, n};
 
     if (!f.Next(w, last) || last) return InError;
     t.Id = w;
