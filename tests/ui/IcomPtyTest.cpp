@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include "ui/SimTool.h"
 #include <string>
 #include <vector>
 
@@ -37,41 +39,6 @@ class TestHost : public QtHost {
                       Buttons) override {
         Boxes.push_back(title + ": " + text);
         return Answer::Ok;
-    }
-};
-
-QString SimPath() {
-#ifdef RIGVANE_SIM_PATH
-    if (QFile::exists(RIGVANE_SIM_PATH)) return RIGVANE_SIM_PATH;
-#endif
-    const QString beside = QCoreApplication::applicationDirPath() + "/../rigvane-sim";
-    return QFile::exists(beside) ? beside : QString();
-}
-
-// rigvane-sim serving the R8500 on a pseudo-terminal.
-struct SimTool {
-    QProcess process;
-    QString Pty;
-    bool Start(const QString& activityFile) {
-        const QString program = SimPath();
-        if (program.isEmpty()) return false;
-        process.start(program, {"--radio", "icom-r8500", "--activity", activityFile});
-        if (!process.waitForStarted(5000)) return false;
-        while (!process.canReadLine())
-            if (!process.waitForReadyRead(5000)) return false;
-        Pty = QString::fromUtf8(process.readLine()).trimmed();
-        return !Pty.isEmpty();
-    }
-    void Kill() {
-        process.kill();
-        process.waitForFinished(5000);
-    }
-    ~SimTool() {
-        if (process.state() != QProcess::NotRunning) {
-            process.terminate();
-            if (!process.waitForFinished(3000)) process.kill();
-            process.waitForFinished(1000);
-        }
     }
 };
 
@@ -154,7 +121,8 @@ class IcomPtyTest : public QObject {
 void IcomPtyTest::tunesReadsBackAndHearsTheActiveFrequency() {
     Session s;
     SimTool sim;
-    if (!sim.Start(s.activity)) QSKIP("rigvane-sim not available");
+    if (!sim.Start({"--radio", "icom-r8500", "--activity", s.activity}))
+        QSKIP("rigvane-sim not available");
     s.UseDevice(sim.Pty);
 
     QCOMPARE(int(s.app.radio.OpenRadio()), 0);
@@ -207,7 +175,8 @@ void IcomPtyTest::lostSimulatorIsReportedOnce() {
     QFETCH(bool, loopRanFirst);
     Session s;
     SimTool sim;
-    if (!sim.Start(s.activity)) QSKIP("rigvane-sim not available");
+    if (!sim.Start({"--radio", "icom-r8500", "--activity", s.activity}))
+        QSKIP("rigvane-sim not available");
     s.UseDevice(sim.Pty);
     QCOMPARE(int(s.app.radio.OpenRadio()), 0);
     s.Tune(ActiveFrequency, 2);
@@ -249,7 +218,8 @@ void IcomPtyTest::lostSimulatorIsReportedOnce() {
 void IcomPtyTest::reconnectsToARestartedSimulator() {
     Session s;
     SimTool first;
-    if (!first.Start(s.activity)) QSKIP("rigvane-sim not available");
+    if (!first.Start({"--radio", "icom-r8500", "--activity", s.activity}))
+        QSKIP("rigvane-sim not available");
     s.UseDevice(first.Pty);
     QCOMPARE(int(s.app.radio.OpenRadio()), 0);
     s.Tune(QuietFrequency, 4);
@@ -259,7 +229,7 @@ void IcomPtyTest::reconnectsToARestartedSimulator() {
     QVERIFY(s.app.link.RadioNotResponding);
 
     SimTool second;
-    QVERIFY(second.Start(s.activity));
+    QVERIFY(second.Start({"--radio", "icom-r8500", "--activity", s.activity}));
     s.Profile().Device = second.Pty.toStdString();
     const size_t before = s.lines.size();
     QCOMPARE(int(s.app.radio.OpenRadio()), 0);

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include "ui/SimTool.h"
 #include <deque>
 #include <functional>
 #include <vector>
@@ -106,37 +108,6 @@ bool SameProfile(const RadioProfile& a, const RadioProfile& b) {
            a.ExpCmd == b.ExpCmd && a.Model == b.Model && a.XtraDly == b.XtraDly &&
            a.Memory == b.Memory && a.Device == b.Device;
 }
-
-QString SimPath() {
-#ifdef RIGVANE_SIM_PATH
-    if (QFile::exists(RIGVANE_SIM_PATH)) return RIGVANE_SIM_PATH;
-#endif
-    const QString beside = QCoreApplication::applicationDirPath() + "/../rigvane-sim";
-    return QFile::exists(beside) ? beside : QString();
-}
-
-// rigvane-sim serving an ICOM radio on a pseudo-terminal for one test.
-struct SimTool {
-    QProcess process;
-    QString Pty;
-    bool Start(const QStringList& args) {
-        const QString program = SimPath();
-        if (program.isEmpty()) return false;
-        process.start(program, args);
-        if (!process.waitForStarted(5000)) return false;
-        while (!process.canReadLine())
-            if (!process.waitForReadyRead(5000)) return false;
-        Pty = QString::fromUtf8(process.readLine()).trimmed();
-        return !Pty.isEmpty();
-    }
-    ~SimTool() {
-        if (process.state() != QProcess::NotRunning) {
-            process.terminate();
-            if (!process.waitForFinished(3000)) process.kill();
-            process.waitForFinished(1000);
-        }
-    }
-};
 
 } // namespace
 
