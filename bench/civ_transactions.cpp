@@ -6,6 +6,7 @@
 //     19200`: the answer rate against the wire rate (target >= 90 %) and the
 //     CPU time both sides spend (target < 5 % of a core).
 // Usage: bench_civ_transactions [path-to-rigvane-sim]
+#include "Measure.h"
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
@@ -34,16 +35,10 @@
 #include "sim/SimPeer.h"
 
 using namespace rigvane;
+using namespace rigvane::bench;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-double CpuSeconds(int who) {
-    rusage u{};
-    getrusage(who, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
 
 double Seconds(Clock::time_point a, Clock::time_point b) {
     return std::chrono::duration<double>(b - a).count();
@@ -75,7 +70,7 @@ void InProcess() {
         return;
     }
     const int n = 20000;
-    const double cpu0 = CpuSeconds(RUSAGE_SELF);
+    const double cpu0 = CpuSeconds();
     const auto t0 = Clock::now();
     for (int i = 0; i < n; ++i) {
         state.Current.Frequency = 14000000 + (i % 1000) * 500;
@@ -83,7 +78,7 @@ void InProcess() {
         radio.Send(IcomReadFrequency);
     }
     const auto t1 = Clock::now();
-    const double cpu = CpuSeconds(RUSAGE_SELF) - cpu0;
+    const double cpu = CpuSeconds() - cpu0;
     const double per = Seconds(t0, t1) / (2.0 * n);
     std::printf("in-process CI-V (link + driver + simulated R8500, no latency):\n");
     std::printf("  %d transactions in %.3f s: %.0f per second, %.4f ms each (target < 0.1 ms)"
@@ -91,21 +86,6 @@ void InProcess() {
                 2 * n, Seconds(t0, t1), 1.0 / per, per * 1000.0, per < 0.0001 ? "OK" : "SLOW");
     std::printf("  CPU %.3f s; last frequency read %d (10 Hz units)\n", cpu,
                 state.Current.Frequency);
-}
-
-double ProcessCpuSeconds(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const size_t close = text.rfind(')');
-    if (close == std::string::npos) return 0;
-    std::istringstream fields(text.substr(close + 2));
-    std::string f;
-    long utime = 0, stime = 0;
-    for (int i = 3; i <= 15 && fields >> f; ++i) {
-        if (i == 14) utime = std::stol(f);
-        if (i == 15) stime = std::stol(f);
-    }
-    return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
 }
 
 void OnPty(const std::string& simPath) {
@@ -141,7 +121,7 @@ void OnPty(const std::string& simPath) {
     int64_t received = 0;
     int answered = 0;
     const double simCpu0 = ProcessCpuSeconds(pid);
-    const double cpu0 = CpuSeconds(RUSAGE_SELF);
+    const double cpu0 = CpuSeconds();
     const auto t0 = Clock::now();
     for (int i = 0; i < n; ++i) {
         if (write(fd, frame.data(), frame.size()) != ssize_t(frame.size())) break;
@@ -159,7 +139,7 @@ void OnPty(const std::string& simPath) {
     }
     const auto t1 = Clock::now();
     const double wall = Seconds(t0, t1);
-    const double cpu = CpuSeconds(RUSAGE_SELF) - cpu0;
+    const double cpu = CpuSeconds() - cpu0;
     const double simCpu = ProcessCpuSeconds(pid) - simCpu0;
     close(fd);
     kill(pid, SIGTERM);

@@ -5,6 +5,7 @@
 //     with Timeout 0 (target < 2% of one core);
 //  3. latency of an event posted from another thread while Manual mode runs
 //     (target < 50 ms), and how long the loop takes to act on a mode request.
+#include "Measure.h"
 #include <QCoreApplication>
 #include <QTimer>
 #include <sys/resource.h>
@@ -26,20 +27,9 @@
 #include "ui/QtHost.h"
 
 using namespace rigvane;
+using namespace rigvane::bench;
 
 namespace {
-
-double CpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec +
-           u.ru_stime.tv_usec / 1e6;
-}
-
-double WallSeconds() {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
 
 struct VisitCounter : EngineView {
     Engine* engine = nullptr;

@@ -14,6 +14,7 @@
 // can reach it.
 // Usage: bench_pty_scan [seconds] [path-to-rigvane-sim]
 // With PTY_TRACE=DIR set, the link writes its DEBUG.DAT trace into DIR.
+#include "Measure.h"
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
@@ -39,38 +40,12 @@
 #include "ui/QtHost.h"
 
 using namespace rigvane;
+using namespace rigvane::bench;
 
 namespace {
 
 constexpr int Baud = 19200;
 constexpr int Channels = 20;
-
-double CpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-double WallSeconds() {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-
-double ProcessCpuSeconds(qint64 pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const size_t close = text.rfind(')');
-    if (close == std::string::npos) return 0;
-    std::istringstream fields(text.substr(close + 2));
-    std::string f;
-    long utime = 0, stime = 0;
-    for (int i = 3; i <= 15 && fields >> f; ++i) {
-        if (i == 14) utime = std::stol(f);
-        if (i == 15) stime = std::stol(f);
-    }
-    return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
-}
 
 // Bytes through a port, both ways.
 struct ByteCount {
