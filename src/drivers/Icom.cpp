@@ -34,67 +34,48 @@ int FilterByte(int bandwidth) {
     return bandwidth <= 1 ? 3 : bandwidth <= 3 ? 2 : 1;
 }
 
+// The mode bytes of each modulation code 0..9: the mode byte, then a second
+// byte, where Filter stands for the filter byte of the bandwidth and None
+// for no second byte. The R7000 (model 0) and the R8500 (model 2) have tables
+// of their own; every other model uses the last one.
+constexpr int None = -1;
+constexpr int Filter = -2;
+constexpr int ModeTable[3][10][2] = {
+    // R7000: 5..9 (SSB, CW, FSK) alike.
+    {{2, None}, {5, 2}, {5, 2}, {5, None}, {2, None}, {5, 0}, {5, 0}, {5, 0}, {5, 0}, {5, 0}},
+    // R8500.
+    {{2, None},
+     {5, 1},
+     {5, 2},
+     {6, 1},
+     {2, Filter},
+     {0, Filter},
+     {1, Filter},
+     {1, Filter},
+     {3, Filter},
+     {4, Filter}},
+    // Generic, R9000, R746 and OPTO.
+    {{2, None},
+     {5, 2},
+     {5, 3},
+     {5, 1},
+     {2, Filter},
+     {0, Filter},
+     {1, Filter},
+     {1, Filter},
+     {3, Filter},
+     {4, Filter}},
+};
+
 std::string ModeBytes(int model, int mode, int bandwidth) {
-    const std::string f = Byte(FilterByte(bandwidth));
-    if (model == 0) {
-        switch (mode) {
-        case 0:
-            return Byte(2);
-        case 1:
-        case 2:
-            return Byte(5) + Byte(2);
-        case 3:
-            return Byte(5);
-        case 4:
-            return Byte(2);
-        default:
-            return Byte(5) + Byte(0); // 5..9: SSB, CW and FSK alike
-        }
-    }
-    if (model == 2) {
-        switch (mode) {
-        case 0:
-            return Byte(2);
-        case 1:
-            return Byte(5) + Byte(1);
-        case 2:
-            return Byte(5) + Byte(2);
-        case 3:
-            return Byte(6) + Byte(1);
-        case 4:
-            return Byte(2) + f;
-        case 5:
-            return Byte(0) + f;
-        case 6:
-        case 7:
-            return Byte(1) + f;
-        case 8:
-            return Byte(3) + f;
-        default:
-            return Byte(4) + f;
-        }
-    }
-    switch (mode) {
-    case 0:
-        return Byte(2);
-    case 1:
-        return Byte(5) + Byte(2);
-    case 2:
-        return Byte(5) + Byte(3);
-    case 3:
-        return Byte(5) + Byte(1);
-    case 4:
-        return Byte(2) + f;
-    case 5:
-        return Byte(0) + f;
-    case 6:
-    case 7:
-        return Byte(1) + f;
-    case 8:
-        return Byte(3) + f;
-    default:
-        return Byte(4) + f;
-    }
+    const int table = model == 0 ? 0 : model == 2 ? 1 : 2;
+    const int* entry = ModeTable[table][mode >= 0 && mode <= 9 ? mode : 9];
+    std::string bytes = Byte(entry[0]);
+    if (entry[1] == Filter)
+        bytes += Byte(FilterByte(bandwidth));
+    else if (entry[1] != None)
+        bytes += Byte(entry[1]);
+    return bytes;
 }
 
 // Bandwidth "by f": 01 -> 4, 02 -> 2, 03 -> 0, anything else (or none) -> 2.
