@@ -93,6 +93,18 @@ class Fields {
     size_t end_ = 0;
 };
 
+// The entry number that opens a bank or trunk ID line: InError when the line
+// ends there, RangeError outside 0..count-1, else Accepted with *n set.
+int EntryNumber(Fields& f, int count, int* n) {
+    std::string w;
+    bool last;
+    if (!f.Next(w, last) || last) return InError;
+    const int64_t number = ValInt(w);
+    if (number < 0 || number >= count) return RangeError;
+    *n = static_cast<int>(number);
+    return Accepted;
+}
+
 // Hit count or active time: out-of-range values are clamped so the rest of
 // the line is still read; the line is then reported as a range error.
 template <typename T> void ReadStatistic(const std::string& word, T& field, bool& outOfRange) {
@@ -240,10 +252,8 @@ int Reader::ScanBankLine(const std::string& line) {
     Fields f(line, 1);
     std::string w;
     bool last;
-    if (!f.Next(w, last) || last) return InError;
-    const int64_t number = ValInt(w);
-    if (number < 0 || number >= BankCount) return RangeError;
-    const int n = static_cast<int>(number);
+    int n = 0;
+    if (const int r = EntryNumber(f, BankCount, &n); r != Accepted) return r;
     Channel& b = ctx_.memory.ScanBanks[n];
     b = BlankChannel;
     const EntryNotice notice{ctx_, EntryKind::ScanBank, n};
@@ -270,10 +280,8 @@ int Reader::SearchBankLine(const std::string& line) {
     Fields f(line, 1);
     std::string w;
     bool last;
-    if (!f.Next(w, last) || last) return InError;
-    const int64_t number = ValInt(w);
-    if (number < 0 || number >= BankCount) return RangeError;
-    const int n = static_cast<int>(number);
+    int n = 0;
+    if (const int r = EntryNumber(f, BankCount, &n); r != Accepted) return r;
     Channel& b = ctx_.memory.SearchBanks[n];
     b = BlankChannel;
     const EntryNotice notice{ctx_, EntryKind::SearchBank, n};
@@ -337,10 +345,8 @@ int Reader::TrunkIdLine(const std::string& line) {
     Fields f(line, 1);
     std::string w;
     bool last;
-    if (!f.Next(w, last) || last) return InError;
-    const int64_t number = ValInt(w);
-    if (number < 0 || number >= TrunkIdCount) return RangeError;
-    const int n = static_cast<int>(number);
+    int n = 0;
+    if (const int r = EntryNumber(f, TrunkIdCount, &n); r != Accepted) return r;
     TrunkId& t = ctx_.memory.TrunkIds[n];
     t = BlankTrunkId;
     const EntryNotice notice{ctx_, EntryKind::TrunkId, n};
