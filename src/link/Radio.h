@@ -15,26 +15,11 @@
 #include "core/MessageLog.h"
 #include "core/Progress.h"
 #include "core/Settings.h"
+#include "link/RadioDriver.h"
 #include "link/RadioState.h"
 #include "link/SerialLink.h"
 
 namespace rigvane {
-
-// What a driver works on during one operation. Built afresh for every
-// operation, so Profile is the profile selected at that time.
-struct DriverContext {
-    SerialLink& Link;
-    RadioState& State;
-    RadioProfile& Profile;
-    Settings& Config;
-    MessageLog& Log;
-    Memory& Mem;
-    rigvane::Host& Host;
-    int OperatingMode = 0; // the main window's operating mode
-    bool LightOn = false;  // the main window's light switch
-    // True when the user cancelled the running long operation (progress window).
-    std::function<bool()> Cancelled;
-};
 
 // A driver handles one operation code. Drivers that take text codes (Kenwood,
 // TH-F6A) format the number as decimal text themselves (50 -> "50").

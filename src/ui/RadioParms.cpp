@@ -34,8 +34,6 @@ constexpr int VfoChannels = 300;
 constexpr int ModelSlots = 6;
 constexpr double MaxEntryMhz = 9999.99999;
 
-// Detect values.
-constexpr uint8_t DetectNone = 0, DetectHardware = 1, DetectSoftware = 2;
 // Baud list indices.
 constexpr int16_t Baud4800 = 3, Baud9600 = 4, Baud115200 = 6;
 // Parity list indices.
