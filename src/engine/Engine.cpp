@@ -586,7 +586,7 @@ bool Engine::SaveFrequencyFile() {
 void Engine::ClearEverything() {
     const Answer a =
         app_.host.MessageBox("Clear ALL", "All Channels & Banks will be cleared\n Are you sure?",
-                             MsgIcon::Question, Buttons::YesNo);
+                             MsgIcon::Question, Buttons::YesNo, Answer::No);
     if (a != Answer::Yes) return;
     RadioState& rs = app_.radioState;
     if (rs.SignalLevel > 0) SignalOff();

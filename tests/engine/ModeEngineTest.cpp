@@ -206,6 +206,7 @@ TEST(ModeEngine, ClearEverythingAsksFirst) {
     ASSERT_EQ(r.host.Boxes.size(), 1u);
     EXPECT_EQ(r.host.Boxes[0].Title, "Clear ALL");
     EXPECT_EQ(r.host.Boxes[0].Text, "All Channels & Banks will be cleared\n Are you sure?");
+    EXPECT_EQ(r.host.Boxes[0].Default, Answer::No); // Enter keeps the data
     EXPECT_EQ(r.Ch(4).Frequency, 14600000);
     EXPECT_TRUE(r.app.memory.ScanBanks[2].Valid);
     EXPECT_EQ(r.S().Mode, ModeManual);

@@ -45,7 +45,7 @@ class TestHost : public QtHost {
     }
     void Beep() override { ++Beeps; }
     Answer MessageBox(const std::string& title, const std::string& text, MsgIcon icon,
-                      Buttons buttons) override {
+                      Buttons buttons, Answer) override {
         Boxes.push_back({title, text, icon});
         if (buttons == Buttons::Ok) return Answer::Ok;
         if (Answers.empty()) return Answer::No;
