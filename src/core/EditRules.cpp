@@ -37,7 +37,7 @@ bool ParseEntryNumber(const std::string& text, int max, int& value) {
 
 void ApplyChangedFields(Channel& target, const Channel& from, const Channel& to) {
 #define RIGVANE_FIELD(f)                                                                           \
-    if (from.f != to.f) target.f = to.f;
+    if (from.f != to.f && target.f == from.f) target.f = to.f;
     RIGVANE_FIELD(Frequency)
     RIGVANE_FIELD(Mode)
     RIGVANE_FIELD(Valid)

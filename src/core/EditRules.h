@@ -18,10 +18,12 @@ bool ParseEntryFrequency(const std::string& text, int32_t& value);
 // A whole number 0..max typed as digits only.
 bool ParseEntryNumber(const std::string& text, int max, int& value);
 
-// Sets in `target` each field in which `from` and `to` differ to its value
-// in `to`; every other field of `target` stays as it is. Undo passes
-// (after, before), redo (before, after), so an undo restores only what the
-// edit changed and keeps, for example, a hit count the scan wrote meanwhile.
+// Sets in `target` each field in which `from` and `to` differ, and which
+// `target` still holds as in `from`, to its value in `to`; every other field
+// stays as it is. Undo passes (after, before), redo (before, after), so an
+// undo restores only what the edit changed and keeps, for example, a hit
+// count the scan wrote meanwhile, or a field a file or Clear ALL replaced
+// since.
 void ApplyChangedFields(Channel& target, const Channel& from, const Channel& to);
 
 } // namespace rigvane

@@ -34,6 +34,16 @@ Engine::Engine(App& app)
                           app.settings, app.database, app.progress} {
     context_.Actions = this;
     context_.Views = &Views;
+    // File work reaches the windows through the view: a changed channel, the
+    // refresh after a read, sort or lookup, and the busy pointer meanwhile.
+    Views.OnEntryChanged = [this](EntryKind kind, int index) {
+        if (kind == EntryKind::Channel) view_->ChannelChanged(index);
+    };
+    Views.OnMemoryRefresh = [this] {
+        view_->MemoryReplaced();
+        view_->RefreshEditors();
+    };
+    Views.OnBusy = [this](bool busy) { view_->SetBusyCursor(busy); };
     if (!app_.radio.HasDriver(ProtoIcom)) RegisterDrivers(app_.radio);
     secondTimer_ = app_.host.CreateTimer([this] { SecondTick(); });
     app_.host.SetTimer(secondTimer_, 1000, true);
@@ -495,8 +505,7 @@ void Engine::RunAction(int code) {
             view_->ChooseFile(FrequencyFileFilter, 2, lastFrequencyFile_, false);
         if (!path.empty()) {
             lastFrequencyFile_ = path;
-            ReadFrequencyFile(context_, path);
-            view_->RefreshEditors();
+            ReadFrequencyFile(context_, path); // refreshes the windows when done
         }
         break;
     }
@@ -523,11 +532,9 @@ void Engine::RunAction(int code) {
     }
     case ActionSort:
         SortChannels(context_);
-        view_->RefreshEditors();
         break;
     case ActionLookup:
         LookupServices(context_);
-        view_->RefreshEditors();
         break;
     case ActionLogFileName: {
         const std::string path = view_->ChooseFile(LogFileFilter, 2, g.LogFile, true);

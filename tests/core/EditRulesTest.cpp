@@ -78,4 +78,10 @@ TEST(EditRules, ReplayTouchesOnlyChangedFields) {
     ApplyChangedFields(live, after, before);
     EXPECT_EQ(live.Frequency, 14550000);
     EXPECT_EQ(live.Count, 12);
+
+    // A field replaced since the edit (a file read, Clear ALL) keeps its new value.
+    Channel replaced = BlankChannel;
+    replaced.Frequency = 40000000;
+    ApplyChangedFields(replaced, after, before);
+    EXPECT_EQ(replaced.Frequency, 40000000);
 }
