@@ -21,6 +21,20 @@ Channel& MoveEntry(Memory& mem, MoveKind kind, int index) {
     return mem.Channels[size_t(index)];
 }
 
+void ClearEntry(MoveKind kind, Channel& c) {
+    switch (kind) {
+    case MoveKind::Channels:
+        c = BlankChannel;
+        break;
+    case MoveKind::ScanBanks:
+        Memory::ClearScanBankRecord(c);
+        break;
+    case MoveKind::SearchBanks:
+        Memory::ClearSearchBankRecord(c);
+        break;
+    }
+}
+
 MoveResult MoveRange(Memory& mem, MoveKind kind, MoveOp op, int first, int last, int dest) {
     const int top = HighestIndex(kind);
     MoveResult r;
@@ -55,14 +69,8 @@ MoveResult MoveRange(Memory& mem, MoveKind kind, MoveOp op, int first, int last,
         for (int i = s; i <= e; ++i)
             put(i, MoveEntry(mem, kind, d + (i - s)));
     } else if (op == MoveOp::Move) {
-        for (int i = s; i <= e; ++i) {
-            if (kind == MoveKind::Channels)
-                mem.Channels[size_t(i)] = BlankChannel;
-            else if (kind == MoveKind::ScanBanks)
-                mem.ClearScanBank(i);
-            else
-                mem.ClearSearchBank(i);
-        }
+        for (int i = s; i <= e; ++i)
+            ClearEntry(kind, MoveEntry(mem, kind, i));
     }
     for (int k = 0; k <= n; ++k)
         put(d + k, scratch[size_t(k)]);

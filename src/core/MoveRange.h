@@ -33,5 +33,7 @@ MoveResult MoveRange(Memory& mem, MoveKind kind, MoveOp op, int first, int last,
 
 // The table entry `index` of `kind`.
 Channel& MoveEntry(Memory& mem, MoveKind kind, int index);
+// Clears one record of `kind` the way its table clears an entry.
+void ClearEntry(MoveKind kind, Channel& c);
 
 } // namespace rigvane
