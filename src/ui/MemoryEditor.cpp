@@ -40,7 +40,7 @@ MemoryEditor::MemoryEditor(App& app, Engine& engine, QWidget* parent)
     BuildForm();
     BuildMenus();
     SetupAuxControls();
-    resize(1120, 600);
+    resize(1180, 600);
     RestorePosition();
     ShowEntry(0);
 }

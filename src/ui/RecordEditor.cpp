@@ -161,7 +161,8 @@ void RecordEditor::BuildTable(QWidget* parent, QVBoxLayout* layout) {
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    table_->horizontalHeader()->setStretchLastSection(true);
+    // The service text (or bank name) takes the room that is left.
+    table_->horizontalHeader()->setSectionResizeMode(model_->TextColumn(), QHeaderView::Stretch);
     table_->setAlternatingRowColors(true);
     table_->setMinimumWidth(kind_ == MoveKind::Channels ? 520 : 360);
     connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,

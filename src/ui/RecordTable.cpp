@@ -49,10 +49,22 @@ int RecordTableModel::columnCount(const QModelIndex& parent) const {
     return 0;
 }
 
+int RecordTableModel::TextColumn() const {
+    return kind_ == MoveKind::Channels ? int(ColService) : kind_ == MoveKind::ScanBanks ? 3 : 5;
+}
+
 QVariant RecordTableModel::headerData(int section, Qt::Orientation o, int role) const {
-    if (o != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    static const char* const channel[] = {"Ch",    "Frequency", "Mode",   "Service", "Valid",
-                                          "Delay", "Resume",    "Trunk",  "Hits",    "Last hit"};
+    if (o != Qt::Horizontal) return {};
+    // The flag columns carry the file's own short words; the tip spells them out.
+    static const char* const tips[] = {"Channel", "Frequency (MHz)", "Modulation", "Service",
+                                       "Valid",   "Delay",           "Resume",     "Trunked",
+                                       "Hits",    "Last hit"};
+    if (role == Qt::ToolTipRole && kind_ == MoveKind::Channels && section >= 0 &&
+        section < ChannelColumns)
+        return tips[section];
+    if (role != Qt::DisplayRole) return {};
+    static const char* const channel[] = {"Ch",  "Frequency", "Mode", "Service", "Vld",
+                                          "Dly", "Rsm",       "Trk",  "Hits",    "Last hit"};
     static const char* const scan[] = {"Bank", "First", "Last", "Name", "Scan"};
     static const char* const search[] = {"Bank", "Start", "Stop", "Step", "Mode", "Name", "Search"};
     if (section < 0 || section >= columnCount()) return {};
@@ -74,16 +86,17 @@ QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
     const int row = index.row(), col = index.column();
     const Channel& c = MoveEntry(mem_, kind_, row);
     if (role == Qt::TextAlignmentRole) {
-        const bool text = (kind_ == MoveKind::Channels && col == ColService) ||
-                          (kind_ == MoveKind::ScanBanks && col == 3) ||
-                          (kind_ == MoveKind::SearchBanks && col == 5);
-        return int((text ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter);
+        return int((col == TextColumn() ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter);
     }
     const bool sort = role == SortRole;
     auto number = [&](qlonglong v, const QString& shown) { return sort ? QVariant(v) : QVariant(shown); };
     auto flag = [&](bool on) { return sort ? QVariant(int(on)) : QVariant(Flag(on)); };
     const int width = kind_ == MoveKind::Channels ? 3 : 2;
     if (col == 0) return number(row, QString("%1").arg(row, width, 10, QChar('0')));
+    // An unused bank shows its number only, so the banks in use stand out.
+    const bool unusedBank = kind_ != MoveKind::Channels && !c.Valid && c.Lower == 0 &&
+                            c.Upper == 0 && c.Service.empty();
+    if (unusedBank && !sort) return QString();
     switch (kind_) {
     case MoveKind::Channels:
         switch (col) {

@@ -32,6 +32,8 @@ class RecordTableModel : public QAbstractTableModel {
     void AllChanged();
 
     MoveKind Kind() const { return kind_; }
+    // The column of the service text or bank name.
+    int TextColumn() const;
     // Column numbers of the channel table.
     enum ChannelColumn { ColNumber, ColFrequency, ColMode, ColService, ColValid, ColDelay,
                          ColResume, ColTrunked, ColCount, ColStamp, ChannelColumns };
