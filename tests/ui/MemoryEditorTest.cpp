@@ -16,6 +16,7 @@
 
 #include "EditorsFixture.h"
 #include "storage/FrequencyDatabase.h"
+#include "ui/BankEditor.h"
 #include "ui/MemoryEditor.h"
 #include "ui/MoveDialog.h"
 #include "ui/RecordTable.h"
@@ -44,6 +45,8 @@ class MemoryEditorTest : public QObject {
     void pasteNeverRunsKeywords();
     void rangeDialogCopiesAndUndoes();
     void undoKeepsStatisticsOfAHit();
+    void selectionOperationsAndLists();
+    void editorsReopenWhereTheyWere();
 };
 
 void MemoryEditorTest::fieldsRoundTripThroughSaveAndReload() {
@@ -414,6 +417,74 @@ void MemoryEditorTest::undoKeepsStatisticsOfAHit() {
     QCOMPARE(rig.app.memory.Channels[5].Service, std::string());
     QCOMPARE(rig.app.memory.Channels[5].Count, hits);
     QCOMPARE(e.EntryTxt(1)->text(), QString("0146.00000"));
+}
+
+void MemoryEditorTest::selectionOperationsAndLists() {
+    EditorRig rig;
+    rig.window->ShowMemoryEditor();
+    MemoryEditor& e = *rig.window->MemoryEditorWindow();
+    rig.SetChannel(1, 146.0);
+    rig.SetChannel(2, 147.0);
+    rig.app.memory.Channels[2].Valid = false;
+    e.Table()->selectRow(1);
+    e.Table()->selectionModel()->select(e.Table()->model()->index(2, 0),
+                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    // Toggle: one of them off, so both on; again, both off.
+    Menu(&e, "ToggleValid_Menu")->trigger();
+    QVERIFY(rig.app.memory.Channels[1].Valid && rig.app.memory.Channels[2].Valid);
+    Menu(&e, "ToggleValid_Menu")->trigger();
+    QVERIFY(!rig.app.memory.Channels[1].Valid && !rig.app.memory.Channels[2].Valid);
+    Menu(&e, "ClearSel_Menu")->trigger();
+    QCOMPARE(rig.app.memory.Channels[2], BlankChannel);
+    e.UndoStack()->undo();
+    QCOMPARE(rig.app.memory.Channels[2].Frequency, 14700000);
+
+    // Double-clicking a statistic zeroes it.
+    rig.app.memory.Channels[1].Count = 9;
+    e.ShowEntry(1);
+    QCOMPARE(e.StatLabel(0)->text(), QString("0009"));
+    QTest::mouseDClick(e.StatLabel(0), Qt::LeftButton);
+    QCOMPARE(rig.app.memory.Channels[1].Count, int16_t(0));
+    QCOMPARE(e.StatLabel(0)->text(), QString("0000"));
+
+    // Every list of the editor holds Manual polling while it is open.
+    for (QComboBox* list : {e.ModulationCombo(), e.MemAuxCmb(1)}) {
+        list->showPopup();
+        QVERIFY(rig.engine.State().DropDownOpen);
+        list->hidePopup();
+        QVERIFY(!rig.engine.State().DropDownOpen);
+    }
+    // The aux controls follow the selected radio.
+    rig.app.settings.Global.ShowAux = false;
+    rig.app.settings.Selected().Protocol = 1; // ICOM
+    rig.window->RefreshEditors();
+    QVERIFY(e.MemAuxChk(0)->isHidden());
+    QCOMPARE(e.MemAuxCmb(4)->itemText(4), QString("Wide"));
+}
+
+void MemoryEditorTest::editorsReopenWhereTheyWere() {
+    QTemporaryDir dir;
+    const std::string ini = (dir.path() + "/RIGVANE.INI").toStdString();
+    {
+        EditorRig rig;
+        rig.window->Start(ini, {}, false);
+        rig.window->ShowMemoryEditor();
+        rig.window->ShowSearchEditor();
+        rig.window->MemoryEditorWindow()->move(120, 90);
+        rig.window->SearchEditor()->move(60, 30);
+        rig.window->SearchEditor()->close(); // closed by the user: stays closed
+        QVERIFY(rig.window->close());
+        QVERIFY(rig.app.settings.Windows[WinMemoryEditor].Open);
+        QVERIFY(!rig.app.settings.Windows[WinSearchBanks].Open);
+        QCOMPARE(rig.app.settings.Windows[WinMemoryEditor].X, 1800.0f); // 15 twips a pixel
+    }
+    EditorRig rig;
+    rig.window->Start(ini, {}, false);
+    QVERIFY(rig.window->MemoryEditorWindow());
+    QVERIFY(rig.window->MemoryEditorWindow()->isVisible());
+    QCOMPARE(rig.window->MemoryEditorWindow()->pos(), QPoint(120, 90));
+    QVERIFY(!rig.window->SearchEditor());
+    QVERIFY(!rig.app.memory.MemoryEdited);
 }
 
 QTEST_MAIN(MemoryEditorTest)
