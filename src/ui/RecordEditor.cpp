@@ -1,5 +1,6 @@
 #include "ui/RecordEditor.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -23,6 +24,7 @@
 #include "engine/App.h"
 #include "engine/Engine.h"
 #include "storage/ClipboardLines.h"
+#include "ui/AuxControls.h"
 #include "ui/MoveDialog.h"
 #include "ui/RecordTable.h"
 #include "ui/Twips.h"
@@ -115,7 +117,23 @@ RecordEditor::RecordEditor(App& app, Engine& engine, MoveKind kind, int placemen
     MarkModified();
 }
 
-RecordEditor::~RecordEditor() = default;
+RecordEditor::~RecordEditor() {
+    // A list open now closes while this window can still clear the
+    // drop-down flag; none calls back once the window is gone.
+    for (QComboBox* box : findChildren<QComboBox*>()) {
+        auto* list = dynamic_cast<DropDownCombo*>(box); // no meta-object of its own
+        if (!list) continue;
+        if (list->view()->isVisible()) list->hidePopup();
+        list->OnDropDown = nullptr;
+        list->OnCloseUp = nullptr;
+    }
+}
+
+void RecordEditor::hideEvent(QHideEvent* event) {
+    for (QComboBox* list : findChildren<QComboBox*>())
+        if (list->view()->isVisible()) list->hidePopup();
+    QWidget::hideEvent(event);
+}
 
 void RecordEditor::BuildTable(QWidget* parent, QVBoxLayout* layout) {
     auto* bar = new QHBoxLayout;

@@ -94,6 +94,7 @@ class RecordEditor : public QWidget {
     void MarkModified();
 
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
     App& app_;
