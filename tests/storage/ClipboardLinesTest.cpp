@@ -38,18 +38,10 @@ TEST(ClipboardLines, RecordsSurviveCopyAndPaste) {
     mem.SearchBanks[2].Mode = 3;
     mem.SearchBanks[2].Valid = true;
     mem.SearchBanks[2].Service = "Air band";
-    mem.ScanBanks[3].Lower = 10;
-    mem.ScanBanks[3].Upper = 20;
-    mem.ScanBanks[3].Service = "Fire";
     const ParsedLines s = ParseDataLines(host, DataLines(mem, MoveKind::SearchBanks, {2}, false),
                                          MoveKind::SearchBanks);
     ASSERT_EQ(s.Records.size(), 1u);
     EXPECT_EQ(s.Records[0], mem.SearchBanks[2]);
-    const ParsedLines b =
-        ParseDataLines(host, DataLines(mem, MoveKind::ScanBanks, {3}, false), MoveKind::ScanBanks);
-    ASSERT_EQ(b.Records.size(), 1u);
-    EXPECT_EQ(b.Records[0].Service, "Fire");
-    EXPECT_EQ(b.Records[0].Upper, 20);
 }
 
 TEST(ClipboardLines, OnlyDataLinesOfTheKindAreRead) {

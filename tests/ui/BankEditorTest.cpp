@@ -1,6 +1,6 @@
 // The scan and search bank editors: fields through a save and reload, the
-// entry rules, the clear questions, the search bank cursor of modes 9 and
-// 10, and a swap of bank ranges that can be undone.
+// entry rules, the clear questions and the search bank cursor of modes 9
+// and 10.
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,7 +23,6 @@ class BankEditorTest : public QObject {
     void refusedEntriesKeepTheStoredValue();
     void clearQuestionsDefaultToNo();
     void searchEditorFollowsTheBankTransfers();
-    void swapOfBankRangesUndoes();
 };
 
 void BankEditorTest::fieldsRoundTripThroughSaveAndReload() {
@@ -155,25 +154,6 @@ void BankEditorTest::searchEditorFollowsTheBankTransfers() {
     rig.engine.RunPass();
     QCOMPARE(search.Shown(), 0);
     QCOMPARE(rig.engine.State().SearchBankCursor, int16_t(0));
-}
-
-void BankEditorTest::swapOfBankRangesUndoes() {
-    EditorRig rig;
-    rig.window->ShowScanEditor();
-    BankEditor& scan = *rig.window->ScanEditor();
-    for (int i = 1; i <= 9; ++i)
-        rig.app.memory.ScanBanks[size_t(i)].Service = "bank " + std::to_string(i);
-    const MoveResult r = scan.RunMove(MoveOp::Swap, 1, 3, 7);
-    QVERIFY(r.Done);
-    QCOMPARE(rig.app.memory.ScanBanks[1].Service, std::string("bank 7"));
-    QCOMPARE(rig.app.memory.ScanBanks[9].Service, std::string("bank 3"));
-    QCOMPARE(scan.Model()->index(1, 3).data().toString(), QString("bank 7"));
-    scan.UndoStack()->undo();
-    QCOMPARE(rig.app.memory.ScanBanks[1].Service, std::string("bank 1"));
-    QCOMPARE(rig.app.memory.ScanBanks[9].Service, std::string("bank 9"));
-    // A bank index beyond 99 is the table's end.
-    const MoveResult cut = scan.RunMove(MoveOp::Copy, 95, 99, 98);
-    QCOMPARE(cut.Last, 96);
 }
 
 QTEST_MAIN(BankEditorTest)

@@ -16,6 +16,8 @@
 #include "sim/Catalog.h"
 #include "sim/IcomRadio.h"
 #include "sim/SimPeer.h"
+#include "storage/FrequencyFileReader.h"
+#include "storage/FrequencyFileWriter.h"
 #include "ui/MainWindow.h"
 
 namespace rigvane::test {
@@ -76,12 +78,10 @@ struct EditorRig {
     }
     // Saves the tables to a file, blanks them and reads the file back.
     bool SaveAndReload(const QString& path) {
-        if (!WriteFrequencyFileAt(path)) return false;
+        if (!WriteFrequencyFile(engine.Context(), path.toStdString())) return false;
         app.memory.ClearAllMemory();
-        return ReadFrequencyFileAt(path);
+        return ReadFrequencyFile(engine.Context(), path.toStdString());
     }
-    bool WriteFrequencyFileAt(const QString& path);
-    bool ReadFrequencyFileAt(const QString& path);
     // Grabs a window into $RIGVANE_SCREENSHOTS/<name>.png when that is set.
     static void Shot(QWidget* w, const char* name) {
         const QByteArray dir = qgetenv("RIGVANE_SCREENSHOTS");
@@ -97,16 +97,4 @@ struct EditorRig {
     std::unique_ptr<MainWindow> window;
 };
 
-} // namespace rigvane::test
-
-#include "storage/FrequencyFileReader.h"
-#include "storage/FrequencyFileWriter.h"
-
-namespace rigvane::test {
-inline bool EditorRig::WriteFrequencyFileAt(const QString& path) {
-    return WriteFrequencyFile(engine.Context(), path.toStdString());
-}
-inline bool EditorRig::ReadFrequencyFileAt(const QString& path) {
-    return ReadFrequencyFile(engine.Context(), path.toStdString());
-}
 } // namespace rigvane::test
