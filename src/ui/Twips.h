@@ -61,7 +61,8 @@ inline QList<QRect> AvailableScreenAreas() {
 // Where window-table entry `entry` of `size` opens. A window that has never
 // been placed (a missing position reads as 0, 0) gets a spot of its own
 // beside the main window instead of piling up in the top-left corner; every
-// place is then fitted onto the screens there are now.
+// place is then fitted onto the screens there are now, with room for the
+// frame and title bar that a window not yet shown does not count.
 inline QPoint WindowPosition(const Settings& settings, int entry, QSize size = QSize(240, 120)) {
     const WindowPlacement& w = settings.Windows[entry];
     QPoint place;
@@ -86,7 +87,8 @@ inline QPoint WindowPosition(const Settings& settings, int entry, QSize size = Q
             break;
         }
     }
-    return FitOnScreens(QRect(place, size.expandedTo(QSize(1, 1))), AvailableScreenAreas());
+    const QSize frame(8, 32);
+    return FitOnScreens(QRect(place, size.expandedTo(QSize(1, 1)) + frame), AvailableScreenAreas());
 }
 
 } // namespace rigvane
