@@ -35,7 +35,8 @@ struct AuxLayout {
 // but Tone 3.
 AuxLayout MakeAuxLayout(const AuxSpec& spec, bool showAux);
 
-// The aux spec of a radio model.
+// The aux spec of a radio model, for the families whose driver does not
+// carry it in its capabilities yet (the windows ask the driver first).
 AuxSpec AuxSpecFor(int protocol, int model);
 
 // "+0.6Mhz" for the offset text "+000600000" (sign and nine digits in Hz).

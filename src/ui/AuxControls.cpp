@@ -5,6 +5,8 @@
 #include <QGroupBox>
 #include <QLabel>
 
+#include "drivers/Registry.h"
+
 namespace rigvane {
 
 void DropDownCombo::showPopup() {
@@ -36,6 +38,11 @@ AuxWidgets BuildAuxFrame(QWidget* parent, const QString& frameName, const QStrin
     }
     ApplyAuxLayout(w, MakeAuxLayout(AuxSpec(), true));
     return w;
+}
+
+AuxLayout AuxLayoutFor(const RadioProfile& radio, bool showAux) {
+    if (DriverFor(radio.Protocol)) return MakeAuxLayout(ModelCapsFor(radio).VfoAux, showAux);
+    return MakeAuxLayout(AuxSpecFor(radio.Protocol, radio.Model), showAux);
 }
 
 void ApplyAuxLayout(const AuxWidgets& w, const AuxLayout& layout) {

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "core/Channel.h"
+#include "core/Settings.h"
 #include "link/AuxLayout.h"
 
 class QCheckBox;
@@ -38,6 +39,10 @@ struct AuxWidgets {
 // `labelName`_i; captions and items come from ApplyAuxLayout.
 AuxWidgets BuildAuxFrame(QWidget* parent, const QString& frameName, const QString& checkName,
                          const QString& listName, const QString& labelName);
+
+// The aux layout of a radio: its family's capabilities (VfoAux of the
+// model), or the built-in spec while the family has no driver.
+AuxLayout AuxLayoutFor(const RadioProfile& radio, bool showAux);
 
 // Items, captions and visibility; the shown controls are laid out without gaps.
 void ApplyAuxLayout(const AuxWidgets& w, const AuxLayout& layout);

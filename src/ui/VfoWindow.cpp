@@ -250,8 +250,7 @@ void VfoWindow::Drop_Down_Init() {
 
     // 2..5. The aux lists, captions and visibility for the selected radio,
     // shared with the memory channel editor.
-    ApplyAuxLayout(aux_, MakeAuxLayout(AuxSpecFor(radio.Protocol, radio.Model),
-                                       app_.settings.Global.ShowAux));
+    ApplyAuxLayout(aux_, AuxLayoutFor(radio, app_.settings.Global.ShowAux));
 
     // 6. Digit faces.
     SetDigitFonts();
