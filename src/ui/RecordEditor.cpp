@@ -265,6 +265,8 @@ bool RecordEditor::Edit(const std::vector<int>& indices, const Change& change,
                                    [this](const std::vector<int>& touched) {
                                        for (int i : touched)
                                            model_->RowChanged(i);
+                                       // Rows may now pass the filter or not.
+                                       filter_->invalidate();
                                        if (std::find(touched.begin(), touched.end(), shown_) !=
                                            touched.end())
                                            ShowForm(false);
