@@ -7,9 +7,9 @@
 
 namespace rigvane {
 
-const std::array<bool Channel::*, AuxCheckCount> AuxFlags = {
-    &Channel::Notch, &Channel::Sync, &Channel::Preamp, &Channel::Tone2On, &Channel::Tone3On,
-    &Channel::Atten};
+const std::array<bool Channel::*, AuxCheckCount> AuxFlags = {&Channel::Notch,   &Channel::Sync,
+                                                             &Channel::Preamp,  &Channel::Tone2On,
+                                                             &Channel::Tone3On, &Channel::Atten};
 const std::array<uint8_t Channel::*, AuxListCount> AuxCodes = {
     &Channel::Tone1,     &Channel::Agc,   &Channel::Antenna, &Channel::NoiseBlank,
     &Channel::Bandwidth, &Channel::Tone2, &Channel::Tone3};
@@ -42,8 +42,8 @@ AuxLayout MakeAuxLayout(const AuxSpec& spec, bool showAux) {
                    {"0", "1", "2", "3", "4", "5", "6"},
                    tones,
                    tones};
-    a.CheckCaptions = {"Tone Enable", "AM Sync On", "PreAmp On", "Tone 2 On", "Tone 3 On",
-                       "Attenuator"};
+    a.CheckCaptions = {"Tone Enable", "AM Sync On", "PreAmp On",
+                       "Tone 2 On",   "Tone 3 On",  "Attenuator"};
     a.ListCaptions = {"Tone", "AGC", "Antenna", "Noise Blanker", "Bandwidth", "Tone 2", "Tone 3"};
     a.CheckShown.fill(true);
     a.ListShown.fill(true);
@@ -51,7 +51,8 @@ AuxLayout MakeAuxLayout(const AuxSpec& spec, bool showAux) {
     a.ListShown[6] = false;
 
     for (int i = 0; i < AuxCheckCount; ++i) {
-        if (spec.CheckCaptions[size_t(i)]) a.CheckCaptions[size_t(i)] = spec.CheckCaptions[size_t(i)];
+        if (spec.CheckCaptions[size_t(i)])
+            a.CheckCaptions[size_t(i)] = spec.CheckCaptions[size_t(i)];
         if (!showAux && (spec.HiddenChecks >> i & 1)) a.CheckShown[size_t(i)] = false;
         if (spec.ForcedChecks >> i & 1) a.CheckShown[size_t(i)] = true;
     }

@@ -51,7 +51,8 @@ void BankEditor::BuildForm() {
         auto* e = new QLineEdit(this);
         e->setObjectName(QString("EntryTxt_%1").arg(i));
         e->setContextMenuPolicy(Qt::NoContextMenu);
-        if (width > 0) e->setFixedWidth(e->fontMetrics().horizontalAdvance(QString(width, '0')) + 16);
+        if (width > 0)
+            e->setFixedWidth(e->fontMetrics().horizontalAdvance(QString(width, '0')) + 16);
         e->installEventFilter(this);
         fields_[size_t(i)] = e;
         return e;
@@ -126,9 +127,8 @@ void BankEditor::BuildForm() {
     clear->setObjectName("DBClear_Menu");
     QAction* current = clear->addAction(search ? "&Current Search Bank" : "&Current Scan Bank");
     current->setObjectName(search ? "DBClrSr_Menu" : "DBClrSc_Menu");
-    connect(current, &QAction::triggered, this, [this] {
-        EditShown([this](Channel& c) { ClearEntry(Kind(), c); }, "Clear bank");
-    });
+    connect(current, &QAction::triggered, this,
+            [this] { EditShown([this](Channel& c) { ClearEntry(Kind(), c); }, "Clear bank"); });
     QAction* all = clear->addAction(search ? "&All Search Banks" : "&All Scan Banks");
     all->setObjectName(search ? "DbClrAllSr_Menu" : "DBClrAllSc_Menu");
     connect(all, &QAction::triggered, this, [this] {
@@ -166,7 +166,8 @@ void BankEditor::ShowForm(bool sameEntry) {
 }
 
 bool BankEditor::EditShown(const std::function<void(Channel&)>& change, const QString& text) {
-    return Edit({Shown()}, [&change](Channel& c, int) { change(c); }, text);
+    return Edit(
+        {Shown()}, [&change](Channel& c, int) { change(c); }, text);
 }
 
 void BankEditor::Refuse(int field, const std::string& text) {

@@ -59,7 +59,8 @@ void MemoryEditor::BuildForm() {
         auto* e = new QLineEdit(this);
         e->setObjectName(name);
         e->setContextMenuPolicy(Qt::NoContextMenu);
-        if (width > 0) e->setFixedWidth(e->fontMetrics().horizontalAdvance(QString(width, '0')) + 16);
+        if (width > 0)
+            e->setFixedWidth(e->fontMetrics().horizontalAdvance(QString(width, '0')) + 16);
         e->installEventFilter(this);
         return e;
     };
@@ -132,7 +133,8 @@ void MemoryEditor::BuildForm() {
         l->setObjectName(statNames[i]);
         l->setFrameShape(QFrame::Panel);
         l->setFrameShadow(QFrame::Sunken);
-        l->setMinimumWidth(l->fontMetrics().horizontalAdvance(i == 3 ? "00/00/00 00:00:00" : "00000") + 10);
+        l->setMinimumWidth(
+            l->fontMetrics().horizontalAdvance(i == 3 ? "00/00/00 00:00:00" : "00000") + 10);
         l->installEventFilter(this);
         l->setToolTip("Double-click to zero");
         stats->addWidget(new QLabel(statCaptions[i], statBox), i / 2, (i % 2) * 2);
@@ -176,9 +178,8 @@ void MemoryEditor::BuildMenus() {
     clear->setObjectName("DBClear_Menu");
     QAction* current = clear->addAction("&Current Channel");
     current->setObjectName("DBClrCur_Menu");
-    connect(current, &QAction::triggered, this, [this] {
-        EditShown([](Channel& c) { c = BlankChannel; }, "Clear channel");
-    });
+    connect(current, &QAction::triggered, this,
+            [this] { EditShown([](Channel& c) { c = BlankChannel; }, "Clear channel"); });
     QAction* all = clear->addAction("&All Channels");
     all->setObjectName("DBClrAll_Menu");
     connect(all, &QAction::triggered, this, [this] {
@@ -215,7 +216,8 @@ void MemoryEditor::ShowForm(bool sameEntry) {
 }
 
 bool MemoryEditor::EditShown(const std::function<void(Channel&)>& change, const QString& text) {
-    return Edit({Shown()}, [&change](Channel& c, int) { change(c); }, text);
+    return Edit(
+        {Shown()}, [&change](Channel& c, int) { change(c); }, text);
 }
 
 void MemoryEditor::ZeroStatistic(int i) {

@@ -89,20 +89,17 @@ RecordEditor::RecordEditor(App& app, Engine& engine, MoveKind kind, int placemen
     item("&Paste lines", "Paste_Menu", QKeySequence::Paste, [this] { Paste(); });
     item("C&lear selected", "ClearSel_Menu", QKeySequence::Delete, [this] { ClearSelection(); });
     item("Toggle &Valid", "ToggleValid_Menu", {}, [this] {
-        ToggleSelection(&Channel::Valid, kind_ == MoveKind::Channels  ? "Valid"
+        ToggleSelection(&Channel::Valid, kind_ == MoveKind::Channels    ? "Valid"
                                          : kind_ == MoveKind::ScanBanks ? "Scan"
-                                                                       : "Search");
+                                                                        : "Search");
     });
     if (kind_ == MoveKind::Channels) {
-        item("Toggle &Delay", "ToggleDelay_Menu", {}, [this] {
-            ToggleSelection(&Channel::Delay, "Delay");
-        });
-        item("Toggle &Resume", "ToggleResume_Menu", {}, [this] {
-            ToggleSelection(&Channel::Resume, "Resume");
-        });
-        item("Toggle &Trunked", "ToggleTrunk_Menu", {}, [this] {
-            ToggleSelection(&Channel::Trunked, "Trunked");
-        });
+        item("Toggle &Delay", "ToggleDelay_Menu", {},
+             [this] { ToggleSelection(&Channel::Delay, "Delay"); });
+        item("Toggle &Resume", "ToggleResume_Menu", {},
+             [this] { ToggleSelection(&Channel::Resume, "Resume"); });
+        item("Toggle &Trunked", "ToggleTrunk_Menu", {},
+             [this] { ToggleSelection(&Channel::Trunked, "Trunked"); });
     }
     editMenu_->addSeparator();
     item("&Move / Copy / Swap...", "MoveCopy_Menu", {}, [this] { OpenMoveDialog(); });
@@ -160,8 +157,8 @@ void RecordEditor::BuildTable(QWidget* parent, QVBoxLayout* layout) {
     }
     filterState_ = new QComboBox(parent);
     filterState_->setObjectName("FilterState");
-    filterState_->addItems({"All", kind_ == MoveKind::Channels ? "Valid" : "Enabled", "Empty",
-                            "In use"});
+    filterState_->addItems(
+        {"All", kind_ == MoveKind::Channels ? "Valid" : "Enabled", "Empty", "In use"});
     connect(filterState_, qOverload<int>(&QComboBox::currentIndexChanged), this,
             [this](int i) { filter_->SetState(RecordFilter::State(i)); });
     bar->addWidget(filterState_);
@@ -223,8 +220,8 @@ void RecordEditor::ShowEntry(int index) {
     if (!proxy.isValid()) return; // filtered out: the form shows it all the same
     selecting_ = true;
     if (table_->selectionModel()->currentIndex().row() != proxy.row())
-        table_->selectionModel()->setCurrentIndex(
-            proxy, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        table_->selectionModel()->setCurrentIndex(proxy, QItemSelectionModel::ClearAndSelect |
+                                                             QItemSelectionModel::Rows);
     table_->scrollTo(proxy);
     selecting_ = false;
 }
@@ -261,17 +258,15 @@ bool RecordEditor::Edit(const std::vector<int>& indices, const Change& change,
         if (after != before) changes.push_back({i, before, after});
     }
     if (changes.empty()) return false;
-    undo_->push(new RecordsCommand(app_.memory, kind_, std::move(changes), text,
-                                   [this](const std::vector<int>& touched) {
-                                       for (int i : touched)
-                                           model_->RowChanged(i);
-                                       // Rows may now pass the filter or not.
-                                       filter_->invalidate();
-                                       if (std::find(touched.begin(), touched.end(), shown_) !=
-                                           touched.end())
-                                           ShowForm(false);
-                                       MarkModified();
-                                   }));
+    undo_->push(new RecordsCommand(
+        app_.memory, kind_, std::move(changes), text, [this](const std::vector<int>& touched) {
+            for (int i : touched)
+                model_->RowChanged(i);
+            // Rows may now pass the filter or not.
+            filter_->invalidate();
+            if (std::find(touched.begin(), touched.end(), shown_) != touched.end()) ShowForm(false);
+            MarkModified();
+        }));
     return true;
 }
 
@@ -284,8 +279,9 @@ MoveResult RecordEditor::RunMove(MoveOp op, int first, int last, int dest) {
     for (int i = 0; i <= HighestIndex(kind_); ++i)
         if (MoveEntry(*scratch, kind_, i) != MoveEntry(app_.memory, kind_, i)) touched.push_back(i);
     static const char* const names[] = {"", "Copy", "Move", "Swap"};
-    Edit(touched, [&](Channel& c, int i) { c = MoveEntry(*scratch, kind_, i); },
-         QString("%1 %2..%3 to %4").arg(names[int(op)]).arg(r.First).arg(r.Last).arg(r.Dest));
+    Edit(
+        touched, [&](Channel& c, int i) { c = MoveEntry(*scratch, kind_, i); },
+        QString("%1 %2..%3 to %4").arg(names[int(op)]).arg(r.First).arg(r.Last).arg(r.Dest));
     return r;
 }
 
@@ -327,12 +323,14 @@ void RecordEditor::Paste(const QString& given) {
         app_.host.Beep();
         return;
     }
-    Edit(targets, [&](Channel& c, int i) { c = p.Records[size_t(i - start)]; }, "Paste");
+    Edit(
+        targets, [&](Channel& c, int i) { c = p.Records[size_t(i - start)]; }, "Paste");
     ShowEntry(start);
 }
 
 void RecordEditor::ClearSelection() {
-    Edit(SelectedEntries(), [this](Channel& c, int) { ClearEntry(kind_, c); }, "Clear");
+    Edit(
+        SelectedEntries(), [this](Channel& c, int) { ClearEntry(kind_, c); }, "Clear");
 }
 
 void RecordEditor::ToggleSelection(bool Channel::*flag, const QString& what) {
@@ -341,14 +339,15 @@ void RecordEditor::ToggleSelection(bool Channel::*flag, const QString& what) {
     bool anyOff = false;
     for (int i : entries)
         anyOff = anyOff || !(MoveEntry(app_.memory, kind_, i).*flag);
-    Edit(entries, [flag, anyOff](Channel& c, int) { c.*flag = anyOff; }, "Toggle " + what);
+    Edit(
+        entries, [flag, anyOff](Channel& c, int) { c.*flag = anyOff; }, "Toggle " + what);
 }
 
 void RecordEditor::OpenMoveDialog() {
     const std::vector<int> sel = SelectedEntries();
-    MoveDialog dialog(app_, kind_, sel.front(), sel.back(), sel.front(),
-                      [this](MoveOp op, int s, int e, int d) { return RunMove(op, s, e, d); },
-                      this);
+    MoveDialog dialog(
+        app_, kind_, sel.front(), sel.back(), sel.front(),
+        [this](MoveOp op, int s, int e, int d) { return RunMove(op, s, e, d); }, this);
     dialog.exec();
 }
 
@@ -359,7 +358,8 @@ void RecordEditor::ClearAll(const std::string& title, const std::string& text) {
     std::vector<int> all;
     for (int i = 0; i <= HighestIndex(kind_); ++i)
         all.push_back(i);
-    Edit(all, [this](Channel& c, int) { ClearEntry(kind_, c); }, "Clear all");
+    Edit(
+        all, [this](Channel& c, int) { ClearEntry(kind_, c); }, "Clear all");
 }
 
 bool RecordEditor::NumberKey(QLineEdit* field, QKeyEvent* key, bool frequency) {

@@ -80,8 +80,8 @@ QVariant RecordTableModel::headerData(int section, Qt::Orientation o, int role) 
 }
 
 QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != SortRole &&
-                             role != Qt::TextAlignmentRole))
+    if (!index.isValid() ||
+        (role != Qt::DisplayRole && role != SortRole && role != Qt::TextAlignmentRole))
         return {};
     const int row = index.row(), col = index.column();
     const Channel& c = MoveEntry(mem_, kind_, row);
@@ -89,7 +89,9 @@ QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
         return int((col == TextColumn() ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter);
     }
     const bool sort = role == SortRole;
-    auto number = [&](qlonglong v, const QString& shown) { return sort ? QVariant(v) : QVariant(shown); };
+    auto number = [&](qlonglong v, const QString& shown) {
+        return sort ? QVariant(v) : QVariant(shown);
+    };
     auto flag = [&](bool on) { return sort ? QVariant(int(on)) : QVariant(Flag(on)); };
     const int width = kind_ == MoveKind::Channels ? 3 : 2;
     if (col == 0) return number(row, QString("%1").arg(row, width, 10, QChar('0')));
@@ -188,10 +190,10 @@ void RecordFilter::SetState(State state) {
 
 bool RecordFilter::filterAcceptsRow(int row, const QModelIndex&) const {
     const Channel& c = MoveEntry(mem_, kind_, row);
-    const bool empty = kind_ == MoveKind::Channels    ? c.Frequency == 0
-                       : kind_ == MoveKind::ScanBanks ? (c.Lower == 0 && c.Upper == 0 &&
-                                                         c.Service.empty())
-                                                      : (c.Lower == 0 && c.Upper == 0);
+    const bool empty = kind_ == MoveKind::Channels ? c.Frequency == 0
+                       : kind_ == MoveKind::ScanBanks
+                           ? (c.Lower == 0 && c.Upper == 0 && c.Service.empty())
+                           : (c.Lower == 0 && c.Upper == 0);
     switch (state_) {
     case State::All:
         break;
@@ -205,8 +207,7 @@ bool RecordFilter::filterAcceptsRow(int row, const QModelIndex&) const {
         if (empty) return false;
         break;
     }
-    if (!text_.isEmpty() &&
-        !QString::fromStdString(c.Service).contains(text_, Qt::CaseInsensitive))
+    if (!text_.isEmpty() && !QString::fromStdString(c.Service).contains(text_, Qt::CaseInsensitive))
         return false;
     if (kind_ == MoveKind::Channels && (lower_ > 0 || upper_ < NoFrequency))
         return c.Frequency >= lower_ && c.Frequency <= upper_;

@@ -35,8 +35,19 @@ class RecordTableModel : public QAbstractTableModel {
     // The column of the service text or bank name.
     int TextColumn() const;
     // Column numbers of the channel table.
-    enum ChannelColumn { ColNumber, ColFrequency, ColMode, ColService, ColValid, ColDelay,
-                         ColResume, ColTrunked, ColCount, ColStamp, ChannelColumns };
+    enum ChannelColumn {
+        ColNumber,
+        ColFrequency,
+        ColMode,
+        ColService,
+        ColValid,
+        ColDelay,
+        ColResume,
+        ColTrunked,
+        ColCount,
+        ColStamp,
+        ChannelColumns
+    };
 
   private:
     Memory& mem_;

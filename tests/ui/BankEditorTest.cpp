@@ -114,7 +114,8 @@ void BankEditorTest::clearQuestionsDefaultToNo() {
     search.findChild<QAction*>("DbClrAllSr_Menu")->trigger();
     QCOMPARE(rig.host.Boxes.size(), size_t(2));
     QCOMPARE(rig.host.Boxes[0].Title, std::string("Clear Scan Banks"));
-    QCOMPARE(rig.host.Boxes[0].Text, std::string("All Scan Channels will be cleared\n Are you sure?"));
+    QCOMPARE(rig.host.Boxes[0].Text,
+             std::string("All Scan Channels will be cleared\n Are you sure?"));
     QCOMPARE(rig.host.Boxes[1].Title, std::string("Clear Search  Banks"));
     QCOMPARE(rig.host.Boxes[1].Text,
              std::string("All Search Channels will be cleared\n Are you sure?"));

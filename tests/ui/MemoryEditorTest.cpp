@@ -65,7 +65,7 @@ void MemoryEditorTest::fieldsRoundTripThroughSaveAndReload() {
         c->click();
     for (int i = 0; i < AuxCheckCount; ++i)
         if (i != 4) e.MemAuxChk(i)->click(); // Tone 3 is not offered on this radio
-    e.MemAuxCmb(0)->activated(42); // "254.1"
+    e.MemAuxCmb(0)->activated(42);           // "254.1"
     QCOMPARE(e.MemAuxCmb(0)->itemText(42), QString("254.1"));
     e.MemAuxCmb(1)->activated(2);
     e.MemAuxCmb(2)->activated(1);
@@ -307,7 +307,8 @@ void MemoryEditorTest::pasteNeverRunsKeywords() {
     QVERIFY(copied.startsWith("001 0146.00000"));
 
     rig.app.settings.Global.UseBanks = false;
-    const QString text = "CLEAR\nBANK ON\nSCAN\n" + copied + "#  2 0118.00000 0137.00000 0000.02500 AM SEARCH Air\n";
+    const QString text =
+        "CLEAR\nBANK ON\nSCAN\n" + copied + "#  2 0118.00000 0137.00000 0000.02500 AM SEARCH Air\n";
     e.Table()->selectRow(500);
     e.Paste(text);
     QCOMPARE(rig.app.memory.Channels[500].Service, std::string("one"));
@@ -336,7 +337,8 @@ void MemoryEditorTest::rangeDialogCopiesAndUndoes() {
     e.Table()->selectRow(0);
     for (int i = 1; i < 10; ++i)
         e.Table()->selectionModel()->select(e.Table()->model()->index(i, 0),
-                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+                                            QItemSelectionModel::Select |
+                                                QItemSelectionModel::Rows);
     bool shown = false;
     QTimer::singleShot(0, [&] {
         auto* d = qobject_cast<MoveDialog*>(QApplication::activeModalWidget());
