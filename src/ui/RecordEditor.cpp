@@ -321,6 +321,10 @@ void RecordEditor::Paste(const QString& given) {
                       " line(s) past the end of the table were left out");
     if (count == 0) {
         app_.host.Beep();
+        app_.log.Dply(kind_ == MoveKind::Channels ? "Paste: no channel lines to paste"
+                      : kind_ == MoveKind::ScanBanks
+                          ? "Paste: no scan bank lines (\"@\") to paste"
+                          : "Paste: no search bank lines (\"#\") to paste");
         return;
     }
     Edit(
