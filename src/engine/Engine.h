@@ -264,7 +264,8 @@ class Engine : public FileKeywordActions {
     const EngineState& State() const { return state_; }
     App& AppRef() { return app_; }
     // The context for the frequency file reader and writer and the database;
-    // keyword actions come back to this engine. Windows may fill Views.
+    // keyword actions come back to this engine; Views (set by the engine)
+    // pass redraws and the busy pointer on to the view.
     FrequencyContext& Context() { return context_; }
     MemoryViews Views;
 
