@@ -69,6 +69,7 @@ void MemoryEditorTest::fieldsRoundTripThroughSaveAndReload() {
     QCOMPARE(e.MemAuxCmb(0)->itemText(42), QString("254.1"));
     e.MemAuxCmb(1)->activated(2);
     e.MemAuxCmb(2)->activated(1);
+    e.MemAuxCmb(3)->activated(2);
     e.MemAuxCmb(4)->activated(5);
     e.MemAuxCmb(5)->activated(7);
     QCOMPARE(e.ModulationCombo()->count(), 10); // code 10 has no name and is not offered
@@ -81,6 +82,7 @@ void MemoryEditorTest::fieldsRoundTripThroughSaveAndReload() {
     QVERIFY(typed.Valid && typed.Delay && typed.Resume && typed.Trunked);
     QVERIFY(typed.Notch && typed.Sync && typed.Preamp && typed.Tone2On && typed.Atten);
     QCOMPARE(int(typed.Tone1), 42);
+    QCOMPARE(int(typed.NoiseBlank), 2);
 
     QTemporaryDir dir;
     QVERIFY(rig.SaveAndReload(dir.path() + "/round.frq"));
@@ -181,6 +183,7 @@ void MemoryEditorTest::memorySyncFollowsAHit() {
     QVERIFY(e.StatLabel(0)->text() != QString("0000"));
     QVERIFY(e.StatLabel(3)->text() != QString(" (Not Logged)"));
     QCOMPARE(rig.window->EditorChannel(), 8);
+    EditorRig::Shot(&e, "memory-editor-icom-hit");
 }
 
 void MemoryEditorTest::sortAndLookupFromTheMenu() {
