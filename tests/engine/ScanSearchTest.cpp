@@ -126,6 +126,29 @@ TEST(MemoryScan, WrapsAtTheEndsOfTheComputersAndTheRadiosMemories) {
     EXPECT_EQ(r.sim->SelectedChannel, 1);
 }
 
+// Two channels whose attenuator differs, on a line slow enough that an
+// acknowledgement arrives after its command's wait: no answer is taken by a
+// later command, so the silent channel never gets a hit.
+TEST(MemoryScan, AnAcknowledgementNeverAnswersALaterCommand) {
+    EngineRig r;
+    r.BaudRate = 19200;
+    r.LatencyMs = 4;
+    r.Profile().Timeout = 2;
+    r.app.radio.OpenRadio();
+    r.SetChannel(1, 146.0);
+    r.Ch(1).Atten = true;
+    r.SetChannel(2, 147.0);
+    r.Active(146.0, 8);
+    r.G().SigRsm = 1;
+    r.G().RsmTime = 1;
+    r.engine->RequestMode(ModeScan);
+    r.RunFor(6000);
+    EXPECT_GT(r.HitLines(1), 0);
+    EXPECT_EQ(r.HitLines(2), 0);
+    EXPECT_EQ(r.Messages("Radio responding again"), 0);
+    EXPECT_EQ(r.Messages("Radio not responding"), 0);
+}
+
 TEST(FrequencySearch, BanksAreSearchedFromLowerTowardsUpperThenTheNextBank) {
     EngineRig r;
     Memory& mem = r.app.memory;
