@@ -187,7 +187,11 @@ class Operation {
     void Run() {
         RadioState& st = ctx_.State;
         const std::string command = IcomCommand(ctx_.Profile, st, code_);
-        if (command.empty()) return;
+        const bool tunes = code_ == IcomSetFrequency || code_ == IcomSelectMemory;
+        if (command.empty()) {
+            if (tunes) st.TuneRefused = true; // nothing the radio could tune to
+            return;
+        }
         // Every command waits for its answer, settings too: an FB left on the
         // line would otherwise be taken by the next command as its own.
         st.ReplyResidue.clear();
@@ -200,6 +204,7 @@ class Operation {
         for (;;) {
             if (tries >= ctx_.Link.RetryCount || done_) {
                 if (code_ < 12 && !done_) ctx_.Link.RadioNotResponding = true;
+                if (tunes) st.TuneRefused = !accepted_;
                 return;
             }
             const size_t before = st.ReplyResidue.size();
@@ -212,7 +217,10 @@ class Operation {
                 toSend.clear();
             }
             TakeFrames();
-            if (!ctx_.Link.PortOpen()) return;
+            if (!ctx_.Link.PortOpen()) {
+                if (tunes) st.TuneRefused = true;
+                return;
+            }
         }
     }
 
@@ -305,6 +313,7 @@ class Operation {
             return;
         case Accepted:
             if (IsRead(code_)) return;
+            accepted_ = true;
             done_ = true;
             return;
         default:
@@ -325,6 +334,7 @@ class Operation {
     DriverContext& ctx_;
     int code_;
     bool done_ = false;
+    bool accepted_ = false; // an FB answered this command
 };
 
 } // namespace

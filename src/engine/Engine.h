@@ -366,7 +366,10 @@ class Engine : public FileKeywordActions {
     void VfoRecallPass();
     void ChannelSelectPass();
     void ReadLoadSetRange();
-    void TuneToChannel(int channel);
+    // Tunes to a channel (or recalls the radio's); false when the radio refused.
+    bool TuneToChannel(int channel);
+    // After a tune: false (reported once per run of refusals) when the radio refused.
+    bool TuneAccepted(const std::string& what);
     void StopScan(const char* title, const char* text);
     void RecordHitBegin();
     bool UseRadioMemories() const;
@@ -391,6 +394,8 @@ class Engine : public FileKeywordActions {
     bool settingsSaved_ = false;
     bool hitStored_ = true; // the running hit has a channel (search)
     int idlePasses_ = 0;    // scan passes in a row without a visit
+    bool refusing_ = false; // the last tune was refused
+    std::string lastRefusal_; // what the last refused tune asked for
     std::string lastFrequencyFile_;
 };
 

@@ -244,17 +244,37 @@ void Engine::RecordHitBegin() {
 // ---------------------------------------------------------------------------
 // The memory scan
 
-void Engine::TuneToChannel(int channel) {
+bool Engine::TuneToChannel(int channel) {
     RadioState& rs = app_.radioState;
     channel = ClampChannel(channel);
     rs.CurrentChannel = int16_t(channel);
+    rs.TuneRefused = false;
     if (UseRadioMemories()) {
         app_.radio.RecallChannel();
-    } else {
-        rs.Current = app_.memory.Channels[channel];
-        DisplayVfo();
-        ApplyState();
+        return TuneAccepted("channel " + ZeroPadded(channel, 3));
     }
+    rs.Current = app_.memory.Channels[channel];
+    DisplayVfo();
+    ApplyState();
+    return TuneAccepted("channel " + ZeroPadded(channel, 3) + " (" +
+                        TrimBlanks(FreqToText(rs.Current.Frequency)) + ")");
+}
+
+bool Engine::TuneAccepted(const std::string& what) {
+    RadioState& rs = app_.radioState;
+    if (!rs.TuneRefused) {
+        refusing_ = false;
+        return true;
+    }
+    // The radio is not there: the next apply must send the frequency again.
+    rs.LastSent.Frequency = -1;
+    // Once per run of refusals; a scan coming back to the same refused
+    // channel on every round says it once.
+    if (!refusing_ && what != lastRefusal_)
+        app_.log.Dply("Radio refused " + what + ": not listened to");
+    refusing_ = true;
+    lastRefusal_ = what;
+    return false;
 }
 
 void Engine::StopScan(const char* title, const char* text) {
@@ -334,8 +354,8 @@ void Engine::MemoryScan() {
             DisplayChannel();
             steps = 0;
             startChannel = channel;
-            TuneToChannel(channel);
-            SignalCheck();
+            // A channel the radio refused is not a visit: nothing is heard there.
+            if (TuneToChannel(channel)) SignalCheck();
             visited = true;
         }
         // 3. Yield.
@@ -384,8 +404,7 @@ void Engine::PriorityCheck() {
     const int priority = ClampChannel(app_.settings.Global.PriorityChannel);
     rs.CurrentChannel = int16_t(priority);
     DisplayChannel();
-    TuneToChannel(priority);
-    SignalCheck();
+    if (TuneToChannel(priority)) SignalCheck();
     rs.CurrentChannel = int16_t(savedChannel);
     rs.SignalLevel = savedLevel;
     SigDisplay();
@@ -410,10 +429,12 @@ void Engine::FrequencySearch() {
     app_.log.Dply(state_.Mode == ModeTurboSearch ? "Starting Turbo-Search Mode"
                                                  : "Starting Search Mode");
     if (rs.SignalLevel > 0) SignalOff();
-    const int64_t lower = g.TuneLower, upper = g.TuneUpper;
+    // Without banks the search runs over the part of the scale the radio has.
+    const RadioProfile& radio = app_.settings.Selected();
+    const int64_t lower = std::max<int64_t>(g.TuneLower, radio.MinFreq);
+    const int64_t upper = std::max<int64_t>(lower, std::min<int64_t>(g.TuneUpper, radio.MaxFreq));
     int64_t f = rs.Current.Frequency;
-    if (f > upper) f = lower;
-    if (f < lower) f = upper;
+    if (f > upper || f < lower) f = lower; // a start outside the radio's range: its bottom
     rs.Current.Frequency = int32_t(f);
     int wraps = 0;
     bool inRange = false;
@@ -459,11 +480,13 @@ void Engine::FrequencySearch() {
             }
             if (!usable) break;
         }
-        // 2. Visit.
+        // 2. Visit: only a frequency the radio took is listened to.
         rs.Current.Frequency = int32_t(f);
         DisplayVfo();
+        rs.TuneRefused = false;
         ApplyState();
-        SignalCheck();
+        if (f > 0 && TuneAccepted("frequency " + TrimBlanks(FreqToText(int32_t(f)))))
+            SignalCheck();
         YieldNow();
         // 3. Step.
         if (g.UseBanks) {

@@ -149,6 +149,24 @@ TEST(MemoryScan, AnAcknowledgementNeverAnswersALaterCommand) {
     EXPECT_EQ(r.Messages("Radio not responding"), 0);
 }
 
+// Channel 1 lies below the radio's range; the radio stays on the busy
+// 146.000 MHz of its last channel. Only channel 2 is ever listened to.
+TEST(MemoryScan, AChannelTheRadioRefusesIsNotListenedTo) {
+    EngineRig r;
+    r.Profile().Timeout = 20;
+    r.SetChannel(1, 0.05);
+    r.SetChannel(2, 146.0);
+    r.Active(146.0, 6);
+    r.G().SigRsm = 1;
+    r.G().RsmTime = 1;
+    r.engine->RequestMode(ModeScan);
+    r.RunFor(6000);
+    EXPECT_EQ(r.HitLines(1), 0);
+    EXPECT_EQ(r.Ch(1).Count, 0);
+    EXPECT_GT(r.HitLines(2), 1);
+    EXPECT_EQ(r.Messages("Radio refused channel 001 (0000.05000): not listened to"), 1);
+}
+
 TEST(FrequencySearch, BanksAreSearchedFromLowerTowardsUpperThenTheNextBank) {
     EngineRig r;
     Memory& mem = r.app.memory;
@@ -216,6 +234,48 @@ TEST(FrequencySearch, WithoutBanksTheScaleWraps) {
     r.engine->RequestMode(ModeSearch);
     r.RunUntil([&] { return tuned.size() >= 3; }, 60000);
     EXPECT_EQ(tuned, (std::vector<int32_t>{0, 999999999, 999999499}));
+}
+
+// The radio sits on a busy 146.000 MHz and refuses everything below 100 kHz.
+// A search from 0 Hz without banks must not take that signal for hits on
+// the refused frequencies; the refusals are reported once.
+TEST(FrequencySearch, AFrequencyTheRadioRefusesIsNotListenedTo) {
+    EngineRig r;
+    r.LatencyMs = 10; // every exchange takes time, as on a real line
+    r.Profile().Timeout = 20;
+    r.app.radio.OpenRadio();
+    r.sim->FrequencyHz = 146000000;
+    r.Active(146.0, 6);
+    r.SetChannel(1, 146.0);
+    RadioState& rs = r.app.radioState;
+    rs.Current.Frequency = 0;
+    rs.Current.Mode = 1;
+    rs.Current.Step = 500;
+    r.engine->RequestMode(ModeSearch);
+    r.RunFor(7000);
+    for (int n = 2; n < ChannelCount; ++n)
+        ASSERT_EQ(r.Ch(n).Frequency, 0) << n;
+    EXPECT_EQ(r.Ch(1).Count, 0);
+    EXPECT_EQ(r.Messages(":CH "), 0);
+    EXPECT_EQ(r.Messages("Radio refused frequency 0000.00500: not listened to"), 1);
+    EXPECT_EQ(r.Messages("Radio refused"), 1);
+    EXPECT_GT(r.sim->FrequencyHz, 100000); // it went on past the refusals
+    EXPECT_LT(r.sim->FrequencyHz, 140000000);
+}
+
+TEST(FrequencySearch, WithoutBanksTheSearchStaysInTheRadiosRange) {
+    EngineRig r;
+    r.Profile().MinFreq = 14600000;
+    r.Profile().MaxFreq = 14602000;
+    RadioState& rs = r.app.radioState;
+    rs.Current.Frequency = 0;
+    rs.Current.Mode = 1;
+    rs.Current.Step = 1000;
+    std::vector<int32_t> tuned;
+    RecordTuning(r, tuned);
+    r.engine->RequestMode(ModeSearch);
+    r.RunUntil([&] { return tuned.size() >= 5; }, 60000);
+    EXPECT_EQ(tuned, (std::vector<int32_t>{14600000, 14601000, 14602000, 14600000, 14601000}));
 }
 
 // A search over 146.50 .. 146.56 MHz in 10 kHz steps with a signal on
