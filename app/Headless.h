@@ -180,10 +180,13 @@ inline int Run(int argc, char** argv) {
 
     bool stopped = false;
     bool fileSaved = true;
+    bool fileLoaded = false;
     auto stop = [&] {
         if (stopped) return;
         stopped = true;
-        if (o.Save && !o.File.empty()) fileSaved = WriteFrequencyFile(engine.Context(), o.File);
+        // Only a file that was read is written back: a stop during start-up
+        // must not replace it with empty memory.
+        if (o.Save && fileLoaded) fileSaved = WriteFrequencyFile(engine.Context(), o.File);
         engine.Shutdown();
     };
     QSocketNotifier notifier(SignalFd(0), QSocketNotifier::Read);
@@ -219,6 +222,12 @@ inline int Run(int argc, char** argv) {
         return 3;
     }
     ScanInitialize(app, o.IniPath, hooks);
+    if (stopped) { // ended while the radio was being opened
+        if (engine.SettingsSaved()) return 0;
+        std::fprintf(stderr, "rigvane: the settings file %s could not be written\n",
+                     app.settings.IniPath.c_str());
+        return 3;
+    }
     if (!radioSelected) {
         std::fprintf(stderr, "rigvane: radio %d has no port or device configured\n",
                      app.settings.SelectedRadio + 1);
@@ -232,9 +241,12 @@ inline int Run(int argc, char** argv) {
     }
     engine.DropDownInit();
     app.radioState.Current = app.radioState.Vfo[app.radioState.ActiveVfo & 1];
-    if (!o.File.empty() && !ReadFrequencyFile(engine.Context(), o.File)) {
-        std::fprintf(stderr, "rigvane: cannot read the frequency file %s\n", o.File.c_str());
-        return 5;
+    if (!o.File.empty() && !stopped) {
+        if (!ReadFrequencyFile(engine.Context(), o.File)) {
+            std::fprintf(stderr, "rigvane: cannot read the frequency file %s\n", o.File.c_str());
+            return 5;
+        }
+        fileLoaded = !stopped;
     }
     app.memory.MemoryEdited = false;
 
