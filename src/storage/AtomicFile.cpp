@@ -40,6 +40,11 @@ bool WriteFileAtomically(const std::string& linkPath, const std::string& content
         path = real;
         std::free(real);
     }
+    struct stat target {};
+    if (::stat(path.c_str(), &target) == 0 && !S_ISREG(target.st_mode)) {
+        SetError(error, "Not a regular file:", path, S_ISDIR(target.st_mode) ? EISDIR : EINVAL);
+        return false;
+    }
     std::string pattern = path + ".tmpXXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
@@ -105,7 +110,8 @@ bool ReadWholeFile(const std::string& path, std::string* contents, std::string* 
                    bool* missing) {
     if (contents) contents->clear();
     if (missing) *missing = false;
-    const int fd = ::open(path.c_str(), O_RDONLY);
+    // Non-blocking, so that a FIFO without a writer is refused, not waited for.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int err = errno;
         if (err == ENOENT && missing) *missing = true;
@@ -113,9 +119,9 @@ bool ReadWholeFile(const std::string& path, std::string* contents, std::string* 
         return false;
     }
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        SetError(error, "Cannot read", path, EISDIR);
+        SetError(error, "Cannot read", path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
         return false;
     }
     std::string data;
@@ -135,6 +141,31 @@ bool ReadWholeFile(const std::string& path, std::string* contents, std::string* 
     ::close(fd);
     if (contents) *contents = std::move(data);
     return true;
+}
+
+std::FILE* OpenRegularFile(const std::string& path, long long maxBytes, std::string* why) {
+    if (why) why->clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    const char* refusal = nullptr;
+    if (::fstat(fd, &st) != 0)
+        refusal = "it cannot be examined";
+    else if (S_ISDIR(st.st_mode))
+        refusal = ""; // reported as any file that cannot be opened
+    else if (!S_ISREG(st.st_mode))
+        refusal = "it is not a regular file";
+    else if (st.st_size > maxBytes)
+        refusal = "it is too large";
+    const int flags = refusal ? -1 : ::fcntl(fd, F_GETFL);
+    if (refusal || flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        if (why && refusal) *why = refusal;
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (!file) ::close(fd);
+    return file;
 }
 
 } // namespace rigvane

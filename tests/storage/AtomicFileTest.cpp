@@ -79,6 +79,17 @@ TEST(AtomicFile, ReadTellsMissingFromUnreadable) {
     EXPECT_FALSE(ReadWholeFile(dir.Path(), &text, &error, &missing));
     EXPECT_FALSE(missing);
     EXPECT_FALSE(error.empty());
+
+    // A FIFO is neither waited for nor replaced; a device is never read.
+    const std::string fifo = dir.Path() + "/fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(ReadWholeFile(fifo, &text, &error, &missing));
+    EXPECT_FALSE(ReadWholeFile("/dev/zero", &text, &error, &missing));
+    EXPECT_FALSE(WriteFileAtomically(fifo, "x", &error));
+    struct stat st {};
+    ASSERT_EQ(::stat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"fifo"});
 }
 
 } // namespace
