@@ -1,13 +1,15 @@
 #include "storage/AtomicFile.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <vector>
 
 namespace rigvane {
 
@@ -25,7 +27,33 @@ std::string DirectoryOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+// Removes NAME.tmpXXXXXX files (six letters or digits), which saves that
+// were killed before their rename left beside NAME.
+void RemoveStaleTemporaries(const std::string& path) {
+    const std::string dir = DirectoryOf(path);
+    const size_t slash = path.find_last_of('/');
+    const std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp";
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return;
+    while (const dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        if (!std::all_of(name.begin() + long(prefix.size()), name.end(),
+                         [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
+            continue;
+        const std::string full = dir + "/" + name;
+        struct stat st {};
+        if (::lstat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(full.c_str());
+    }
+    ::closedir(d);
+}
+
 } // namespace
+
+std::string TemporaryPathFor(const std::string& path) {
+    return path + ".rigvane-tmp";
+}
 
 bool WriteFileAtomically(const std::string& linkPath, const std::string& contents,
                          std::string* error) {
@@ -45,15 +73,16 @@ bool WriteFileAtomically(const std::string& linkPath, const std::string& content
         SetError(error, "Not a regular file:", path, S_ISDIR(target.st_mode) ? EISDIR : EINVAL);
         return false;
     }
-    std::string pattern = path + ".tmpXXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = ::mkstemp(name.data());
+    // One temporary name per target: whatever an interrupted save left there
+    // is removed now, with any left under the random names used before.
+    const std::string tempPath = TemporaryPathFor(path);
+    RemoveStaleTemporaries(path);
+    ::unlink(tempPath.c_str());
+    const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
         SetError(error, "Cannot create a temporary file for", path, errno);
         return false;
     }
-    const std::string tempPath(name.data());
     auto fail = [&](const std::string& what) {
         const int err = errno;
         ::close(fd);

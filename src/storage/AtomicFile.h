@@ -5,6 +5,11 @@
 
 namespace rigvane {
 
+// The temporary file a write of `path` goes through: one fixed name, so a
+// save interrupted before its rename leaves nothing the next save does not
+// replace.
+std::string TemporaryPathFor(const std::string& path);
+
 // Writes `contents` to a temporary file in the target's directory, flushes it
 // to disk and renames it over `path`, so readers see either the old file or
 // the new one, never a mix. A target that exists and is not a regular file (a

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <vector>
@@ -48,6 +49,25 @@ TEST(AtomicFile, WritesReplacesAndLeavesNoTemporaryFiles) {
     EXPECT_TRUE(S_ISLNK(st.st_mode));
     ASSERT_TRUE(ReadWholeFile(path, &text, &error));
     EXPECT_EQ(text, "via link");
+}
+
+// A save killed between writing the temporary file and the rename leaves it
+// behind (under the fixed name, or a random one from older saves); the next
+// save leaves only the target.
+TEST(AtomicFile, DebrisOfAnInterruptedSaveIsGoneAfterTheNextSave) {
+    TempDir dir;
+    const std::string path = dir.Path() + "/scan.frq";
+    ASSERT_TRUE(WriteFileAtomically(path, "old", nullptr));
+    std::ofstream(TemporaryPathFor(path)) << "half a save";
+    std::ofstream(path + ".tmpAb12Cd") << "half an older save";
+    std::ofstream(dir.Path() + "/scan.frq.tmpnotes") << "not ours";
+    std::string error, text;
+    ASSERT_TRUE(WriteFileAtomically(path, "new", &error)) << error;
+    ASSERT_TRUE(ReadWholeFile(path, &text, &error));
+    EXPECT_EQ(text, "new");
+    auto names = Entries(dir.Path());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"scan.frq", "scan.frq.tmpnotes"}));
 }
 
 TEST(AtomicFile, FailedWriteKeepsOldFileAndReportsIt) {
