@@ -3,7 +3,8 @@
 // order and the same mode engine over a QCoreApplication. Message lines go to
 // stdout as they are posted (and to the log file when logging is on), message
 // boxes to stderr. It ends after --seconds or on SIGINT/SIGTERM: settings
-// written, with --save the frequency file written back.
+// written, with --save the frequency file written back; a second SIGINT or
+// SIGTERM ends it at once.
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -124,7 +125,10 @@ inline int& SignalFd(int end) {
     return fds[end];
 }
 
-extern "C" inline void HeadlessOnSignal(int) {
+extern "C" inline void HeadlessOnSignal(int signo) {
+    // The first signal asks for a clean end; a second one ends at once.
+    static volatile sig_atomic_t received = 0;
+    if (++received > 1) ::_exit(128 + signo);
     const char byte = 1;
     const ssize_t ignored = ::write(SignalFd(1), &byte, 1);
     (void)ignored;

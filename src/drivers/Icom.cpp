@@ -202,6 +202,10 @@ class Operation {
         int collectPasses = 0;
         std::string toSend = command;
         for (;;) {
+            if (ctx_.Link.Stopping) { // the program is ending: nothing waits for the answer
+                if (tunes) st.TuneRefused = true;
+                return;
+            }
             if (tries >= ctx_.Link.RetryCount || done_) {
                 if (code_ < 12 && !done_) ctx_.Link.RadioNotResponding = true;
                 if (tunes) st.TuneRefused = !accepted_;

@@ -614,6 +614,8 @@ void Engine::ClearEverything() {
 bool Engine::Shutdown(const std::function<bool()>& closeWindows) {
     RadioState& rs = app_.radioState;
     SetModeValue(ModeShutdown);
+    // Whatever the radio does, every wait of the running pass ends now.
+    app_.link.Stopping = true;
     state_.Abort = true;
     rs.SignalLevel = 0;
     state_.EditorRefusedToClose = false;
@@ -630,6 +632,7 @@ bool Engine::Shutdown(const std::function<bool()>& closeWindows) {
     }
     if (closeWindows && !closeWindows()) {
         // An editor refused to close: the program keeps running, in Manual.
+        app_.link.Stopping = false;
         state_.EditorRefusedToClose = true;
         state_.StackTop = -1;
         SetModeValue(ModeManual);

@@ -107,13 +107,17 @@ std::string Engine::HitLine(int channel, const Channel& state, int level) {
 void Engine::SignalCheck() {
     RadioState& rs = app_.radioState;
     const Globals& g = app_.settings.Global;
+    // A mode request or a stop that came while the channel was being tuned
+    // set an abort flag that is cleared below; the mode it left behind, and
+    // the stop request, still end the check at once.
+    const int entryMode = state_.Mode;
     state_.DelayCountdown = 0;
     state_.Abort = false;
     bool recompute = true;
     int64_t loopCount = 0;
     int step = 1;
     hitStored_ = true;
-    while (step != 5) {
+    while (step != 5 && state_.Mode == entryMode && !app_.link.Stopping) {
         const RadioProfile& prof = app_.settings.Selected();
         if (recompute) {
             const int64_t window =

@@ -1,6 +1,8 @@
 #!/bin/bash
-# Stopping rigvane --headless: a stop during start-up leaves the frequency
-# file as it was, byte for byte.
+# Stopping rigvane: a stop during start-up leaves the frequency file as it
+# was, byte for byte; SIGTERM to a run whose radio went silent (the
+# simulator is stopped) ends it within a second, headless or with windows,
+# with the settings written.
 # Usage: headless_stop.sh <path-to-rigvane> <path-to-rigvane-sim>
 set -euo pipefail
 RIGVANE="$1"
@@ -70,4 +72,46 @@ cmp -s "$WORK/scan.frq" "$WORK/scan.orig" || fail "the frequency file changed: $
 [ "$rc" = 0 ] || fail "stop during start-up: exit status $rc ($(cat "$WORK/run.err"))"
 grep -qi '^TIMEOUT=50' "$WORK/RIGVANE.INI" || fail "settings not written"
 echo "ok: a stop during start-up leaves the frequency file alone"
+# --- a stop while the radio is silent ---------------------------------------
+# Limit for the runs below; the aim is under a second, the margin is for a
+# loaded machine.
+LIMIT_MS=1500
+ms() { echo $(( $(date +%s%N) / 1000000 )); }
+stop_timed() { # pid name: SIGTERM, wait, check the time and the status
+    local t0 rc=0
+    t0=$(ms)
+    kill -TERM "$1"
+    wait "$1" || rc=$?
+    local took=$(( $(ms) - t0 ))
+    RUN_PID=""
+    [ "$rc" = 0 ] || fail "$2: exit status $rc"
+    [ "$took" -lt "$LIMIT_MS" ] || fail "$2: ended $took ms after SIGTERM"
+    echo "ok: $2 ended $took ms after SIGTERM"
+}
+write_ini 74
+"$RIGVANE" --headless --ini "$WORK/RIGVANE.INI" --device "$PTY" --mode manual \
+    >"$WORK/silent.out" 2>"$WORK/silent.err" &
+RUN_PID=$!
+for _ in $(seq 100); do grep -q "Connected" "$WORK/silent.out" && break; sleep 0.1; done
+grep -q "Connected" "$WORK/silent.out" || fail "headless run did not connect"
+kill -STOP "$SIM_PID"
+sleep 1.5
+: >"$WORK/RIGVANE.INI"
+stop_timed "$RUN_PID" "headless run, silent radio"
+grep -qi '^TIMEOUT=50' "$WORK/RIGVANE.INI" || fail "headless: settings not written"
+kill -CONT "$SIM_PID"
+
+# The program with windows, its profile on the same radio.
+write_ini 74
+sed -i "s|^PORT=1|PORT=1\nDEVICE=$PTY|" "$WORK/RIGVANE.INI"
+QT_QPA_PLATFORM=offscreen "$RIGVANE" --ini "$WORK/RIGVANE.INI" >"$WORK/win.out" 2>"$WORK/win.err" &
+RUN_PID=$!
+for _ in $(seq 100); do catches "$RUN_PID" 15 && break; sleep 0.1; done
+sleep 2
+kill -STOP "$SIM_PID"
+sleep 1.5
+: >"$WORK/RIGVANE.INI"
+stop_timed "$RUN_PID" "window program, silent radio"
+grep -qi '^TIMEOUT=50' "$WORK/RIGVANE.INI" || fail "window program: settings not written"
+kill -CONT "$SIM_PID"
 echo "PASS"
