@@ -147,14 +147,18 @@ void Engine::SignalCheck() {
             if (state_.LightSwitch != state_.LastLight) RefreshLight(false);
             const int mode = state_.Mode;
             Channel& ch = app_.memory.Channels[CurrentChannel()];
-            if (mode >= ModeScan && mode <= ModeTurboSearch && hitStored_) {
-                if (!NoLog()) {
-                    ch.Signal = rs.SignalLevel;
-                    ch.ActiveTime = state_.SecondsOnChannel;
-                    view_->ChannelChanged(CurrentChannel());
+            if (mode >= ModeScan && mode <= ModeTurboSearch) {
+                // A search hit that no channel holds skips only what needs a
+                // channel record; the "Resume" box still lets go of it.
+                if (hitStored_) {
+                    if (!NoLog()) {
+                        ch.Signal = rs.SignalLevel;
+                        ch.ActiveTime = state_.SecondsOnChannel;
+                        view_->ChannelChanged(CurrentChannel());
+                    }
+                    if (!ch.Valid) SignalOff();
                 }
-                if (!ch.Valid) SignalOff();
-                if ((ch.Resume || g.SigRsm != 0) && !state_.PriorityCheck) {
+                if (((hitStored_ && ch.Resume) || g.SigRsm != 0) && !state_.PriorityCheck) {
                     view_->ResumeLabel(state_.ResumeCountdown);
                     if (rs.SignalLevel > 0 && state_.ResumeCountdown < 1) SignalOff();
                 }

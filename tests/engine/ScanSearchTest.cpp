@@ -345,5 +345,20 @@ TEST(FrequencySearch, DontUpdateMemoryAndFullMemoryStoreNothing) {
     }
 }
 
+// With "Don't Update Memory" on, a search hit has no channel; the "Resume"
+// box still lets go of a steady carrier, so the search comes round to it again.
+TEST(FrequencySearch, ResumeLetsGoOfAHitWithoutAChannel) {
+    SearchHits r;
+    r.sim->Schedule.Entries.clear();
+    r.Active(146.52, 6);
+    r.G().NoLog = true;
+    r.G().SigRsm = 1;
+    r.G().RsmTime = 1;
+    r.engine->RequestMode(ModeSearch);
+    r.RunFor(8000);
+    EXPECT_GE(r.Messages(":CH 000 0146.52000 "), 3);
+    EXPECT_EQ(r.Ch(0), MakeBlankChannel());
+}
+
 } // namespace
 } // namespace rigvane::test
