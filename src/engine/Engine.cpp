@@ -457,6 +457,10 @@ void Engine::ChannelSelectPass() {
 void Engine::Connect() {
     RadioState& rs = app_.radioState;
     if (rs.SignalLevel > 0) SignalOff();
+    if (state_.RequestedRadio >= 0) {
+        app_.settings.SelectedRadio = uint8_t(state_.RequestedRadio);
+        state_.RequestedRadio = -1;
+    }
     view_->SetBusyCursor(true);
     if (app_.settings.SelectedRadio > ProfileCount) app_.settings.SelectedRadio = 0;
     rs.CurrentChannel = int16_t(ClampChannel(app_.settings.Selected().MinChan));
@@ -472,6 +476,8 @@ void Engine::Connect() {
     SetModeValue(ModeManual);
     view_->SelectModeButton(ModeManual);
     view_->SetBusyCursor(false);
+    // Another radio was chosen while this one was being opened.
+    if (state_.RequestedRadio >= 0) RequestMode(ModeConnect);
 }
 
 void Engine::RequestAction(int code) {
@@ -902,10 +908,14 @@ void Engine::DropDownInit() {
 
 void Engine::SelectRadio(int index) {
     if (index < 0 || index > ProfileCount) return;
-    if (index == app_.settings.SelectedRadio) return;
+    if (index == app_.settings.SelectedRadio && state_.RequestedRadio < 0) return;
+    // The running mode goes on with the radio it has until the reconnect
+    // changes it: the new profile's protocol and limits never meet the old port.
+    state_.RequestedRadio = int16_t(index);
+    if (state_.Mode == ModeConnect) return; // the running connection picks it up
     if (app_.radioState.SignalLevel > 0) SignalOff();
-    app_.settings.SelectedRadio = uint8_t(index);
     RequestMode(ModeConnect);
+    if (state_.Mode != ModeConnect) state_.RequestedRadio = -1; // not entered: nothing changes
 }
 
 void Engine::RetryConnection() {

@@ -93,6 +93,7 @@ struct EngineState {
     int16_t StackTop = -1; // -1 = empty
 
     int16_t RequestedChannel = 0;                // for mode 13
+    int16_t RequestedRadio = -1; // a radio chosen in RadioSelCmb, selected by mode 14
     Channel RequestedState = MakeBlankChannel(); // for mode 12
     int16_t Bank = 0;                            // current bank 0..99 (scan and search)
     int16_t ScanDirection = 1;
@@ -314,8 +315,9 @@ class Engine : public FileKeywordActions {
     void NoLogClicked(bool on); // "Don't Update Memory"
     ControlSetup ComputeControls() const;
     void DropDownInit(); // applies the control set-up rules and tells the view
-    // Choosing a radio in RadioSelCmb (reconnects only for a different one),
-    // double-clicking RadStatus (always reconnects).
+    // Choosing a radio in RadioSelCmb (reconnects only for a different one;
+    // the choice takes effect when mode 14 runs, and not at all when mode 14
+    // cannot be entered), double-clicking RadStatus (always reconnects).
     void SelectRadio(int index);
     void RetryConnection();
     void SetDropDownOpen(bool open) { state_.DropDownOpen = open; }
