@@ -596,18 +596,8 @@ void Engine::ClearEverything() {
     if (a != Answer::Yes) return;
     RadioState& rs = app_.radioState;
     if (rs.SignalLevel > 0) SignalOff();
-    Memory& mem = app_.memory;
-    mem.ClearAllMemory();
-    for (auto& c : mem.Channels)
-        c = BlankChannel;
-    for (auto& t : mem.TrunkIds)
-        t = BlankTrunkId;
-    for (int i = 0; i < BankCount; ++i) {
-        mem.ClearScanBank(i);
-        mem.ClearSearchBank(i);
-    }
-    for (auto& t : mem.TrunkBanks)
-        t = TrunkBank();
+    // The memory tables' own clear, as the CLEAR keyword of a file uses it.
+    app_.memory.ClearAllMemory();
     SetModeValue(ModeManual);
     rs.Current = BlankChannel;
     state_.StackTop = -1;

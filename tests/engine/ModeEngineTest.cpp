@@ -211,14 +211,20 @@ TEST(ModeEngine, ClearEverythingAsksFirst) {
     EXPECT_TRUE(r.app.memory.ScanBanks[2].Valid);
     EXPECT_EQ(r.S().Mode, ModeManual);
 
+    // Yes: the memory tables' one clear, nothing more and nothing less.
+    r.app.memory.TrunkBanks[1].ScanEnabled = true;
+    Memory cleared = r.app.memory;
+    cleared.ClearAllMemory();
     r.host.Answers.push_back(Answer::Yes);
     e.RequestMode(ModeScan);
     e.RequestAction(ActionClearAll);
     e.RunPass();
+    const Memory& m = r.app.memory;
+    EXPECT_TRUE(m.Channels == cleared.Channels && m.ScanBanks == cleared.ScanBanks &&
+                m.SearchBanks == cleared.SearchBanks && m.TrunkIds == cleared.TrunkIds &&
+                m.TrunkBanks == cleared.TrunkBanks);
     EXPECT_EQ(r.Ch(4), BlankChannel);
     EXPECT_FALSE(r.app.memory.ScanBanks[2].Valid);
-    EXPECT_EQ(r.app.memory.SearchBanks[2].Step, 500);
-    EXPECT_EQ(r.app.memory.TrunkBanks[1].SystemType, 0);
     EXPECT_EQ(r.app.radioState.Current, BlankChannel);
     EXPECT_EQ(r.S().Mode, ModeManual);
     EXPECT_EQ(r.S().StackTop, -1);
