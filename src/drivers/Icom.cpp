@@ -298,9 +298,11 @@ class Operation {
             const int sub = DataByte(frame, 6);
             if (sub == 0x01 && code_ == IcomReadSquelch) {
                 st.SignalLevel = DataByte(frame, 7) == 0x01 ? 9 : 0;
+                st.SignalRefusalShown = false;
                 done_ = true;
             } else if (sub == 0x02 && code_ == IcomReadSMeter) {
                 st.SignalLevel = SMeterLevel(DataByte(frame, 7), DataByte(frame, 8));
+                st.SignalRefusalShown = false;
                 done_ = true;
             }
             return;
@@ -312,8 +314,11 @@ class Operation {
             else if (code_ == IcomReadMode)
                 ctx_.Log.Dply(std::string("ICOM rejected Modulation ") +
                               (cur.Mode < ModeNames.size() ? ModeNames[cur.Mode] : ""));
-            else if (code_ == IcomReadSMeter)
+            else if ((code_ == IcomReadSMeter || code_ == IcomReadSquelch) &&
+                     !st.SignalRefusalShown) {
                 ctx_.Log.Dply("ICOM rejected signal request");
+                st.SignalRefusalShown = true;
+            }
             return;
         case Accepted:
             if (IsRead(code_)) return;

@@ -34,6 +34,10 @@ struct RadioState {
     // frequency or memory channel it was asked to tune to: it is still where
     // it was. The engine clears it before it tunes and skips the listening.
     bool TuneRefused = false;
+    // A refused signal request was reported; the next one is not, until a
+    // signal read is answered again (a radio without signal reads would
+    // otherwise fill the log on every read).
+    bool SignalRefusalShown = false;
 };
 
 } // namespace rigvane

@@ -203,13 +203,20 @@ TEST(CivDriver, RejectionsPostTheirMessages) {
     EXPECT_EQ(r.sim->FrequencyHz, kept);
     EXPECT_FALSE(r.link.RadioNotResponding);
 
-    // The R7000 has no signal reads.
+    // The R7000 has no signal reads: with software detection every read is
+    // refused, said once (not on every read) and heard as no signal.
     CivLink old(CivModels[0]);
+    old.Profile().Detect = 2;
     ASSERT_EQ(old.radio.OpenRadio(), 0);
-    old.state.SignalLevel = 4;
+    old.sim->Schedule.Entries.push_back({old.sim->FrequencyHz, 8, 0, 0, 0});
+    for (int i = 0; i < 5; ++i) {
+        old.state.SignalLevel = 4;
+        old.radio.ReadSignal();
+        EXPECT_EQ(old.state.SignalLevel, 0);
+    }
+    EXPECT_EQ(old.CountMessages("ICOM rejected signal request"), 1);
     old.Send(IcomReadSMeter);
     EXPECT_EQ(old.CountMessages("ICOM rejected signal request"), 1);
-    EXPECT_EQ(old.state.SignalLevel, 4);
 }
 
 TEST(CivDriver, MemoriesAreStoredRecalledLoadedAndCleared) {
