@@ -92,8 +92,8 @@ struct EngineState {
     std::array<ModeStackEntry, ModeStackSize> Stack{};
     int16_t StackTop = -1; // -1 = empty
 
-    int16_t RequestedChannel = 0;                // for mode 13
-    int16_t RequestedRadio = -1; // a radio chosen in RadioSelCmb, selected by mode 14
+    int16_t RequestedChannel = 0; // for mode 13
+    int16_t RequestedRadio = -1;  // a radio chosen in RadioSelCmb, selected by mode 14
     Channel RequestedState = MakeBlankChannel(); // for mode 12
     int16_t Bank = 0;                            // current bank 0..99 (scan and search)
     int16_t ScanDirection = 1;
@@ -394,9 +394,9 @@ class Engine : public FileKeywordActions {
     Host::TimerId repeatTimer_ = 0;
     int repeatStep_ = 0;
     bool settingsSaved_ = false;
-    bool hitStored_ = true; // the running hit has a channel (search)
-    int idlePasses_ = 0;    // scan passes in a row without a visit
-    bool refusing_ = false; // the last tune was refused
+    bool hitStored_ = true;   // the running hit has a channel (search)
+    int idlePasses_ = 0;      // scan passes in a row without a visit
+    bool refusing_ = false;   // the last tune was refused
     std::string lastRefusal_; // what the last refused tune asked for
     std::string lastFrequencyFile_;
 };

@@ -493,8 +493,7 @@ void Engine::FrequencySearch() {
         DisplayVfo();
         rs.TuneRefused = false;
         ApplyState();
-        if (f > 0 && TuneAccepted("frequency " + TrimBlanks(FreqToText(int32_t(f)))))
-            SignalCheck();
+        if (f > 0 && TuneAccepted("frequency " + TrimBlanks(FreqToText(int32_t(f))))) SignalCheck();
         YieldNow();
         // 3. Step.
         if (g.UseBanks) {

@@ -10,7 +10,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-
 namespace rigvane {
 
 namespace {
@@ -32,7 +31,8 @@ std::string DirectoryOf(const std::string& path) {
 void RemoveStaleTemporaries(const std::string& path) {
     const std::string dir = DirectoryOf(path);
     const size_t slash = path.find_last_of('/');
-    const std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp";
+    const std::string prefix =
+        (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp";
     DIR* d = ::opendir(dir.c_str());
     if (!d) return;
     while (const dirent* e = ::readdir(d)) {
@@ -78,7 +78,8 @@ bool WriteFileAtomically(const std::string& linkPath, const std::string& content
     const std::string tempPath = TemporaryPathFor(path);
     RemoveStaleTemporaries(path);
     ::unlink(tempPath.c_str());
-    const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd =
+        ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
         SetError(error, "Cannot create a temporary file for", path, errno);
         return false;
