@@ -276,6 +276,7 @@ bool Engine::TuneAccepted(const std::string& what) {
     }
     // The radio is not there: the next apply must send the frequency again.
     rs.LastSent.Frequency = -1;
+    if (app_.link.Stopping) return false; // cut short by the stop, not refused
     // Once per run of refusals; a scan coming back to the same refused
     // channel on every round says it once.
     if (!refusing_ && what != lastRefusal_)
