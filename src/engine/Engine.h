@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -400,10 +401,11 @@ class Engine : public FileKeywordActions {
     Host::TimerId repeatTimer_ = 0;
     int repeatStep_ = 0;
     bool settingsSaved_ = false;
-    bool hitStored_ = true;   // the running hit has a channel (search)
-    int idlePasses_ = 0;      // scan passes in a row without a visit
-    bool refusing_ = false;   // the last tune was refused
-    std::string lastRefusal_; // what the last refused tune asked for
+    bool hitStored_ = true; // the running hit has a channel (search)
+    int idlePasses_ = 0;    // scan passes in a row without a visit
+    bool refusing_ = false; // the last tune was refused
+    // Refused channels and frequencies reported since the scan or search began.
+    std::set<std::string> reportedRefusals_;
     std::string lastFrequencyFile_;
 };
 

@@ -279,10 +279,9 @@ bool Engine::TuneAccepted(const std::string& what) {
     if (app_.link.Stopping) return false; // cut short by the stop, not refused
     // Once per run of refusals; a scan coming back to the same refused
     // channel on every round says it once.
-    if (!refusing_ && what != lastRefusal_)
+    if (!refusing_ && reportedRefusals_.insert(what).second)
         app_.log.Dply("Radio refused " + what + ": not listened to");
     refusing_ = true;
-    lastRefusal_ = what;
     return false;
 }
 
@@ -306,6 +305,7 @@ void Engine::MemoryScan() {
     if (UseRadioMemories()) clampToRadio();
     state_.PriorityCountdown = g.PriorTime;
     state_.PriorityCheck = false;
+    reportedRefusals_.clear();
     int startChannel = rs.CurrentChannel;
     int startBank = state_.Bank;
     int steps = 0;
@@ -445,6 +445,7 @@ void Engine::FrequencySearch() {
     int64_t f = rs.Current.Frequency;
     if (f > upper || f < lower) f = lower; // a start outside the radio's range: its bottom
     rs.Current.Frequency = int32_t(f);
+    reportedRefusals_.clear();
     int wraps = 0;
     bool inRange = false;
     state_.Bank = int16_t(ClampBank(state_.Bank));

@@ -149,13 +149,15 @@ TEST(MemoryScan, AnAcknowledgementNeverAnswersALaterCommand) {
     EXPECT_EQ(r.Messages("Radio not responding"), 0);
 }
 
-// Channel 1 lies below the radio's range; the radio stays on the busy
-// 146.000 MHz of its last channel. Only channel 2 is ever listened to.
+// Channels 1 and 3 lie below the radio's range; the radio stays on the busy
+// 146.000 MHz of channel 2. Only channel 2 is ever listened to, and each
+// refused channel is reported once, not on every round.
 TEST(MemoryScan, AChannelTheRadioRefusesIsNotListenedTo) {
     EngineRig r;
     r.Profile().Timeout = 20;
     r.SetChannel(1, 0.05);
     r.SetChannel(2, 146.0);
+    r.SetChannel(3, 0.06);
     r.Active(146.0, 6);
     r.G().SigRsm = 1;
     r.G().RsmTime = 1;
@@ -164,7 +166,9 @@ TEST(MemoryScan, AChannelTheRadioRefusesIsNotListenedTo) {
     EXPECT_EQ(r.HitLines(1), 0);
     EXPECT_EQ(r.Ch(1).Count, 0);
     EXPECT_GT(r.HitLines(2), 1);
+    EXPECT_EQ(r.HitLines(3), 0);
     EXPECT_EQ(r.Messages("Radio refused channel 001 (0000.05000): not listened to"), 1);
+    EXPECT_EQ(r.Messages("Radio refused channel 003 (0000.06000): not listened to"), 1);
 }
 
 TEST(FrequencySearch, BanksAreSearchedFromLowerTowardsUpperThenTheNextBank) {
