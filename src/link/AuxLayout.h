@@ -31,11 +31,11 @@ struct AuxLayout {
 
 // The common set-up (every control but Tone 3 shown, the tone table, the
 // AGC, antenna, noise blanker and bandwidth lists), then the radio's own
-// spec. With `showAux` (the "Display Unused Aux" setting) nothing is hidden
+// aux set-up. With `showAux` (the "Display Unused Aux" setting) nothing is hidden
 // but Tone 3.
-AuxLayout MakeAuxLayout(const AuxSpec& spec, bool showAux);
+AuxLayout MakeAuxLayout(const AuxSpec& aux, bool showAux);
 
-// The aux spec of a radio model, for the families whose driver does not
+// The aux set-up of a radio model, for the families whose driver does not
 // carry it in its capabilities yet (the windows ask the driver first).
 AuxSpec AuxSpecFor(int protocol, int model);
 
