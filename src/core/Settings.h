@@ -68,6 +68,9 @@ struct Globals {
     uint8_t FreqSize = 26;
     bool ShowAux = true;     // SHOWAUX
     bool LoadFreq = true;    // LOADFREQ
+    bool Reconnect = true;   // RECONNECT: reopen a radio that dropped and resume
+    // JOURNAL: the hit journal (CSV); a relative name lives beside the log file.
+    std::string Journal = "RIGVANE-HITS.csv";
 
     // Not stored in the settings file.
     int16_t PriorityChannel = 0;  // set by the frequency file keyword PRIORITY

@@ -9,6 +9,7 @@
 #include "core/Channel.h"
 #include "core/Progress.h"
 #include "storage/FrequencyDatabase.h"
+#include "storage/HitJournal.h"
 #include "link/RadioState.h"
 #include "link/SerialLink.h"
 #include "link/Radio.h"
@@ -29,6 +30,7 @@ struct App {
     FrequencyDatabase database;  // the loaded frequency database
     Progress progress;           // progress window hooks and the shared cancel flag
     RadioState radioState;       // tuning-state copies: Current, LastSent, the VFOs
+    HitJournal journal;          // one CSV record per hit (path set by the engine)
     // The serial link (its port factory is set by main()) and the radio
     // operations, with every supported family's driver installed.
     SerialLink link{host, settings, log, slots, radioState, nullptr};

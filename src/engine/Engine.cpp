@@ -17,6 +17,7 @@ namespace rigvane {
 const char* const FrequencyFileFilter = "All Files (*.*)|*.*|Text files (*.frq) |*.frq";
 const char* const DatabaseFileFilter = "All Files (*.*)|*.*|Dbase files (*.dbf) |*.dbf";
 const char* const LogFileFilter = "All Files (*.*)|*.*| Log files (*.log) |*.log";
+const char* const JournalFileFilter = "All Files (*.*)|*.*|CSV files (*.csv) |*.csv";
 
 namespace {
 
@@ -28,11 +29,15 @@ bool IsSearchMode(int mode) {
     return mode == ModeSearch || mode == ModeTurboSearch;
 }
 
+// Not a mode: the pass of a running mode while its dropped radio is brought back.
+constexpr int RecoveryPass = -1;
+
 } // namespace
 
 Engine::Engine(App& app)
     : app_(app), context_{app.host,     app.slots,    app.log,     app.memory,
-                          app.settings, app.database, app.progress} {
+                          app.settings, app.database, app.progress},
+      reconnect_(app.radio, app.host) {
     context_.Actions = this;
     context_.Views = &Views;
     // File work reaches the windows through the view: a changed channel, the
@@ -157,6 +162,8 @@ void Engine::SecondTick() {
     down(state_.DelayCountdown);
     down(state_.ResumeCountdown);
     ++state_.SecondsOnChannel;
+    UpdateRates();
+    view_->StatisticsChanged();
 }
 
 void Engine::RepeatTick() {
@@ -246,8 +253,17 @@ bool Engine::RunPass() {
     }
     state_.LoopAlive = 1;
     const int64_t start = app_.host.NowMs();
+    // A radio that answers is worth bringing back should it drop.
+    if (app_.link.PortOpen() && !app_.link.RadioNotResponding && !app_.link.DeviceLost())
+        reconnect_.Arm();
+    // The running modes wait while a dropped radio is brought back; menus,
+    // dialogs and a reconnect the user asks for go on as usual.
+    const bool recovering = mode >= ModeManual && mode <= ModeTurboSearch && RadioDropped();
     try {
-        switch (mode) {
+        switch (recovering ? RecoveryPass : mode) {
+        case RecoveryPass:
+            ReconnectPass();
+            break;
         case ModeManual:
             ManualPass();
             break;
@@ -495,6 +511,8 @@ void Engine::Connect() {
     if (app_.settings.SelectedRadio > ProfileCount) app_.settings.SelectedRadio = 0;
     rs.CurrentChannel = int16_t(ClampChannel(app_.settings.Selected().MinChan));
     DisplayChannel();
+    // A radio the user connects is armed for reconnection once it answers.
+    reconnect_.Disarm();
     app_.radio.OpenRadio();
     const ControlSetup setup = ComputeControls();
     view_->RadioCaptions(setup);
@@ -538,6 +556,11 @@ void Engine::RunAction(int code) {
     case ActionRadioTest:
         RunRadioTest();
         break;
+    case ActionExportJournal: {
+        const std::string path = view_->ChooseFile(JournalFileFilter, 2, "RIGVANE-HITS.csv", true);
+        if (!path.empty()) ExportJournal(path);
+        break;
+    }
     case ActionClearAll:
         ClearEverything();
         state_.StackTop = -1;

@@ -22,7 +22,9 @@
 #include "core/Host.h"
 #include "engine/App.h"
 #include "engine/Startup.h"
+#include "link/Reconnect.h"
 #include "storage/FrequencyContext.h"
+#include "storage/HitJournal.h"
 
 namespace rigvane {
 
@@ -61,12 +63,14 @@ enum ActionCode : int16_t {
     ActionSort = 16,
     ActionLookup = 17,
     ActionLogFileName = 18,
+    ActionExportJournal = 19, // File, "Export Hit Journal..."
 };
 
 // Filter strings of the file chooser.
 extern const char* const FrequencyFileFilter; // F1
 extern const char* const DatabaseFileFilter;  // F2
 extern const char* const LogFileFilter;       // F3
+extern const char* const JournalFileFilter;
 
 // Colours of the signal meter labels.
 constexpr uint32_t MeterThresholdColour = 65280; // green
@@ -84,6 +88,13 @@ struct ModeStackEntry {
 };
 
 constexpr int ModeStackSize = 6;
+
+// Counters of the engine since the program started.
+struct ScanStats {
+    int64_t Visits = 0; // channels and frequencies the scan and search listened to
+    int64_t Hits = 0;
+    double ChannelsPerSecond = 0; // visits per second over the last few seconds
+};
 
 // The engine's own state, plain data. The current channel is
 // RadioState::CurrentChannel, the signal level and threshold are
@@ -129,6 +140,8 @@ struct EngineState {
 
     bool EditorRefusedToClose = false;
     bool TestRadioEnabled = true; // the "Test Radio" menu item
+
+    ScanStats Stats;
 };
 
 // The state of the main window's controls for the selected radio, as the
@@ -251,6 +264,8 @@ class EngineView {
     virtual void LoadButtonsEnabled(bool load, bool vfoToMem) { (void)load, (void)vfoToMem; }
     // The radio status label (connection) and the three radio captions.
     virtual void RadioCaptions(const ControlSetup& setup) { (void)setup; }
+    // The statistics changed (once a second).
+    virtual void StatisticsChanged() {}
 };
 
 class Engine : public FileKeywordActions {
@@ -364,6 +379,16 @@ class Engine : public FileKeywordActions {
     // Milliseconds a pass or visit that cannot talk to a radio waits for events.
     int IdleWaitMs = 20;
 
+    // --- unattended operation -------------------------------------------
+    // Reopening a radio that dropped; the running mode waits meanwhile and
+    // carries on where it was once the radio answers again.
+    Reconnector& Reconnect() { return reconnect_; }
+    // One line of statistics (link and engine), as the status and
+    // `--stats` show it.
+    std::string StatisticsLine() const;
+    // Writes the hit records since start to a CSV file (action 19's writer).
+    bool ExportJournal(const std::string& path);
+
   private:
     void SecondTick();
     void RepeatTick();
@@ -396,6 +421,12 @@ class Engine : public FileKeywordActions {
     // resume timer, priority check): abort and level 0; the threshold stays.
     void SignalOff();
     void RunRadioTest();
+    // The radio dropped while it was armed and the switch is on.
+    bool RadioDropped() const;
+    void ReconnectPass();
+    void UpdateRates();
+    HitRecord BeginJournalRecord();
+    void EndJournalRecord(HitRecord& record, int64_t startMs);
 
     App& app_;
     EngineState state_;
@@ -412,6 +443,18 @@ class Engine : public FileKeywordActions {
     // Refused channels and frequencies reported since the scan or search began.
     std::set<std::string> reportedRefusals_;
     std::string lastFrequencyFile_;
+    Reconnector reconnect_;
+    // Where the running mode was when the radio dropped.
+    struct Resume {
+        int16_t ChannelNo = 0;
+        int16_t Bank = 0;
+        Channel State = MakeBlankChannel();
+    } resume_;
+    bool resumingSearch_ = false; // the search carries on: no start line
+    bool journalFailing_ = false; // the journal's write failure was reported
+    // Visit counts of the last seconds, for the channels-per-second rate.
+    std::array<std::pair<int64_t, int64_t>, 6> visitSamples_{};
+    int visitSampleCount_ = 0;
 };
 
 } // namespace rigvane

@@ -117,7 +117,11 @@ void Engine::SignalCheck() {
     int64_t loopCount = 0;
     int step = 1;
     hitStored_ = true;
-    while (step != 5 && state_.Mode == entryMode && !app_.link.Stopping) {
+    // The journal record of the hit being heard; written when it ends.
+    HitRecord hit;
+    bool hitOpen = false;
+    int64_t hitStartMs = 0;
+    while (step != 5 && state_.Mode == entryMode && !app_.link.Stopping && !RadioDropped()) {
         const RadioProfile& prof = app_.settings.Selected();
         if (recompute) {
             const int64_t window =
@@ -140,7 +144,10 @@ void Engine::SignalCheck() {
                 step = 2;
             }
         } else if (step == 2) {
+            hitStartMs = app_.host.NowMs();
             RecordHitBegin();
+            hit = BeginJournalRecord();
+            hitOpen = true;
             step = 3;
         } else {
             SigDisplay();
@@ -167,7 +174,10 @@ void Engine::SignalCheck() {
                 app_.radio.ReadSignal();
             else
                 rs.SignalLevel = 0; // a set abort flag ends the signal
+            if (hitOpen) hit.Level = std::max<int>(hit.Level, rs.SignalLevel);
             if (rs.SignalLevel == 0) {
+                if (hitOpen) EndJournalRecord(hit, hitStartMs);
+                hitOpen = false;
                 SigDisplay();
                 RefreshLight(true);
                 step = 1;
@@ -184,6 +194,8 @@ void Engine::SignalCheck() {
             state_.PriorityCountdown == 0)
             PriorityCheck();
     }
+    // Left while the signal lasted (a stop, a mode change, the radio dropped).
+    if (hitOpen) EndJournalRecord(hit, hitStartMs);
     Trace("End Signal Check " + FormatMessageTime(app_.host.LocalNow()));
     state_.Abort = false;
 }
@@ -193,6 +205,7 @@ void Engine::RecordHitBegin() {
     Memory& mem = app_.memory;
     const Globals& g = app_.settings.Global;
     const int mode = state_.Mode;
+    ++state_.Stats.Hits;
     state_.SecondsOnChannel =
         mode >= ModeScan && mode <= ModeTurboSearch ? mem.Channels[CurrentChannel()].ActiveTime : 0;
     // In a search the hit has a channel only once it is stored in one.
@@ -277,7 +290,8 @@ bool Engine::TuneAccepted(const std::string& what) {
     }
     // The radio is not there: the next apply must send the frequency again.
     rs.LastSent.Frequency = -1;
-    if (app_.link.Stopping) return false; // cut short by the stop, not refused
+    // Cut short by the stop or by the radio dropping, not refused.
+    if (app_.link.Stopping || RadioDropped()) return false;
     // Once per run of refusals; a scan coming back to the same refused
     // channel on every round says it once.
     if (!refusing_ && reportedRefusals_.insert(what).second)
@@ -316,7 +330,9 @@ void Engine::MemoryScan() {
         rs.CurrentChannel = int16_t(ClampChannel(mem.ScanBanks[state_.Bank].Lower));
     };
 
-    while (IsScanMode(state_.Mode)) {
+    // A radio that dropped ends the pass; the scan goes on from the channel
+    // after this one once the radio is back.
+    while (IsScanMode(state_.Mode) && !RadioDropped()) {
         const int64_t passStart = app_.host.NowMs();
         bool visited = false;
         // 1. Bank search.
@@ -365,7 +381,10 @@ void Engine::MemoryScan() {
             steps = 0;
             startChannel = channel;
             // A channel the radio refused is not a visit: nothing is heard there.
-            if (TuneToChannel(channel)) SignalCheck();
+            if (TuneToChannel(channel)) {
+                ++state_.Stats.Visits;
+                SignalCheck();
+            }
             visited = true;
         }
         // 3. Yield.
@@ -436,8 +455,11 @@ void Engine::FrequencySearch() {
     RadioState& rs = app_.radioState;
     Memory& mem = app_.memory;
     const Globals& g = app_.settings.Global;
-    app_.log.Dply(state_.Mode == ModeTurboSearch ? "Starting Turbo-Search Mode"
-                                                 : "Starting Search Mode");
+    // A search that carries on after the radio came back says nothing new.
+    if (!resumingSearch_)
+        app_.log.Dply(state_.Mode == ModeTurboSearch ? "Starting Turbo-Search Mode"
+                                                     : "Starting Search Mode");
+    resumingSearch_ = false;
     if (rs.SignalLevel > 0) SignalOff();
     // Without banks the search runs over the part of the scale the radio has.
     const RadioProfile& radio = app_.settings.Selected();
@@ -451,7 +473,7 @@ void Engine::FrequencySearch() {
     bool inRange = false;
     state_.Bank = int16_t(ClampBank(state_.Bank));
 
-    while (IsSearchMode(state_.Mode)) {
+    while (IsSearchMode(state_.Mode) && !RadioDropped()) {
         // 1. Bank search.
         if (g.UseBanks) {
             bool usable = false;
@@ -496,7 +518,10 @@ void Engine::FrequencySearch() {
         DisplayVfo();
         rs.TuneRefused = false;
         ApplyState();
-        if (f > 0 && TuneAccepted("frequency " + TrimBlanks(FreqToText(int32_t(f))))) SignalCheck();
+        if (f > 0 && TuneAccepted("frequency " + TrimBlanks(FreqToText(int32_t(f))))) {
+            ++state_.Stats.Visits;
+            SignalCheck();
+        }
         YieldNow();
         // 3. Step.
         if (g.UseBanks) {

@@ -84,24 +84,60 @@ bool SerialLink::OpenPort(std::string* error) {
     };
     if (device.empty()) return fail("no port configured");
     if (!factory_) return fail("no serial ports available");
-    try {
-        port_ = factory_(device);
-    } catch (const std::exception& e) {
-        return fail(e.what());
-    } catch (...) {
-        return fail("port creation failed");
-    }
-    if (!port_) return fail("no such device: " + device);
-    ++portGeneration_;
-    portBroken_ = false;
+    auto tryOpen = [&](const std::string& path, std::string* why) {
+        try {
+            port_ = factory_(path);
+        } catch (const std::exception& e) {
+            *why = e.what();
+            port_.reset();
+        } catch (...) {
+            *why = "port creation failed";
+            port_.reset();
+        }
+        if (!port_) {
+            if (why->empty()) *why = "no such device: " + path;
+            return false;
+        }
+        ++portGeneration_;
+        portBroken_ = false;
+        bool opened = false;
+        try {
+            opened = port_->Open(path, MakePortSettings(profile), why);
+        } catch (...) {
+            opened = false;
+        }
+        if (!opened && why->empty()) *why = "cannot open " + path;
+        return opened;
+    };
     std::string why;
-    bool opened = false;
-    try {
-        opened = port_->Open(device, MakePortSettings(profile), &why);
-    } catch (...) {
-        opened = false;
+    std::string path = device;
+    bool opened = tryOpen(path, &why);
+    if (!opened && identityDevice_ == device && !identity_.empty() && Finder.Locate) {
+        // The adapter came back under another name: the same serial number.
+        std::string moved;
+        try {
+            moved = Finder.Locate(identity_);
+        } catch (...) {
+        }
+        if (!moved.empty() && moved != device) {
+            std::string why2;
+            path = moved;
+            opened = tryOpen(path, &why2);
+        }
     }
-    if (!opened) return fail(why.empty() ? "cannot open " + device : why);
+    if (!opened) return fail(why);
+    openedDevice_ = path;
+    if (Finder.Identify) {
+        std::string id;
+        try {
+            id = Finder.Identify(path);
+        } catch (...) {
+        }
+        if (!id.empty()) {
+            identity_ = id;
+            identityDevice_ = device;
+        }
+    }
     const uint64_t generation = portGeneration_;
     port_->OnLineError = [this, generation](LineError kind, const std::string&) {
         if (generation == portGeneration_) CommEvent(kind);
@@ -199,12 +235,28 @@ void SerialLink::CommunicationFailure() {
 
 std::string SerialLink::SendAndReceive(const std::string& command, const std::string& eom,
                                        const std::string& altEom) {
+    const int64_t start = host_.NowMs();
+    std::string reply;
     try {
-        return SendAndReceiveUnguarded(command, eom, altEom);
+        reply = SendAndReceiveUnguarded(command, eom, altEom);
     } catch (...) {
         CommunicationFailure();
-        return "";
+        reply.clear();
     }
+    // Counted here, around the transaction, so the waiting inside stays as it is.
+    if (!command.empty() && !Stopping) {
+        ++Stats.Exchanges;
+        Stats.BytesSent += int64_t(command.size());
+        Stats.BytesReceived += int64_t(reply.size());
+        if (reply.empty() && !eom.empty() && !NoReplyRadio()) {
+            ++Stats.Timeouts;
+        } else if (!reply.empty()) {
+            Stats.LastLatencyMs = host_.NowMs() - start;
+            Stats.LatencySumMs += Stats.LastLatencyMs;
+            ++Stats.Answered;
+        }
+    }
+    return reply;
 }
 
 std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, const std::string& eom,
@@ -232,6 +284,7 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
 
     for (int attempt = 1; attempt <= tries && !finished && !failed && !Stopping; ++attempt) {
         if (!command.empty()) {
+            if (attempt > 1) ++Stats.Retries;
             if (!reply.empty()) DebugLog("Rcv (retry" + SignedText(attempt) + "):", reply);
             WaitCts();
             DiscardInput();

@@ -39,6 +39,31 @@ constexpr uint32_t Rgb(int r, int g, int b) {
     return (uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(b);
 }
 
+// Counters of the link since the program started (or since Reset).
+struct LinkStats {
+    int64_t Exchanges = 0; // transactions that sent a command
+    int64_t BytesSent = 0;
+    int64_t BytesReceived = 0;
+    int64_t Retries = 0;        // tries after the first
+    int64_t Timeouts = 0;       // exchanges that ended without an answer
+    int64_t LastLatencyMs = -1; // command to answer of the last answered exchange
+    int64_t LatencySumMs = 0;   // over the answered exchanges
+    int64_t Answered = 0;
+    int64_t MeanLatencyMs() const { return Answered > 0 ? LatencySumMs / Answered : -1; }
+};
+
+// Finds a USB serial adapter again after it was unplugged and came back,
+// possibly under another /dev/ttyUSBn name. The window or headless layer
+// fills it in (it knows the system's port list); unset: the device is only
+// ever opened by its name.
+struct DeviceFinder {
+    // A lasting identity (the adapter's serial number) of the device at
+    // `path`; "" when it has none.
+    std::function<std::string(const std::string& path)> Identify;
+    // Where the device with this identity is now; "" when it is absent.
+    std::function<std::string(const std::string& identity)> Locate;
+};
+
 class SerialLink {
   public:
     static constexpr int MaxQuietPolls = 10;
@@ -81,8 +106,17 @@ class SerialLink {
     bool Stopping = false;
 
     // Closes any open port, then opens the selected profile's device. On
-    // failure the port stays closed and `error` tells why.
+    // failure the port stays closed and `error` tells why. A device that is
+    // gone but was seen before under an identity (Finder) is looked for
+    // under its new name.
     bool OpenPort(std::string* error = nullptr);
+    DeviceFinder Finder;
+    // The device the port was last opened on ("" before the first open).
+    const std::string& OpenedDevice() const { return openedDevice_; }
+
+    // The device vanished (a failed read or write) since the port was opened.
+    bool DeviceLost() const { return portBroken_; }
+    LinkStats Stats;
     void ClosePort();
     bool PortOpen() const;
 
@@ -151,6 +185,9 @@ class SerialLink {
     std::unique_ptr<SerialPort> port_;
     uint64_t portGeneration_ = 0; // changes whenever the port is replaced or closed
     bool portBroken_ = false;     // the device vanished or a write failed
+    std::string openedDevice_;
+    std::string identityDevice_; // the profile device the identity belongs to
+    std::string identity_;       // its serial number, "" when unknown
     Host::TimerId radioTimer_ = 0;
     std::FILE* debug_ = nullptr;
     std::FILE* debugKey_ = nullptr;

@@ -242,6 +242,9 @@ void ReadSettings(Settings& s, const ProfileFile& doc) {
     g.CtcsMode = ReadFlag(doc, sec, "CTCSMODE", 0);
     g.ShowAux = ReadFlag(doc, sec, "SHOWAUX", 1);
     g.LoadFreq = ReadFlag(doc, sec, "LOADFREQ", 1);
+    g.Reconnect = ReadFlag(doc, sec, "RECONNECT", 1);
+    g.Journal = ReadText(doc, sec, "JOURNAL");
+    if (g.Journal.empty()) g.Journal = Globals().Journal;
     g.StartFrq = ReadNumberText(doc, sec, "STARTFRQ");
     g.Resolve = ReadInt<int16_t>(doc, sec, "RESOLVE", 0);
     // File names are kept whole: a path cut to a fixed length would name
@@ -298,6 +301,8 @@ void WriteSettings(const Settings& s, ProfileFile& doc) {
     WriteInt(doc, sec, "FREQSIZE", g.FreqSize);
     WriteFlag(doc, sec, "SHOWAUX", g.ShowAux);
     WriteFlag(doc, sec, "LOADFREQ", g.LoadFreq);
+    WriteFlag(doc, sec, "RECONNECT", g.Reconnect);
+    WriteIniValue(doc, sec, "JOURNAL", g.Journal);
 
     std::string windOpen;
     for (int n = 1; n <= 10; ++n) {
