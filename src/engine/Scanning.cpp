@@ -145,8 +145,10 @@ void Engine::SignalCheck() {
             }
         } else if (step == 2) {
             hitStartMs = app_.host.NowMs();
+            const uint8_t heard = rs.SignalLevel; // a click meanwhile may clear it
             RecordHitBegin();
             hit = BeginJournalRecord();
+            hit.Level = std::max<int>(hit.Level, heard);
             hitOpen = true;
             step = 3;
         } else {

@@ -27,9 +27,11 @@ std::string HitCsvLine(const HitRecord& r) {
     char duration[32];
     std::snprintf(duration, sizeof duration, "%.1f", std::max(0.0, r.DurationS));
     const std::string channel = r.Channel >= 0 ? ZeroPadded(r.Channel, 3) : "";
-    return CsvField(r.Start) + "," + duration + "," + channel + "," +
-           TrimBlanks(FreqToText(r.Frequency)) + "," + CsvField(TrimBlanks(r.Mode)) + "," +
-           std::to_string(r.Level) + "," + CsvField(r.Service) + "," + CsvField(r.Radio);
+    char mhz[32]; // MHz as a plain number, for sorting and sums
+    std::snprintf(mhz, sizeof mhz, "%.5f", double(r.Frequency) / 100000.0);
+    return CsvField(r.Start) + "," + duration + "," + channel + "," + mhz + "," +
+           CsvField(TrimBlanks(r.Mode)) + "," + std::to_string(r.Level) + "," +
+           CsvField(r.Service) + "," + CsvField(r.Radio);
 }
 
 bool SplitCsvLine(const std::string& line, std::vector<std::string>* fields) {

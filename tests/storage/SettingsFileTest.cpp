@@ -258,13 +258,14 @@ TEST(SettingsFile, SaveWritesEverySectionAndKeyInOrder) {
         expected += "[Radio" + std::to_string(n) + "] " + radioKeys;
     expected += "[GLOBALS] USESTD MEMSYNC PRIORITY USEBANKS SIGRSM LOGGING NOLOG RSMTIME "
                 "DLYTIME PRIORTIME SPEED RADIOSEL DBFILE LOGFILE STARTFRQ RESOLVE SAVESHORT "
-                "TRNKSMODE CTCSMODE FREQFONT FREQSIZE SHOWAUX LOADFREQ WINDOPEN ";
+                "TRNKSMODE CTCSMODE FREQFONT FREQSIZE SHOWAUX LOADFREQ RECONNECT JOURNAL WINDOPEN ";
     for (int n = 1; n <= 10; ++n)
         expected += "[Window" + std::to_string(n) + "] X Y ";
     EXPECT_EQ(order, expected);
     for (const char* want :
          {"|NAME=(not defined)       |", "|FLOW=1|", "|FLOW=0|", "|DEVICE=/dev/ttyUSB0|",
-          "|MAXFREQ=999999999|", "|X=1035.5|", "|Y=3855|", "|WINDOPEN=1011111110|"}) {
+          "|MAXFREQ=999999999|", "|RECONNECT=1|", "|JOURNAL=RIGVANE-HITS.csv|", "|X=1035.5|",
+          "|Y=3855|", "|WINDOPEN=1011111110|"}) {
         EXPECT_NE(("|" + lines).find(want), std::string::npos) << want;
     }
     EXPECT_EQ(lines.find("True"), std::string::npos);
