@@ -44,13 +44,17 @@ inline const char* const Usage =
     "  --mode M         manual, scan or search (default: manual)\n"
     "  --seconds S      end after S seconds (default: run until SIGINT/SIGTERM)\n"
     "  --save           write the frequency file back at the end\n"
+    "  --journal FILE   append a CSV record of every hit to FILE (default: JOURNAL\n"
+    "                   of the settings, RIGVANE-HITS.csv beside the log file)\n"
+    "  --stats S        print a line of link and scan statistics every S seconds\n"
     "  --help           show this text\n"
     "\n"
     "Exit status: 0 clean end; 2 bad options; 3 settings file unusable;\n"
     "4 radio device unusable; 5 frequency file unusable.\n";
 
 struct Options {
-    std::string IniPath, Device, File;
+    std::string IniPath, Device, File, Journal;
+    double Stats = 0; // seconds between statistics lines; 0 = none
     int Radio = 0; // 1..8; 0 = as the settings say
     int Mode = ModeManual;
     double Seconds = -1;
@@ -89,6 +93,15 @@ inline bool ParseOptions(int argc, char** argv, Options& o) {
             if (!value(o.Device)) return false;
         } else if (arg == "--file") {
             if (!value(o.File)) return false;
+        } else if (arg == "--journal") {
+            if (!value(o.Journal)) return false;
+        } else if (arg == "--stats") {
+            if (!value(v)) return false;
+            char* end = nullptr;
+            const double s = std::strtod(v.c_str(), &end);
+            if (*end != '\0' || !(s >= 0.1) || s > 86400)
+                return Fail("--stats must be a number of seconds from 0.1 to 86400");
+            o.Stats = s;
         } else if (arg == "--radio") {
             if (!value(v)) return false;
             char* end = nullptr;
@@ -118,6 +131,14 @@ inline bool ParseOptions(int argc, char** argv, Options& o) {
         }
     }
     return true;
+}
+
+// A journal named on the command line is the one in the folder it was given in.
+inline std::string AbsolutePath(const std::string& path) {
+    if (path.empty() || path.front() == '/') return path;
+    char cwd[4096];
+    if (!::getcwd(cwd, sizeof cwd)) return path;
+    return std::string(cwd) + "/" + path;
 }
 
 inline int& SignalFd(int end) {
@@ -180,6 +201,7 @@ inline int Run(int argc, char** argv) {
     };
     app.link.SetPortFactory(MakePortFactory(
         host, [](const std::string& w) { std::fprintf(stderr, "%s\n", w.c_str()); }));
+    app.link.Finder = MakeDeviceFinder();
     Engine engine(app);
 
     bool stopped = false;
@@ -211,10 +233,13 @@ inline int Run(int argc, char** argv) {
         if (o.Radio > 0) a.settings.SelectedRadio = uint8_t(o.Radio - 1);
         const std::string device = a.settings.Selected().Device;
         const uint8_t used = a.settings.SelectedRadio;
-        engine.AdjustSavedSettings = [selected, device, used](Settings& s) {
+        const std::string journal = a.settings.Global.Journal;
+        engine.AdjustSavedSettings = [selected, device, used, journal](Settings& s) {
             s.RadioProfiles[used].Device = device;
             s.SelectedRadio = selected;
+            s.Global.Journal = journal;
         };
+        if (!o.Journal.empty()) a.settings.Global.Journal = AbsolutePath(o.Journal);
         if (!o.Device.empty()) a.settings.Selected().Device = o.Device;
         radioSelected = !CapsFor(a.settings.Selected().Protocol).UsesPort ||
                         !PortDeviceName(a.settings.Selected()).empty();
@@ -255,6 +280,14 @@ inline int Run(int argc, char** argv) {
     app.memory.MemoryEdited = false;
 
     if (o.Seconds >= 0) QTimer::singleShot(int(o.Seconds * 1000), &qapp, [&] { stop(); });
+    QTimer stats;
+    if (o.Stats > 0) {
+        QObject::connect(&stats, &QTimer::timeout, [&] {
+            std::printf("Statistics: %s\n", engine.StatisticsLine().c_str());
+            std::fflush(stdout);
+        });
+        stats.start(int(o.Stats * 1000));
+    }
     if (!stopped) {
         // The mode asked for replaces whatever a file keyword started.
         if (engine.State().Mode != o.Mode)

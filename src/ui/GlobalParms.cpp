@@ -114,13 +114,18 @@ void GlobalParms::Build() {
     displayGrid->addWidget(showAux_, 3, 0, 1, 2);
     displayGrid->setColumnStretch(1, 1);
 
-    // Misc Settings: the database at start.
+    // Misc Settings: the database at start, bringing back a radio that dropped.
     auto* misc = new QGroupBox("Misc Settings", this);
     misc->setObjectName("MiscFrame");
     auto* miscRow = new QHBoxLayout(misc);
     loadFdb_ = new QCheckBox("Load Frequency DBF on Start", misc);
     loadFdb_->setObjectName("LoadFdbChk");
     miscRow->addWidget(loadFdb_);
+    reconnect_ = new QCheckBox("Reconnect When the Radio Drops", misc);
+    reconnect_->setObjectName("ReconnectChk");
+    reconnect_->setToolTip("Open the radio again (after 1, 2, 5, then every 10 seconds) and "
+                           "carry on with the scan or search");
+    miscRow->addWidget(reconnect_);
 
     auto* top = new QHBoxLayout;
     top->addWidget(timing);
@@ -174,6 +179,7 @@ void GlobalParms::Undo() {
     ShowFormat();
     showAux_->setChecked(g.ShowAux);
     loadFdb_->setChecked(g.LoadFreq);
+    reconnect_->setChecked(g.Reconnect);
     font_->setCurrentIndex(font_->findText(QString::fromStdString(g.FreqFont)));
     const QString size = QString::number(g.FreqSize);
     int at = size_->findText(size);
@@ -262,6 +268,7 @@ void GlobalParms::accept() {
     g.PriorTime = int16_t(TimeValue(2));
     g.ShowAux = showAux_->isChecked();
     g.LoadFreq = loadFdb_->isChecked();
+    g.Reconnect = reconnect_->isChecked();
     g.SaveShort = shortFormat_;
     if (!font_->currentText().isEmpty()) g.FreqFont = font_->currentText().toStdString();
     const int size = size_->currentText().toInt();

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -33,6 +34,7 @@
 #include "ui/GlobalParms.h"
 #include "ui/HelpPage.h"
 #include "ui/MessageWindow.h"
+#include "ui/PortFactory.h"
 #include "ui/RadioParms.h"
 #include "ui/StatusWindow.h"
 #include "ui/Twips.h"
@@ -123,6 +125,11 @@ MainWindow::MainWindow(App& app, Engine& engine, QWidget* parent)
     };
     app_.link.OnBusyCursor = [this](bool busy) { SetBusyCursor(busy); };
     app_.log.OnChanged = [this] { messages_->Redraw(); };
+    // A USB adapter that comes back under another name is found by its serial number.
+    app_.link.Finder = MakeDeviceFinder();
+    statsLbl_ = new QLabel(this);
+    statsLbl_->setObjectName("StatsLbl");
+    statusBar()->addPermanentWidget(statsLbl_);
     app_.log.OnLoggingDisabled = [this] {
         app_.settings.Global.Logging = false;
         logChk_->setChecked(false);
@@ -161,6 +168,7 @@ void MainWindow::BuildMenus() {
     action(item(file, "&Save Frequency File", "File_menu_1"), ActionSaveFile);
     action(item(file, "&New Frequency Database file", "DBFile_Menu"), ActionDatabase);
     action(item(file, "&Change Log File Name", "LogFile_Menu"), ActionLogFileName);
+    action(item(file, "Export Hit Journal...", "ExportJournal_Menu"), ActionExportJournal);
     // "New S&tandard Frequency File" has no operation: it is not offered.
     QAction* std = item(file, "New S&tandard Frequency File", "StdFile_Menu");
     std->setVisible(false);
@@ -216,6 +224,12 @@ void MainWindow::BuildMenus() {
     connect(scan, &QAction::triggered, this, [this] { ShowScanEditor(); });
     QAction* search = item(view, "S&earch Banks", "Srchdb_menu");
     connect(search, &QAction::triggered, this, [this] { ShowSearchEditor(); });
+    QAction* stats = item(view, "Statis&tics", "Statistics_menu");
+    connect(stats, &QAction::triggered, this, [this] {
+        StatisticsChanged();
+        status_->show();
+        status_->raise();
+    });
 
     QMenu* clear = menuBar()->addMenu("&Clear");
     clear->setObjectName("ClearMenu");
@@ -1008,6 +1022,15 @@ void MainWindow::ShowStatus(const std::string& caption, uint32_t rgb) {
     radStatus_->setText(QString::fromStdString(caption));
     const QColor colour((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
     radStatus_->setStyleSheet(QString("color: %1;").arg(colour.name()));
+}
+
+void MainWindow::StatisticsChanged() {
+    const ScanStats& e = engine_.State().Stats;
+    const LinkStats& l = app_.link.Stats;
+    QString text = QString::number(e.ChannelsPerSecond, 'f', 1) + " ch/s";
+    if (l.LastLatencyMs >= 0) text += QString("   latency %1 ms").arg(l.LastLatencyMs);
+    statsLbl_->setText(text);
+    status_->ShowStatistics(QString::fromStdString(engine_.StatisticsLine()));
 }
 
 } // namespace rigvane

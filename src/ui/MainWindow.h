@@ -72,6 +72,7 @@ class MainWindow : public QMainWindow, public EngineView {
     QPushButton* VSelBut() const { return vselBut_; }
     QComboBox* RadioSelCmb() const { return radioSel_; }
     QLabel* RadStatus() const { return radStatus_; }
+    QLabel* StatsLabel() const { return statsLbl_; }
     QLabel* SpeedLabelWidget() const { return speedLabel_; }
     QScrollBar* Speedbar() const { return speedBar_; }
     QLabel* RsmLabel() const { return rsmLabel_; }
@@ -131,6 +132,7 @@ class MainWindow : public QMainWindow, public EngineView {
     int EditorChannel() override;
     void ChannelChanged(int channel) override;
     void SearchBankEditorShow(int bank) override;
+    void StatisticsChanged() override;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -178,6 +180,7 @@ class MainWindow : public QMainWindow, public EngineView {
     QLabel* protRadio_ = nullptr;
     QLabel* bcvfo_ = nullptr;
     QLabel* radStatus_ = nullptr;
+    QLabel* statsLbl_ = nullptr; // channels per second and the last latency
     std::array<QLabel*, MeterLabels> sigLab_{};
     QPushButton* sigOff_ = nullptr;
     QLabel* rsmLabel_ = nullptr;

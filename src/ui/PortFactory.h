@@ -4,6 +4,7 @@
 // "sim:NAME[?activity=PATH]".
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/Host.h"
 #include "link/SerialLink.h"
@@ -13,5 +14,17 @@ namespace rigvane {
 // `onWarning` hears about unusable lines of a simulated radio's activity file
 // and about "sim:" devices that cannot be made.
 PortFactory MakePortFactory(Host& host, std::function<void(const std::string&)> onWarning = {});
+
+// Tells USB serial adapters apart by their serial numbers, so the link finds
+// one again when it comes back as another /dev/ttyUSBn.
+DeviceFinder MakeDeviceFinder();
+
+// The lasting names of the USB serial adapters (the links in `folder`), each
+// with the adapter's description, for the Radio Parms device list.
+struct NamedDevice {
+    std::string Path;
+    std::string Description;
+};
+std::vector<NamedDevice> SerialByIdDevices(const std::string& folder = "/dev/serial/by-id");
 
 } // namespace rigvane

@@ -23,6 +23,7 @@
 #include "engine/LocateRadio.h"
 #include "storage/SettingsFile.h"
 #include "ui/HelpPage.h"
+#include "ui/PortFactory.h"
 
 namespace rigvane {
 
@@ -265,8 +266,22 @@ void RadioParms::Build() {
     device_->setToolTip("A device to open instead of the Com port: a path such as "
                         "/dev/ttyUSB0, or sim:NAME for a simulated radio");
     device_->addItem("");
+    // The lasting /dev/serial/by-id names first: they stay the same when the
+    // adapter comes back as another ttyUSBn. The list shows what each one is;
+    // choosing one puts only the path in the field.
+    for (const NamedDevice& d : SerialByIdDevices()) {
+        const QString path = QString::fromStdString(d.Path);
+        device_->addItem(d.Description.empty()
+                             ? path
+                             : path + "  (" + QString::fromStdString(d.Description) + ")",
+                         path);
+    }
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        device_->addItem(info.systemLocation());
+        device_->addItem(info.systemLocation(), info.systemLocation());
+    connect(device_, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
+        const QString path = device_->itemData(index).toString();
+        if (!path.isEmpty() && device_->currentText() != path) device_->setEditText(path);
+    });
     baud_ = combo("BaudCmb");
     for (const char* b : BaudTexts)
         baud_->addItem(b);

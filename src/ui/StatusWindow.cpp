@@ -25,6 +25,9 @@ StatusWindow::StatusWindow(Progress& progress, QWidget* parent)
     row->addWidget(percent_);
     layout->addLayout(row);
     layout->addWidget(cancel_, 0, Qt::AlignHCenter);
+    stats_ = new QLabel(this);
+    stats_->setObjectName("StatsLbl");
+    layout->addWidget(stats_);
     setMinimumWidth(260);
 
     connect(cancel_, &QPushButton::clicked, this, [this] { progress_.Cancel = true; });
@@ -39,6 +42,12 @@ StatusWindow::StatusWindow(Progress& progress, QWidget* parent)
         percent_->setText(QString::fromStdString(text));
     };
     progress_.OnHide = [this] { hide(); };
+}
+
+void StatusWindow::ShowStatistics(const QString& line) {
+    QString text = line;
+    text.replace("; ", "\n").replace(", ", "\n");
+    stats_->setText(text);
 }
 
 StatusWindow::~StatusWindow() {

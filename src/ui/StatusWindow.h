@@ -20,12 +20,16 @@ class StatusWindow : public QWidget {
     QLabel* ActionLabel() const { return action_; }
     QLabel* PercentLabel() const { return percent_; }
     QPushButton* CancelButton() const { return cancel_; }
+    QLabel* StatisticsLabel() const { return stats_; }
+    // The link's and the scan's counters, one item a line.
+    void ShowStatistics(const QString& line);
 
   private:
     Progress& progress_;
     QLabel* action_;
     QLabel* percent_;
     QPushButton* cancel_;
+    QLabel* stats_;
 };
 
 } // namespace rigvane

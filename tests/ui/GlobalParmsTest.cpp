@@ -181,6 +181,8 @@ void GlobalParmsTest::okStoresAndSaves() {
     Child<QPushButton>(dlg, "FrmtCmd")->click();
     Child<QCheckBox>(dlg, "ShowAuxChk")->setChecked(true);
     Child<QCheckBox>(dlg, "LoadFdbChk")->setChecked(false);
+    QVERIFY(Child<QCheckBox>(dlg, "ReconnectChk")->isChecked()); // on unless turned off
+    Child<QCheckBox>(dlg, "ReconnectChk")->setChecked(false);
     auto* font = Child<QComboBox>(dlg, "FontCombo");
     font->setCurrentIndex(font->count() - 1);
     const QString chosen = font->currentText();
@@ -204,6 +206,7 @@ void GlobalParmsTest::okStoresAndSaves() {
     QCOMPARE(reread.Global.DlyTime, 7);
     QCOMPARE(reread.Global.RsmTime, 999);
     QVERIFY(!reread.Global.SaveShort);
+    QVERIFY(!reread.Global.Reconnect);
     QCOMPARE(QString::fromStdString(reread.Global.FreqFont), chosen);
     QCOMPARE(int(reread.Global.FreqSize), 10);
 }
