@@ -69,7 +69,8 @@ struct Globals {
     bool ShowAux = true;     // SHOWAUX
     bool LoadFreq = true;    // LOADFREQ
     bool Reconnect = true;   // RECONNECT: reopen a radio that dropped and resume
-    // JOURNAL: the hit journal (CSV); a relative name lives beside the log file.
+    // JOURNAL: the hit journal (CSV); a relative name lives beside the log
+    // file; "" writes none.
     std::string Journal = "RIGVANE-HITS.csv";
 
     // Not stored in the settings file.

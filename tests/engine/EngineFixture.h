@@ -97,6 +97,7 @@ class EngineRig {
         p.MaxChan = 999;
         p.MinFreq = 0;
         app.settings.Global.Speed = 0;
+        app.settings.Global.Journal = ""; // no journal file unless a test names one
         engine = std::make_unique<Engine>(app);
         engine->SetView(&view);
         app.radio.OpenRadio();
