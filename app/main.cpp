@@ -13,6 +13,7 @@
 
 #include "engine/App.h"
 #include "engine/Engine.h"
+#include "engine/Rigctld.h"
 #include "engine/Startup.h"
 #include "ui/DisplayFont.h"
 #include "ui/MainWindow.h"
@@ -23,16 +24,20 @@
 namespace {
 
 const char* const Usage =
-    "Usage: rigvane [--ini PATH]\n"
+    "Usage: rigvane [--ini PATH] [--rigctld [ADDR:]PORT]\n"
     "Drives a communications receiver or scanner over a serial port.\n"
     "\n"
     "  --ini PATH   settings file to read at start and write at the end\n"
     "               (default: $XDG_CONFIG_HOME/rigvane/RIGVANE.INI)\n"
+    "  --rigctld [ADDR:]PORT\n"
+    "               serve Hamlib's rigctld protocol for the radio (address\n"
+    "               127.0.0.1 unless given), e.g. for a logging program\n"
     "  --help       show this text\n"
     "  --headless   run without windows (rigvane --headless --help)\n";
 
 struct Options {
     std::string IniPath;
+    std::string Rigctld; // [ADDR:]PORT; empty: as Global Parms says
 };
 
 // False (with a message) for a bad command line.
@@ -45,6 +50,14 @@ bool ParseOptions(int argc, char** argv, Options& options) {
                 return false;
             }
             options.IniPath = argv[++i];
+        } else if (arg == "--rigctld") {
+            std::string address;
+            int port = 0;
+            if (i + 1 >= argc || !rigvane::RigctldProtocol::ParseAddress(argv[i + 1], &address, &port)) {
+                std::fprintf(stderr, "rigvane: --rigctld needs [ADDR:]PORT\n%s", Usage);
+                return false;
+            }
+            options.Rigctld = argv[++i];
         } else if (arg.rfind("--ini=", 0) == 0 && arg.size() > 6) {
             options.IniPath = arg.substr(6);
         } else {
@@ -121,6 +134,7 @@ int main(int argc, char** argv) {
     // Start-up in its documented order; the main loop then runs from the
     // event loop until the window closes.
     rigvane::MainWindow mainWindow(app, engine);
+    mainWindow.RigctldOverride = options.Rigctld;
     mainWindow.Start(options.IniPath, hooks);
     window = &mainWindow;
     if (stopRequested) QTimer::singleShot(0, &mainWindow, &rigvane::MainWindow::CloseQuietly);

@@ -195,8 +195,10 @@ std::string RigctldProtocol::Answer(const std::string& text, bool* quit) {
 
     App& app = engine_.AppRef();
     RadioState& rs = app.radioState;
-    const Channel& cur = rs.Current;
-    const char* vfoName = (rs.ActiveVfo & 1) ? "VFOB" : "VFOA";
+    // A set not yet carried out by the main loop is what a read reports.
+    const Channel& cur =
+        engine_.State().Mode == ModeVfoRecall ? engine_.State().RequestedState : rs.Current;
+    const char* vfoName = "VFOA";
 
     const auto report = [&](const char* name, int code) {
         if (!sep) return "RPRT " + std::to_string(code) + "\n";
@@ -251,12 +253,14 @@ std::string RigctldProtocol::Answer(const std::string& text, bool* quit) {
     if (cmd == "v")
         return args.empty() ? get("get_vfo", {{"VFO", vfoName}}) : report("get_vfo", Invalid);
     if (cmd == "V") {
+        // The radio we drive has one receiver, shown under every VFO name a
+        // client may pick (Hamlib clients visit VFOB when they open); the
+        // program's own VFO A and B stay the windows' business.
+        static const char* const names[] = {"VFOA", "VFOB", "Main", "Sub", "currVFO", "VFO"};
         if (args.size() != 1) return report("set_vfo", Invalid);
-        const std::string v = args[0];
-        const int want = v == "VFOA" || v == "Main" ? 0 : v == "VFOB" || v == "Sub" ? 1 : -1;
-        if (want < 0 && v != "currVFO") return report("set_vfo", Invalid);
-        if (want >= 0 && want != (rs.ActiveVfo & 1)) engine_.RequestMode(ModeSwapVfo);
-        return report("set_vfo", want < 0 || want == (rs.ActiveVfo & 1) ? Ok : Rejected);
+        for (const char* n : names)
+            if (args[0] == n) return report("set_vfo", Ok);
+        return report("set_vfo", Invalid);
     }
     if (cmd == "t") return get("get_ptt", {{"PTT", "0"}}); // a receiver never transmits
     if (cmd == "s") return get("get_split_vfo", {{"Split", "0"}, {"TX VFO", vfoName}});
@@ -280,7 +284,7 @@ std::string RigctldProtocol::Answer(const std::string& text, bool* quit) {
 std::string RigctldProtocol::DumpState() const {
     const RadioProfile& p = engine_.AppRef().settings.Selected();
     char range[128];
-    std::snprintf(range, sizeof range, "%.6f %.6f 0x7f -1 -1 0x3 0x0\n", double(p.MinFreq) * 10,
+    std::snprintf(range, sizeof range, "%.6f %.6f 0x7f -1 -1 0x1 0x0\n", double(p.MinFreq) * 10,
                   double(p.MaxFreq) * 10);
     // Protocol 1, a network rig, region 0; receive range, no transmit range;
     // one tuning step; the passbands (normal first); no RIT, XIT, IF shift,

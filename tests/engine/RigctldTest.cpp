@@ -69,10 +69,12 @@ TEST(Rigctld, SetsAreVfoRecallsThatTheMainLoopCarriesOut) {
     r.RunUntil([&] { return r.app.radioState.CurrentChannel == 2; }, 10000);
     r.engine->RequestMode(ModeScan);
 
-    // The answer comes at once; the radio is tuned only by the next loop pass.
+    // The answer comes at once; the radio is tuned only by the next loop
+    // pass, and reads meanwhile report what was asked for.
     const size_t commands = r.sim->Commands.size();
     EXPECT_EQ(r.Ask("F 146520000"), "RPRT 0\n");
     EXPECT_EQ(r.S().Mode, ModeVfoRecall);
+    EXPECT_EQ(r.Ask("f"), "146520000\n");
     EXPECT_EQ(r.sim->Commands.size(), commands);
     r.engine->RunPass();
     EXPECT_EQ(r.app.radioState.LastSent.Frequency, 14652000);
@@ -97,11 +99,11 @@ TEST(Rigctld, SetsAreVfoRecallsThatTheMainLoopCarriesOut) {
     EXPECT_EQ(r.Ask("F 162550000"), "RPRT -1\n");
     EXPECT_EQ(r.S().Mode, ModeManual);
 
+    // One receiver under every VFO name: a client's VFO choice leaves ours alone.
     EXPECT_EQ(r.Ask("V VFOB"), "RPRT 0\n");
-    EXPECT_EQ(r.app.radioState.ActiveVfo, 1);
-    EXPECT_EQ(r.Ask("v"), "VFOB\n");
-    EXPECT_EQ(r.Ask("V Sub"), "RPRT 0\n");
-    EXPECT_EQ(r.app.radioState.ActiveVfo, 1);
+    EXPECT_EQ(r.Ask("v"), "VFOA\n");
+    EXPECT_EQ(r.app.radioState.ActiveVfo, 0);
+    EXPECT_EQ(r.S().Mode, ModeManual);
 }
 
 TEST(Rigctld, ClientLinesAreSplitBoundedAndTimedOut) {
