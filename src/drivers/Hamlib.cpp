@@ -39,7 +39,10 @@ const rig_caps* CapsOf(int model) {
 
 std::string ErrorText(int code) {
     const char* text = rigerror2(code);
-    return text && *text ? text : "error " + std::to_string(code);
+    const std::string t = text ? RightTrim(std::string(text)) : "";
+    return !t.empty() && t.back() == '\n' ? t.substr(0, t.size() - 1)
+           : t.empty()                     ? "error " + std::to_string(code)
+                                           : t;
 }
 
 // Refusals: the radio (or Hamlib for it) would not take this one command.
@@ -118,6 +121,9 @@ class HamlibSession : public RadioSession {
     bool open_ = false;
     RigInfo Info;                     // written by the opening job, read after it
     bool SignalRefusalPosted = false; // a refused signal read is told once
+    // Set by a silence: an answer may still be on its way and would be taken
+    // for the next one's, so the radio is opened afresh before the next call.
+    bool Stale = false;
 
   private:
     struct Pending {
@@ -159,13 +165,27 @@ class HamlibSession : public RadioSession {
     std::thread thread_; // last: starts once the members above exist
 };
 
-std::shared_ptr<HamlibSession> SessionOf(DriverContext& ctx) {
-    auto session = std::dynamic_pointer_cast<HamlibSession>(ctx.Link.Session);
-    return session && session->IsOpen() ? session : nullptr;
-}
-
 void Post(DriverContext& ctx, const std::string& line) {
     if (!ctx.Link.LocatingRadio) ctx.Log.Dply(line);
+}
+
+// The open session of the link, ready for a call: after a silence the radio
+// is closed and opened again first (no message: the silence was told, and
+// the first answer tells the return). nullptr when there is none or the
+// radio still does not answer.
+std::shared_ptr<HamlibSession> SessionOf(DriverContext& ctx) {
+    auto session = std::dynamic_pointer_cast<HamlibSession>(ctx.Link.Session);
+    if (!session || !session->IsOpen()) return nullptr;
+    if (session->Stale) {
+        const int rc = session->Call([](RIG*& rig) -> int {
+            if (!rig) return -RIG_EIO;
+            rig_close(rig);
+            return rig_open(rig);
+        });
+        if (rc != RIG_OK) return nullptr;
+        session->Stale = false;
+    }
+    return session;
 }
 
 enum class Outcome { Done, Refused, Silent };
@@ -173,7 +193,8 @@ enum class Outcome { Done, Refused, Silent };
 // Turns a Hamlib result into the link's rules: silence is told once per
 // outage and marks the radio not responding; the first success after it is
 // told once; a refusal is told with what was refused (unless `quiet`).
-Outcome Check(DriverContext& ctx, int code, const std::string& what, bool quiet = false) {
+Outcome Check(DriverContext& ctx, HamlibSession& session, int code, const std::string& what,
+              bool quiet = false) {
     if (code == RIG_OK || std::abs(code) == RIG_ETRUNC) {
         if (ctx.Link.RadioNotResponding) {
             Post(ctx, "Radio responding again..");
@@ -188,6 +209,7 @@ Outcome Check(DriverContext& ctx, int code, const std::string& what, bool quiet 
     if (!ctx.Link.RadioNotResponding)
         Post(ctx, "*Radio not responding. (no response to " + what + ": " + ErrorText(code) + ")");
     ctx.Link.RadioNotResponding = true;
+    session.Stale = true;
     return Outcome::Silent;
 }
 
@@ -306,7 +328,7 @@ Outcome ReadChannel(DriverContext& ctx, HamlibSession& s, Channel& out) {
             normal = rig_passband_normal(rig, buffer.Chan.mode);
         return r;
     });
-    const Outcome outcome = Check(ctx, rc, "memory channel " + std::to_string(number));
+    const Outcome outcome = Check(ctx, s, rc, "memory channel " + std::to_string(number));
     if (outcome != Outcome::Done) return outcome;
     out = MakeBlankChannel();
     const int32_t f = FrequencyOfHz(buffer.Chan.freq);
@@ -514,7 +536,7 @@ void HamlibDriver::Apply(DriverContext& ctx) {
             const int rc = s->Call([f = HzOf(cur.Frequency)](RIG*& rig) {
                 return rig_set_freq(rig, RIG_VFO_CURR, f);
             });
-            if (Check(ctx, rc, "frequency " + FreqToText(cur.Frequency)) == Outcome::Silent) return;
+            if (Check(ctx, *s, rc, "frequency " + FreqToText(cur.Frequency)) == Outcome::Silent) return;
         }
         // SSB changes sideband with the band, so the mode Hamlib gets is compared too.
         const rmode_t mode = HamlibMode(cur, s->Info.Modes);
@@ -524,7 +546,7 @@ void HamlibDriver::Apply(DriverContext& ctx) {
                 return rig_set_mode(rig, RIG_VFO_CURR, mode, Passband(rig, cur, mode));
             });
             const std::string name = cur.Mode < ModeNames.size() ? TrimBlanks(ModeNames[cur.Mode]) : "";
-            if (Check(ctx, rc, "Modulation " + name) == Outcome::Silent) return;
+            if (Check(ctx, *s, rc, "Modulation " + name) == Outcome::Silent) return;
         }
         auto level = [&](bool on, bool was, int db, setting_t which, const char* what) {
             if (db <= 0 || on == was) return true;
@@ -532,7 +554,7 @@ void HamlibDriver::Apply(DriverContext& ctx) {
             v.i = on ? db : 0;
             const int rc =
                 s->Call([&](RIG*& rig) { return rig_set_level(rig, RIG_VFO_CURR, which, v); });
-            return Check(ctx, rc, what) != Outcome::Silent;
+            return Check(ctx, *s, rc, what) != Outcome::Silent;
         };
         if (!level(cur.Atten, last.Atten, s->Info.AttenDb, RIG_LEVEL_ATT, "attenuator")) return;
         level(cur.Preamp, last.Preamp, s->Info.PreampDb, RIG_LEVEL_PREAMP, "preamp");
@@ -558,11 +580,11 @@ void HamlibDriver::Read(DriverContext& ctx) {
             if (info.ReadPreamp) preRc = rig_get_level(rig, RIG_VFO_CURR, RIG_LEVEL_PREAMP, &pre);
             return RIG_OK;
         });
-        if (Check(ctx, rc, "frequency read") != Outcome::Done) return;
+        if (Check(ctx, *s, rc, "frequency read") != Outcome::Done) return;
         Channel& cur = ctx.State.Current;
         cur.Frequency = FrequencyOfHz(hz);
         if (cur.Frequency > 0) cur.Valid = true;
-        if (Check(ctx, modeRc, "mode read", true) == Outcome::Done) TakeMode(cur, mode, width, normal);
+        if (Check(ctx, *s, modeRc, "mode read", true) == Outcome::Done) TakeMode(cur, mode, width, normal);
         if (info.ReadAtten && attRc == RIG_OK) cur.Atten = att.i > 0;
         if (info.ReadPreamp && preRc == RIG_OK) cur.Preamp = pre.i > 0;
     });
@@ -591,7 +613,7 @@ void HamlibDriver::Signal(DriverContext& ctx, DetectMethod method) {
             if (meter) meterRc = rig_get_level(rig, RIG_VFO_CURR, RIG_LEVEL_STRENGTH, &strength);
             return meterRc;
         });
-        const Outcome outcome = Check(ctx, rc, "signal request", s->SignalRefusalPosted);
+        const Outcome outcome = Check(ctx, *s, rc, "signal request", s->SignalRefusalPosted);
         if (outcome == Outcome::Refused) s->SignalRefusalPosted = true;
         uint8_t level = 0;
         if (outcome == Outcome::Done && dcd != RIG_DCD_OFF)
@@ -614,7 +636,7 @@ void HamlibDriver::Recall(DriverContext& ctx) {
                 r = rig_set_mode(rig, RIG_VFO_CURR, mode, Passband(rig, chan, mode));
             return r;
         });
-        if (Check(ctx, rc, "memory channel " + std::to_string(ctx.State.CurrentChannel)) ==
+        if (Check(ctx, *s, rc, "memory channel " + std::to_string(ctx.State.CurrentChannel)) ==
             Outcome::Done) {
             Channel& cur = ctx.State.Current;
             cur.Frequency = chan.Frequency;
@@ -654,7 +676,7 @@ void HamlibDriver::Store(DriverContext& ctx) {
             if (!empty) buffer.Chan.width = Passband(rig, cur, mode);
             return rig_set_channel(rig, RIG_VFO_MEM, &buffer.Chan);
         });
-        Check(ctx, rc, "memory channel " + std::to_string(number));
+        Check(ctx, *s, rc, "memory channel " + std::to_string(number));
     });
 }
 
