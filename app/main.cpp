@@ -8,9 +8,11 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "core/Version.h"
 #include "engine/App.h"
 #include "engine/Engine.h"
 #include "engine/Rigctld.h"
@@ -24,20 +26,23 @@
 namespace {
 
 const char* const Usage =
-    "Usage: rigvane [--ini PATH] [--rigctld [ADDR:]PORT]\n"
+    "Usage: rigvane [--ini PATH] [--rigctld [ADDR:]PORT] [FILE.frq]\n"
     "Drives a communications receiver or scanner over a serial port.\n"
     "\n"
+    "  FILE.frq     frequency file to open after start-up\n"
     "  --ini PATH   settings file to read at start and write at the end\n"
     "               (default: $XDG_CONFIG_HOME/rigvane/RIGVANE.INI)\n"
     "  --rigctld [ADDR:]PORT\n"
     "               serve Hamlib's rigctld protocol for the radio (address\n"
     "               127.0.0.1 unless given), e.g. for a logging program\n"
     "  --help       show this text\n"
+    "  --version    show the version\n"
     "  --headless   run without windows (rigvane --headless --help)\n";
 
 struct Options {
     std::string IniPath;
     std::string Rigctld; // [ADDR:]PORT; empty: as Global Parms says
+    std::vector<std::string> Files; // frequency files named on the command line
 };
 
 // False (with a message) for a bad command line.
@@ -60,6 +65,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             options.Rigctld = argv[++i];
         } else if (arg.rfind("--ini=", 0) == 0 && arg.size() > 6) {
             options.IniPath = arg.substr(6);
+        } else if (!arg.empty() && arg[0] != '-') {
+            options.Files.push_back(arg);
         } else {
             std::fprintf(stderr, "rigvane: unknown option '%s'\n%s", arg.c_str(), Usage);
             return false;
@@ -93,6 +100,10 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::fputs(Usage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("rigvane %s\n", rigvane::Version);
             return 0;
         }
     }
@@ -137,6 +148,7 @@ int main(int argc, char** argv) {
     mainWindow.RigctldOverride = options.Rigctld;
     mainWindow.Start(options.IniPath, hooks);
     window = &mainWindow;
+    engine.OpenCommandLineFiles(options.Files); // before the main loop's first pass
     if (stopRequested) QTimer::singleShot(0, &mainWindow, &rigvane::MainWindow::CloseQuietly);
     const int rc = qapp.exec();
     window = nullptr;

@@ -355,6 +355,7 @@ FamilyCaps MakeCaps() {
     caps.Ops = OpApply | OpRead | OpRecall | OpStore | OpLoad | OpSignal;
     caps.RadioMemories = true;
     caps.OwnConnection = true;
+    caps.UsesPort = false;
     return caps;
 }
 

@@ -13,6 +13,8 @@
 #include "core/Settings.h"
 #include "core/SimHost.h"
 #include "drivers/Hamlib.h"
+#include "drivers/Registry.h"
+#include "link/Radio.h"
 #include "link/SerialLink.h"
 
 namespace rigvane {
@@ -220,6 +222,44 @@ TEST(HamlibDriver, BadModelsAndConfigurationsAreToldAndNeverConnect) {
     EXPECT_TRUE(conf.empty());
     EXPECT_FALSE(ParseHamlibConf("a=1,=2", &conf, &bad));
     EXPECT_EQ(bad, "=2");
+}
+
+TEST(HamlibDriver, TheRadioOperationsOpenAndScanItWithoutASerialPort) {
+    HamlibRig r;
+    Radio radio(r.link, r.state, r.settings, r.log, r.memory, r.host);
+    InstallDrivers(radio);
+    RadioProfile& p = r.settings.Selected();
+    p.Port = 0; // Hamlib opens the radio; no port of ours is involved
+    p.MinFreq = 10;
+    p.MaxFreq = NoFrequency - 1;
+    ASSERT_EQ(radio.OpenRadio(), OpenConnected);
+    EXPECT_FALSE(r.link.PortOpen());
+    EXPECT_TRUE(r.link.Connected());
+    EXPECT_EQ(r.Count(" HAMLIB Connected"), 1);
+
+    r.state.Current.Frequency = 16240000;
+    r.state.Current.Mode = 4;
+    radio.ApplyRadioState();
+    r.state.Current = MakeBlankChannel();
+    radio.ReadRadioState();
+    EXPECT_EQ(r.state.Current.Frequency, 16240000);
+    EXPECT_EQ(r.state.Current.Mode, 4);
+
+    // Every detect method but none asks the radio, never a line of ours.
+    p.Detect = DetectHardware;
+    std::set<int> levels;
+    for (int i = 0; i < 6; ++i) {
+        radio.ReadSignal();
+        levels.insert(r.state.SignalLevel);
+    }
+    EXPECT_EQ(levels, (std::set<int>{0, 9}));
+
+    // Opening another radio lets the first one go; a model Hamlib does not
+    // know is never "Connected".
+    p.HamlibModel = 987654;
+    EXPECT_NE(radio.OpenRadio(), OpenConnected);
+    EXPECT_FALSE(r.link.Connected());
+    EXPECT_EQ(r.Count("HAMLIB Not Attached"), 1);
 }
 
 TEST(HamlibDriver, TheModelListComesFromHamlib) {
