@@ -252,16 +252,17 @@ inline int Run(int argc, char** argv) {
 
     // The rigctld server: the command line's address, else the settings' switch.
     RigctldServer rigctld(engine);
-    const std::string rigctldAddress = !o.Rigctld.empty()          ? o.Rigctld
-                                       : app.settings.Global.Rigctld ? app.settings.Global.RigctldAddress
-                                                                     : "";
+    const Globals& g = app.settings.Global;
+    const std::string rigctldAddress = !o.Rigctld.empty() ? o.Rigctld
+                                       : g.Rigctld        ? g.RigctldAddress
+                                                          : "";
     if (!rigctldAddress.empty()) {
         std::string error;
         if (rigctld.Listen(rigctldAddress, &error)) {
             app.log.Dply("rigctld server on " + rigctldAddress);
         } else if (!o.Rigctld.empty()) {
-            std::fprintf(stderr, "rigvane: cannot serve rigctld on %s: %s\n", rigctldAddress.c_str(),
-                         error.c_str());
+            std::fprintf(stderr, "rigvane: cannot serve rigctld on %s: %s\n",
+                         rigctldAddress.c_str(), error.c_str());
             return 6;
         } else {
             app.log.Dply("*rigctld server cannot listen on " + rigctldAddress + ": " + error);

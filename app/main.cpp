@@ -58,7 +58,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         } else if (arg == "--rigctld") {
             std::string address;
             int port = 0;
-            if (i + 1 >= argc || !rigvane::RigctldProtocol::ParseAddress(argv[i + 1], &address, &port)) {
+            if (i + 1 >= argc ||
+                !rigvane::RigctldProtocol::ParseAddress(argv[i + 1], &address, &port)) {
                 std::fprintf(stderr, "rigvane: --rigctld needs [ADDR:]PORT\n%s", Usage);
                 return false;
             }

@@ -41,8 +41,8 @@ std::string ErrorText(int code) {
     const char* text = rigerror2(code);
     const std::string t = text ? RightTrim(std::string(text)) : "";
     return !t.empty() && t.back() == '\n' ? t.substr(0, t.size() - 1)
-           : t.empty()                     ? "error " + std::to_string(code)
-                                           : t;
+           : t.empty()                    ? "error " + std::to_string(code)
+                                          : t;
 }
 
 // Refusals: the radio (or Hamlib for it) would not take this one command.
@@ -537,7 +537,8 @@ void HamlibDriver::Apply(DriverContext& ctx) {
             const int rc = s->Call([f = HzOf(cur.Frequency)](RIG*& rig) {
                 return rig_set_freq(rig, RIG_VFO_CURR, f);
             });
-            if (Check(ctx, *s, rc, "frequency " + FreqToText(cur.Frequency)) == Outcome::Silent) return;
+            if (Check(ctx, *s, rc, "frequency " + FreqToText(cur.Frequency)) == Outcome::Silent)
+                return;
         }
         // SSB changes sideband with the band, so the mode Hamlib gets is compared too.
         const rmode_t mode = HamlibMode(cur, s->Info.Modes);
@@ -546,7 +547,8 @@ void HamlibDriver::Apply(DriverContext& ctx) {
             const int rc = s->Call([&](RIG*& rig) -> int {
                 return rig_set_mode(rig, RIG_VFO_CURR, mode, Passband(rig, cur, mode));
             });
-            const std::string name = cur.Mode < ModeNames.size() ? TrimBlanks(ModeNames[cur.Mode]) : "";
+            const std::string name =
+                cur.Mode < ModeNames.size() ? TrimBlanks(ModeNames[cur.Mode]) : "";
             if (Check(ctx, *s, rc, "Modulation " + name) == Outcome::Silent) return;
         }
         auto level = [&](bool on, bool was, int db, setting_t which, const char* what) {
@@ -585,7 +587,8 @@ void HamlibDriver::Read(DriverContext& ctx) {
         Channel& cur = ctx.State.Current;
         cur.Frequency = FrequencyOfHz(hz);
         if (cur.Frequency > 0) cur.Valid = true;
-        if (Check(ctx, *s, modeRc, "mode read", true) == Outcome::Done) TakeMode(cur, mode, width, normal);
+        if (Check(ctx, *s, modeRc, "mode read", true) == Outcome::Done)
+            TakeMode(cur, mode, width, normal);
         if (info.ReadAtten && attRc == RIG_OK) cur.Atten = att.i > 0;
         if (info.ReadPreamp && preRc == RIG_OK) cur.Preamp = pre.i > 0;
     });

@@ -71,14 +71,14 @@ bool TakeMode(Channel& c, const std::string& name, long width) {
         const Widths* W;
     };
     static const Entry entries[] = {
-        {"FM", 1, &Fm},     {"PKTFM", 1, &Fm},   {"WFM", 3, &Wfm},     {"AM", 4, &Am},
-        {"AMS", 4, &Am},    {"SAM", 4, &Am},     {"AMN", 4, &Am},      {"LSB", 5, &Lsb},
-        {"PKTLSB", 5, &Lsb}, {"USB", 6, &Usb},   {"PKTUSB", 6, &Usb},  {"CW", 8, &Cw},
-        {"CWR", 8, &Cw},    {"RTTY", 9, &Rtty},  {"RTTYR", 9, &Rtty},
+        {"FM", 1, &Fm},      {"PKTFM", 1, &Fm},  {"WFM", 3, &Wfm},    {"AM", 4, &Am},
+        {"AMS", 4, &Am},     {"SAM", 4, &Am},    {"AMN", 4, &Am},     {"LSB", 5, &Lsb},
+        {"PKTLSB", 5, &Lsb}, {"USB", 6, &Usb},   {"PKTUSB", 6, &Usb}, {"CW", 8, &Cw},
+        {"CWR", 8, &Cw},     {"RTTY", 9, &Rtty}, {"RTTYR", 9, &Rtty},
     };
     for (const Entry& e : entries) {
         if (ToUpper(name) != e.Name) continue;
-        const uint8_t bandwidth = width < 0 ? c.Bandwidth
+        const uint8_t bandwidth = width < 0                            ? c.Bandwidth
                                   : width == 0 || width == e.W->Normal ? 2
                                   : width < e.W->Normal                ? 0
                                                                        : 4;
@@ -95,9 +95,11 @@ std::vector<std::string> Words(const std::string& line) {
     std::vector<std::string> words;
     size_t i = 0;
     while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+            ++i;
         const size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t')
+            ++i;
         if (i > start) words.push_back(line.substr(start, i - start));
     }
     return words;
@@ -114,10 +116,17 @@ bool Number(const std::string& text, double* out) {
 // The long names clients may use instead of the one-letter commands.
 std::string ShortName(const std::string& word) {
     static const char* const names[][2] = {
-        {"\\get_freq", "f"},  {"\\set_freq", "F"},      {"\\get_mode", "m"},
-        {"\\set_mode", "M"},  {"\\get_vfo", "v"},       {"\\set_vfo", "V"},
-        {"\\get_ptt", "t"},   {"\\get_level", "l"},     {"\\get_split_vfo", "s"},
-        {"\\quit", "q"},      {"\\dump_state", "\\dump_state"},
+        {"\\get_freq", "f"},
+        {"\\set_freq", "F"},
+        {"\\get_mode", "m"},
+        {"\\set_mode", "M"},
+        {"\\get_vfo", "v"},
+        {"\\set_vfo", "V"},
+        {"\\get_ptt", "t"},
+        {"\\get_level", "l"},
+        {"\\get_split_vfo", "s"},
+        {"\\quit", "q"},
+        {"\\dump_state", "\\dump_state"},
     };
     for (const auto& n : names)
         if (word == n[0]) return n[1];
@@ -218,8 +227,9 @@ std::string RigctldProtocol::Answer(const std::string& text, bool* quit) {
     };
 
     if (cmd == "f")
-        return args.empty() ? get("get_freq", {{"Frequency", std::to_string(int64_t(cur.Frequency) * 10)}})
-                            : report("get_freq", Invalid);
+        return args.empty()
+                   ? get("get_freq", {{"Frequency", std::to_string(int64_t(cur.Frequency) * 10)}})
+                   : report("get_freq", Invalid);
     if (cmd == "F") {
         double hz = 0;
         if (args.size() != 1 || !Number(args[0], &hz)) return report("set_freq", Invalid);

@@ -21,8 +21,8 @@ class RigctldProtocol {
 
     // One client's connection.
     struct Client {
-        std::string Pending;     // bytes of a line not yet ended
-        bool Close = false;      // the client said "q" or broke the rules: close it
+        std::string Pending; // bytes of a line not yet ended
+        bool Close = false;  // the client said "q" or broke the rules: close it
         int64_t LastActiveMs = 0;
     };
 

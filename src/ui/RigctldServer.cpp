@@ -46,8 +46,10 @@ bool RigctldServer::Listen(const std::string& addressText, std::string* error) {
 void RigctldServer::Close() {
     idleTimer_.stop();
     std::vector<QTcpSocket*> sockets;
-    for (const auto& [socket, client] : clients_) sockets.push_back(socket);
-    for (QTcpSocket* socket : sockets) Drop(socket);
+    for (const auto& [socket, client] : clients_)
+        sockets.push_back(socket);
+    for (QTcpSocket* socket : sockets)
+        Drop(socket);
     if (server_->isListening()) server_->close();
 }
 
@@ -114,7 +116,8 @@ void RigctldServer::CheckIdle() {
     std::vector<QTcpSocket*> idle;
     for (const auto& [socket, client] : clients_)
         if (protocol_.Idle(client)) idle.push_back(socket);
-    for (QTcpSocket* socket : idle) Drop(socket);
+    for (QTcpSocket* socket : idle)
+        Drop(socket);
 }
 
 } // namespace rigvane

@@ -25,10 +25,9 @@ constexpr int DummyModel = 1;
 // A driver context over a SimHost; the link opens no port for this family.
 struct HamlibRig {
     explicit HamlibRig(int model = DummyModel, const std::string& conf = "")
-        : log(host, slots, settings.Global),
-          link(host, settings, log, slots, state, nullptr),
-          ctx{link, state, settings.Selected(), settings, log, memory, host, 0, false,
-              [] { return false; }} {
+        : log(host, slots, settings.Global), link(host, settings, log, slots, state, nullptr),
+          ctx{link, state, settings.Selected(), settings, log, memory, host,
+              0,    false, [] { return false; }} {
         RadioProfile& p = settings.Selected();
         p.Protocol = ProtoHamlib;
         p.HamlibModel = model;

@@ -28,10 +28,10 @@ void HamlibWaitTest::clicksAreAnsweredWhileHamlibWaits() {
     RadioProfile& p = app.settings.Selected();
     p.Protocol = ProtoHamlib;
     p.HamlibModel = 2;
-    p.HamlibConf = "rig_pathname=127.0.0.1:" + std::to_string(silent.serverPort()) +
-                   ",timeout=800,retry=0";
-    DriverContext ctx{app.link, app.radioState, p,         app.settings, app.log,
-                      app.memory, host,        0,         false,        [] { return false; }};
+    p.HamlibConf =
+        "rig_pathname=127.0.0.1:" + std::to_string(silent.serverPort()) + ",timeout=800,retry=0";
+    DriverContext ctx{app.link,   app.radioState, p, app.settings, app.log,
+                      app.memory, host,           0, false,        [] { return false; }};
 
     // A click every 20 ms, each answered by the button's handler.
     QPushButton button("Scan");
