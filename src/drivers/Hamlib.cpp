@@ -252,10 +252,32 @@ pbwidth_t Passband(RIG* rig, const Channel& c, rmode_t mode) {
 }
 
 // Hamlib's modulation and passband back into a state.
-void TakeMode(Channel& c, rmode_t mode, pbwidth_t width, pbwidth_t normal) {
-    const uint8_t bandwidth = width > 0 && normal > 0 && width < normal   ? 0
-                              : width > 0 && normal > 0 && width > normal ? 4
-                                                                          : 2;
+// A mode's three passbands as the model knows them (0: none).
+struct Passbands {
+    pbwidth_t Narrow = 0, Normal = 0, Wide = 0;
+    static Passbands Of(RIG* rig, rmode_t mode) {
+        if (mode == RIG_MODE_NONE) return {};
+        return {rig_passband_narrow(rig, mode), rig_passband_normal(rig, mode),
+                rig_passband_wide(rig, mode)};
+    }
+};
+
+// The bandwidth code (0 narrow, 2 normal, 4 wide) of the passband nearest to
+// `width`: backends do not always read back the width they were given.
+uint8_t BandwidthOf(pbwidth_t width, const Passbands& p) {
+    if (width <= 0 || p.Normal <= 0) return 2;
+    uint8_t best = 2;
+    pbwidth_t distance = std::labs(width - p.Normal);
+    if (p.Narrow > 0 && p.Narrow < p.Normal && std::labs(width - p.Narrow) < distance) {
+        best = 0;
+        distance = std::labs(width - p.Narrow);
+    }
+    if (p.Wide > p.Normal && std::labs(width - p.Wide) < distance) best = 4;
+    return best;
+}
+
+void TakeMode(Channel& c, rmode_t mode, pbwidth_t width, const Passbands& passbands) {
+    const uint8_t bandwidth = BandwidthOf(width, passbands);
     uint8_t m = 0;
     if (mode & (RIG_MODE_FM | RIG_MODE_PKTFM | RIG_MODE_FMN))
         m = bandwidth == 0 || (mode & RIG_MODE_FMN) ? 2 : 1;
@@ -280,7 +302,10 @@ void LearnRig(RIG* rig, RigInfo& info) {
     const rig_state& st = rig->state;
     info.Name = std::string(caps->mfg_name ? caps->mfg_name : "") + " " +
                 (caps->model_name ? caps->model_name : "");
-    info.Strength = (st.has_get_level & RIG_LEVEL_STRENGTH) != 0;
+    // Hamlib works out the strength from a raw reading and the model's
+    // calibration where the radio has no strength reading of its own.
+    info.Strength = (st.has_get_level & RIG_LEVEL_STRENGTH) ||
+                    ((st.has_get_level & RIG_LEVEL_RAWSTR) && st.str_cal.size > 0);
     info.Dcd = caps->get_dcd != nullptr;
     info.GetChannel = caps->get_channel != nullptr;
     info.SetChannel = caps->set_channel != nullptr;
@@ -321,11 +346,11 @@ template <typename Fn> void Guarded(DriverContext& ctx, Fn&& fn) {
 Outcome ReadChannel(DriverContext& ctx, HamlibSession& s, Channel& out) {
     const int number = ctx.State.CurrentChannel;
     ChannelBuffer buffer(number);
-    pbwidth_t normal = 0;
+    Passbands passbands;
     const int rc = s.Call([&](RIG*& rig) {
         const int r = rig_get_channel(rig, RIG_VFO_MEM, &buffer.Chan, 1);
         if (r == RIG_OK && buffer.Chan.mode != RIG_MODE_NONE)
-            normal = rig_passband_normal(rig, buffer.Chan.mode);
+            passbands = Passbands::Of(rig, buffer.Chan.mode);
         return r;
     });
     const Outcome outcome = Check(ctx, s, rc, "memory channel " + std::to_string(number));
@@ -335,7 +360,7 @@ Outcome ReadChannel(DriverContext& ctx, HamlibSession& s, Channel& out) {
     if (f <= 0) return outcome;
     out.Frequency = f;
     out.Valid = true;
-    TakeMode(out, buffer.Chan.mode, buffer.Chan.width, normal);
+    TakeMode(out, buffer.Chan.mode, buffer.Chan.width, passbands);
     out.Service = std::string(buffer.Chan.channel_desc,
                               strnlen(buffer.Chan.channel_desc, sizeof buffer.Chan.channel_desc));
     return outcome;
@@ -382,7 +407,7 @@ uint32_t HamlibOps(int model) {
     if (caps->get_channel) ops |= OpRecall | OpLoad;
     if (caps->set_channel) ops |= OpStore;
     // A network rig learns its levels from the server when it opens.
-    if ((caps->has_get_level & RIG_LEVEL_STRENGTH) || caps->get_dcd ||
+    if ((caps->has_get_level & (RIG_LEVEL_STRENGTH | RIG_LEVEL_RAWSTR)) || caps->get_dcd ||
         caps->port_type == RIG_PORT_NETWORK)
         ops |= OpSignal;
     return ops;
@@ -570,7 +595,8 @@ void HamlibDriver::Read(DriverContext& ctx) {
         if (!s) return;
         freq_t hz = 0;
         rmode_t mode = RIG_MODE_NONE;
-        pbwidth_t width = 0, normal = 0;
+        pbwidth_t width = 0;
+        Passbands passbands;
         value_t att{}, pre{};
         int modeRc = RIG_OK, attRc = RIG_OK, preRc = RIG_OK;
         const RigInfo& info = s->Info;
@@ -578,7 +604,7 @@ void HamlibDriver::Read(DriverContext& ctx) {
             const int r = rig_get_freq(rig, RIG_VFO_CURR, &hz);
             if (r != RIG_OK) return r;
             modeRc = rig_get_mode(rig, RIG_VFO_CURR, &mode, &width);
-            if (modeRc == RIG_OK && mode != RIG_MODE_NONE) normal = rig_passband_normal(rig, mode);
+            if (modeRc == RIG_OK) passbands = Passbands::Of(rig, mode);
             if (info.ReadAtten) attRc = rig_get_level(rig, RIG_VFO_CURR, RIG_LEVEL_ATT, &att);
             if (info.ReadPreamp) preRc = rig_get_level(rig, RIG_VFO_CURR, RIG_LEVEL_PREAMP, &pre);
             return RIG_OK;
@@ -588,7 +614,7 @@ void HamlibDriver::Read(DriverContext& ctx) {
         cur.Frequency = FrequencyOfHz(hz);
         if (cur.Frequency > 0) cur.Valid = true;
         if (Check(ctx, *s, modeRc, "mode read", true) == Outcome::Done)
-            TakeMode(cur, mode, width, normal);
+            TakeMode(cur, mode, width, passbands);
         if (info.ReadAtten && attRc == RIG_OK) cur.Atten = att.i > 0;
         if (info.ReadPreamp && preRc == RIG_OK) cur.Preamp = pre.i > 0;
     });
