@@ -659,6 +659,8 @@ void RadioParms::UpdateSerialEnabled() {
         port_->isEnabled() && (port_->currentIndex() > 0 || !Shown().Device.empty());
     for (QWidget* w : std::initializer_list<QWidget*>{det_, flow_, stop_, parity_, bits_, baud_})
         w->setEnabled(serial);
+    // A family that opens the radio itself still reads its signal our way.
+    if (CapsFor(Shown().Protocol).OwnConnection) det_->setEnabled(true);
 }
 
 // ---- entry fields ---------------------------------------------------------------

@@ -497,6 +497,8 @@ void RadioParmsTest::hamlibModelsAreFoundChosenAndConfigured() {
     QVERIFY(frame->isVisible());
     QVERIFY(!Child<QPushButton>(dlg, "TestBut")->isEnabled()); // Hamlib finds no radio by probing
     QVERIFY(!Child<QComboBox>(dlg, "PortCmb")->isEnabled());
+    QVERIFY(!Child<QComboBox>(dlg, "BaudCmb")->isEnabled()); // Hamlib's own settings
+    QVERIFY(Child<QComboBox>(dlg, "DetCmb")->isEnabled());
 
     // No model yet: OK says so and stores nothing.
     Child<QPushButton>(dlg, "OKCmd")->click();
