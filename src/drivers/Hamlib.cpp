@@ -623,7 +623,10 @@ void HamlibDriver::Read(DriverContext& ctx) {
 void HamlibDriver::Signal(DriverContext& ctx, DetectMethod method) {
     Guarded(ctx, [&] {
         auto s = SessionOf(ctx);
-        if (!s) return;
+        if (!s) { // a radio that does not answer has no signal to hold on to
+            ctx.State.SignalLevel = 0;
+            return;
+        }
         const RigInfo& info = s->Info;
         // Squelch first where the method asks for it or nothing else reads.
         const bool squelch = info.Dcd && (method != DetectSoftware || !info.Strength);

@@ -183,8 +183,11 @@ TEST(HamlibDriver, BadModelsAndConfigurationsAreToldAndNeverConnect) {
         EXPECT_TRUE(r.link.RadioNotResponding);
         EXPECT_FALSE(r.link.Connected());
         EXPECT_EQ(r.Count("Hamlib knows no radio model 987654"), 1);
-        r.driver.Apply(r.ctx); // operations on a radio that did not open do nothing
+        // Operations on a radio that did not open send nothing and find no signal.
+        r.driver.Apply(r.ctx);
+        r.state.SignalLevel = 5;
         r.driver.Signal(r.ctx, DetectSoftware);
+        EXPECT_EQ(r.state.SignalLevel, 0);
         EXPECT_EQ(r.Count("Hamlib"), 1);
         EXPECT_EQ(HamlibOps(987654), 0u);
         EXPECT_EQ(HamlibModel(987654).Model, 0);
