@@ -236,6 +236,12 @@ inline int Run(int argc, char** argv) {
                      app.settings.SelectedRadio + 1);
         return 4;
     }
+    if (opened != 0 && CapsFor(app.settings.Selected().Protocol).OwnConnection) {
+        // The family opened the radio itself; its messages above say why not.
+        std::fprintf(stderr, "rigvane: no answer from the %s radio\n",
+                     ProtocolNames[app.settings.Selected().Protocol]);
+        return 4;
+    }
     if (opened != 0) {
         std::fprintf(stderr, "rigvane: %s %s\n",
                      opened == 1 ? "cannot open the radio device" : "no answer from the radio on",
