@@ -119,8 +119,7 @@ class HamlibSession : public RadioSession {
     }
 
     bool open_ = false;
-    RigInfo Info;                     // written by the opening job, read after it
-    bool SignalRefusalPosted = false; // a refused signal read is told once
+    RigInfo Info; // written by the opening job, read after it
     // Set by a silence: an answer may still be on its way and would be taken
     // for the next one's, so the radio is opened afresh before the next call.
     bool Stale = false;
@@ -175,7 +174,9 @@ void Post(DriverContext& ctx, const std::string& line) {
 // radio still does not answer.
 std::shared_ptr<HamlibSession> SessionOf(DriverContext& ctx) {
     auto session = std::dynamic_pointer_cast<HamlibSession>(ctx.Link.Session);
-    if (!session || !session->IsOpen()) return nullptr;
+    // Once the program is ending nothing more is asked; a call already on
+    // its way ends within Hamlib's own time-out.
+    if (!session || !session->IsOpen() || ctx.Link.Stopping) return nullptr;
     if (session->Stale) {
         const int rc = session->Call([](RIG*& rig) -> int {
             if (!rig) return -RIG_EIO;
@@ -554,7 +555,12 @@ void HamlibDriver::Open(DriverContext& ctx) {
 void HamlibDriver::Apply(DriverContext& ctx) {
     Guarded(ctx, [&] {
         auto s = SessionOf(ctx);
-        if (!s) return;
+        // A radio that is not there, or refuses the frequency, stays where it
+        // was: the engine does not listen there and tells the refusal.
+        if (!s) {
+            ctx.State.TuneRefused = true;
+            return;
+        }
         const Channel cur = ctx.State.Current;
         const Channel& last = ctx.State.LastSent;
         if (cur.Mode == 0 || cur.Frequency <= 0) return;
@@ -562,8 +568,11 @@ void HamlibDriver::Apply(DriverContext& ctx) {
             const int rc = s->Call([f = HzOf(cur.Frequency)](RIG*& rig) {
                 return rig_set_freq(rig, RIG_VFO_CURR, f);
             });
-            if (Check(ctx, *s, rc, "frequency " + FreqToText(cur.Frequency)) == Outcome::Silent)
+            if (Check(ctx, *s, rc, "frequency " + FreqToText(cur.Frequency), true) !=
+                Outcome::Done) {
+                ctx.State.TuneRefused = true;
                 return;
+            }
         }
         // SSB changes sideband with the band, so the mode Hamlib gets is compared too.
         const rmode_t mode = HamlibMode(cur, s->Info.Modes);
@@ -646,8 +655,9 @@ void HamlibDriver::Signal(DriverContext& ctx, DetectMethod method) {
             if (meter) meterRc = rig_get_level(rig, RIG_VFO_CURR, RIG_LEVEL_STRENGTH, &strength);
             return meterRc;
         });
-        const Outcome outcome = Check(ctx, *s, rc, "signal request", s->SignalRefusalPosted);
-        if (outcome == Outcome::Refused) s->SignalRefusalPosted = true;
+        RadioState& st = ctx.State;
+        const Outcome outcome = Check(ctx, *s, rc, "signal request", st.SignalRefusalShown);
+        if (outcome != Outcome::Silent) st.SignalRefusalShown = outcome == Outcome::Refused;
         uint8_t level = 0;
         if (outcome == Outcome::Done && dcd != RIG_DCD_OFF)
             level = meter ? SignalFromStrength(strength.i) : 9;
@@ -657,6 +667,8 @@ void HamlibDriver::Signal(DriverContext& ctx, DetectMethod method) {
 
 void HamlibDriver::Recall(DriverContext& ctx) {
     Guarded(ctx, [&] {
+        // Until the radio plays the channel, it has refused it.
+        ctx.State.TuneRefused = true;
         auto s = SessionOf(ctx);
         if (!s || !s->Info.GetChannel) return;
         Channel chan;
@@ -669,8 +681,9 @@ void HamlibDriver::Recall(DriverContext& ctx) {
                 r = rig_set_mode(rig, RIG_VFO_CURR, mode, Passband(rig, chan, mode));
             return r;
         });
-        if (Check(ctx, *s, rc, "memory channel " + std::to_string(ctx.State.CurrentChannel)) ==
-            Outcome::Done) {
+        if (Check(ctx, *s, rc, "memory channel " + std::to_string(ctx.State.CurrentChannel),
+                  true) == Outcome::Done) {
+            ctx.State.TuneRefused = false;
             Channel& cur = ctx.State.Current;
             cur.Frequency = chan.Frequency;
             cur.Mode = chan.Mode;

@@ -155,6 +155,7 @@ TEST(HamlibDriver, MemoriesAreStoredLoadedRecalledAndCleared) {
     r.Tune(4400000, 4);
     r.state.Current = MakeBlankChannel();
     r.driver.Recall(r.ctx);
+    EXPECT_FALSE(r.state.TuneRefused);
     EXPECT_EQ(r.state.Current.Frequency, 14652000);
     EXPECT_EQ(r.ReadBack().Frequency, 14652000);
 
@@ -166,6 +167,8 @@ TEST(HamlibDriver, MemoriesAreStoredLoadedRecalledAndCleared) {
     r.driver.Load(r.ctx);
     EXPECT_EQ(r.state.Current.Frequency, 0);
     EXPECT_FALSE(r.state.Current.Valid);
+    r.driver.Recall(r.ctx); // an empty channel is nothing to tune to
+    EXPECT_TRUE(r.state.TuneRefused);
 
     // A channel the radio does not have is refused, told, and nothing is loaded.
     r.state.CurrentChannel = 900;
@@ -183,8 +186,12 @@ TEST(HamlibDriver, BadModelsAndConfigurationsAreToldAndNeverConnect) {
         EXPECT_TRUE(r.link.RadioNotResponding);
         EXPECT_FALSE(r.link.Connected());
         EXPECT_EQ(r.Count("Hamlib knows no radio model 987654"), 1);
-        // Operations on a radio that did not open send nothing and find no signal.
+        // Operations on a radio that did not open send nothing, tune nowhere
+        // and find no signal.
+        r.state.Current.Frequency = 14652000;
+        r.state.Current.Mode = 1;
         r.driver.Apply(r.ctx);
+        EXPECT_TRUE(r.state.TuneRefused);
         r.state.SignalLevel = 5;
         r.driver.Signal(r.ctx, DetectSoftware);
         EXPECT_EQ(r.state.SignalLevel, 0);
