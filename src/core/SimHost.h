@@ -18,6 +18,8 @@ public:
     struct Box {
         std::string Title, Text;
         MsgIcon Icon;
+        Buttons Set = Buttons::Ok;
+        Answer Default = Answer::Ok; // the button Enter would press
     };
 
     void Yield() override;
@@ -34,8 +36,9 @@ public:
     void Wake() override;
 
     void Beep() override { ++Beeps; }
-    Answer MessageBox(const std::string& title, const std::string& text, MsgIcon icon,
-                      Buttons buttons) override;
+    Answer MessageBox(const std::string& title, const std::string& text,
+                      MsgIcon icon = MsgIcon::None, Buttons buttons = Buttons::Ok,
+                      Answer defaultButton = Answer::Ok) override;
 
     // Moves virtual time forward by `ms`, firing everything due on the way.
     void Advance(int64_t ms);
