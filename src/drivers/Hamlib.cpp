@@ -377,6 +377,10 @@ FamilyCaps MakeCaps() {
     model.Serial.MaxMhz = "1999.99900";
     model.Serial.MinMhz = "0000.00010";
     model.Serial.Timeout = 0; // Hamlib paces and times its own commands
+    // The preamp and attenuator boxes and the passband are what we send.
+    model.VfoAux.Bandwidths = {"Narrow", "Narrow", "Normal", "Normal", "Wide", "Wide", "Wide"};
+    model.VfoAux.HiddenChecks = (1 << 0) | (1 << 1) | (1 << 3) | (1 << 4);
+    model.VfoAux.HiddenLists = (1 << 0) | (1 << 1) | (1 << 2) | (1 << 3) | (1 << 5) | (1 << 6);
     caps.Models.push_back(model);
     caps.Ops = OpApply | OpRead | OpRecall | OpStore | OpLoad | OpSignal;
     caps.RadioMemories = true;
