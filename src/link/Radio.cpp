@@ -101,11 +101,8 @@ uint8_t Radio::OpenRadio() {
         // it is connected.
         link_.RadioNotResponding = true;
         if (!locating) {
-            const std::string name = profile.Protocol < ProtocolCount
-                                         ? ProtocolNames[profile.Protocol]
-                                         : "Protocol " + std::to_string(profile.Protocol);
             link_.SetStatus("Not Attached", Rgb(255, 0, 0));
-            log_.Dply("*" + name + " protocol not supported yet");
+            log_.Dply("*" + NotSupportedText(profile.Protocol));
         }
         link_.SetBusyCursor(false);
         return OpenNoDriver;

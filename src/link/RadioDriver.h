@@ -148,6 +148,13 @@ struct FamilyCaps {
     }
 };
 
+// The capabilities of a protocol no driver serves yet: no operations, the
+// plain serial defaults, one model, no model choice.
+const FamilyCaps& NeutralCaps(int protocol);
+// What opening or locating such a protocol says: "KENWOOD protocol not
+// supported yet".
+std::string NotSupportedText(int protocol);
+
 // One radio family's driver. The operations act on ctx.State (Current,
 // LastSent, CurrentChannel, SignalLevel, ...) exactly as link/Radio's
 // operations describe; link/Radio calls them with the busy flag set and does

@@ -178,9 +178,17 @@ void SerialLink::CommEvent(LineError error) {
 
 // ---- transaction -----------------------------------------------------------
 
+const FamilyCaps& SerialLink::CapsFor(int protocol) const {
+    const RadioDriver* driver = DriverOf(protocol);
+    return driver ? driver->Caps() : NeutralCaps(protocol);
+}
+
+const ModelCaps& SerialLink::ModelCapsFor(const RadioProfile& profile) const {
+    return CapsFor(profile.Protocol).Model(profile.Model);
+}
+
 bool SerialLink::NoReplyRadio() {
-    const RadioDriver* driver = Driver();
-    return driver && driver->Caps().Model(Profile().Model).NoReply;
+    return ModelCapsFor(Profile()).NoReply;
 }
 
 void SerialLink::Fail(const std::string& failureText) {

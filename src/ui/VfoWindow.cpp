@@ -73,13 +73,6 @@ QString CssColour(uint32_t vb) {
     return QColor(vb & 0xFF, (vb >> 8) & 0xFF, (vb >> 16) & 0xFF).name();
 }
 
-// "+0.6Mhz" from "+000600000" (sign and nine digits in Hz).
-QString OffsetEntry(const char* text) {
-    const double mhz = std::stod(std::string(text).substr(1)) / 1000000.0;
-    const bool negative = text[0] == '-';
-    return QString("%1%2Mhz").arg(negative ? "-" : "+").arg(mhz, 0, 'f', 1);
-}
-
 } // namespace
 
 void DropDownCombo::showPopup() {
@@ -319,89 +312,38 @@ void VfoWindow::Drop_Down_Init() {
     auxChk_[4]->setText("Tone 3 On");
     modeCmb_->setCurrentIndex(2);
 
-    // 4. The radio's own changes; hiding is left out when unused aux
-    // controls are to be displayed.
-    auto hideChecks = [&](std::initializer_list<int> list) {
-        if (showAux) return;
-        for (int i : list)
-            auxChk_[i]->setVisible(false);
+    // 4. The radio's own changes, from its model's aux data; hiding is left
+    // out when unused aux controls are to be displayed.
+    const AuxSpec& aux = app_.link.ModelCapsFor(radio).VfoAux;
+    auto toList = [](const std::vector<std::string>& items) {
+        QStringList list;
+        for (const std::string& item : items)
+            list << QString::fromStdString(item);
+        return list;
     };
-    auto hideLists = [&](std::initializer_list<int> list) {
-        if (showAux) return;
-        for (int i : list)
-            auxCmb_[i]->setVisible(false);
-    };
-    auto setBandwidths = [&](QStringList items) {
+    if (!aux.Bandwidths.empty()) {
         auxCmb_[4]->clear();
-        auxCmb_[4]->addItems(items);
-    };
-    switch (radio.Protocol) {
-    case ProtoIcom:
-        setBandwidths({"Narrow", "Narrow", "Medium", "Medium", "Wide", "Wide", "Wide"});
-        hideChecks({0, 1, 2, 3});
-        hideLists({0, 3, 5, 6});
-        break;
-    case ProtoKenwood:
-        auxChk_[0]->setText("Notch Filter On");
-        hideChecks({1, 2, 3, 4});
-        hideLists({0, 4, 5, 6});
-        break;
-    case ProtoAor3000:
-    case ProtoOpto:
-        if (!showAux) auxFrm_->setVisible(false);
-        break;
-    case ProtoAor8000:
+        auxCmb_[4]->addItems(toList(aux.Bandwidths));
+    }
+    if (!aux.Tones.empty()) {
         auxCmb_[0]->clear();
-        for (int i = 0; i < ToneCount; ++i)
-            auxCmb_[0]->addItem(QString(" %1").arg(i % 16));
-        hideChecks({0, 1, 2, 3, 4});
-        hideLists({0, 1, 2, 3, 4, 5, 6});
-        break;
-    case ProtoDrake:
-        setBandwidths({"0.5khz", "1.8khz", "2.3khz", "4.0khz", "6.0khz", "6.0khz", "6.0khz"});
-        auxChk_[0]->setText("Notch Filter On");
-        hideLists({0, 5, 6});
-        hideChecks({3, 4});
-        break;
-    case ProtoBearcat:
-        auxChk_[1]->setText("Recorder");
-        if (radio.Model != 2) {
-            hideLists({0});
-            hideChecks({0});
-        }
-        if (radio.Model == 0) {
-            hideChecks({1, 2, 3, 4});
-            hideLists({0, 1, 2, 3, 4, 5, 6});
-        }
-        if (radio.Model == 2) hideChecks({5});
-        break;
-    case ProtoAor5000:
-        setBandwidths({"0.5khz", "3.0khz", "6.0khz", "15khz", "30khz", "110khz", "220khz"});
-        hideChecks({0, 1, 2, 3, 4});
-        hideLists({0, 1, 3, 5, 6});
-        break;
-    case ProtoThf6a: {
-        auxLabel_[5]->setText("CTCSS");
-        auxLabel_[6]->setText("DCS");
-        auxChk_[3]->setText("CTCSS On");
-        auxChk_[4]->setText("DCS On");
-        auxChk_[3]->setVisible(true);
-        auxCmb_[4]->setVisible(true);
-        auxCmb_[5]->setVisible(true);
-        // The list index is the driver's offset code: "none", then the
-        // offsets 1..6 of the offset table.
-        QStringList offsets{"none"};
-        for (size_t i = 1; i < OffsetTexts.size(); ++i)
-            offsets << OffsetEntry(OffsetTexts[i]);
-        setBandwidths(offsets);
-        auxLabel_[4]->setText("Offset");
-        hideLists({1, 2, 3});
-        hideChecks({1});
-        break;
+        auxCmb_[0]->addItems(toList(aux.Tones));
     }
-    default: // 0 no radio, 10 BCD396T
-        break;
+    for (size_t i = 0; i < aux.CheckCaptions.size(); ++i)
+        if (aux.CheckCaptions[i]) auxChk_[i]->setText(aux.CheckCaptions[i]);
+    for (size_t i = 0; i < aux.ListCaptions.size(); ++i)
+        if (aux.ListCaptions[i]) auxLabel_[i]->setText(aux.ListCaptions[i]);
+    if (!showAux) {
+        if (!aux.Frame) auxFrm_->setVisible(false);
+        for (size_t i = 0; i < auxChk_.size(); ++i)
+            if (aux.HiddenChecks & (1u << i)) auxChk_[i]->setVisible(false);
+        for (size_t i = 0; i < auxCmb_.size(); ++i)
+            if (aux.HiddenLists & (1u << i)) auxCmb_[i]->setVisible(false);
     }
+    for (size_t i = 0; i < auxChk_.size(); ++i)
+        if (aux.ForcedChecks & (1u << i)) auxChk_[i]->setVisible(true);
+    for (size_t i = 0; i < auxCmb_.size(); ++i)
+        if (aux.ForcedLists & (1u << i)) auxCmb_[i]->setVisible(true);
 
     // 5. A label is shown exactly when its list is.
     for (int i = 0; i < 7; ++i)
@@ -590,9 +532,10 @@ void VfoWindow::RepeatTick() {
 void VfoWindow::ModeClicked(int index) {
     if (updating_) return;
     engine_.SetDropDownOpen(false);
-    // On the TH-F6A the bandwidth field is the repeater offset: the
-    // modulation does not choose it.
-    const bool bandwidthFollows = app_.settings.Selected().Protocol != ProtoThf6a;
+    // Where list 4 means something else (a repeater offset), the modulation
+    // does not choose it.
+    const bool bandwidthFollows =
+        app_.link.ModelCapsFor(app_.settings.Selected()).VfoAux.BandwidthFollowsMode;
     ApplyEdit([index, bandwidthFollows](Channel& r) {
         r.Mode = static_cast<uint8_t>(index);
         if (!bandwidthFollows) return;
@@ -609,7 +552,8 @@ void VfoWindow::AuxCheckClicked(int i, bool on) {
 
 void VfoWindow::AuxListClicked(int i, int index) {
     if (updating_) return;
-    const bool modeFollows = app_.settings.Selected().Protocol != ProtoThf6a;
+    const bool modeFollows =
+        app_.link.ModelCapsFor(app_.settings.Selected()).VfoAux.BandwidthFollowsMode;
     engine_.SetDropDownOpen(false);
     ApplyEdit([i, index, modeFollows](Channel& r) {
         r.*AuxCodes[i] = static_cast<uint8_t>(index);

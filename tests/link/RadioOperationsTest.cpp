@@ -257,7 +257,7 @@ TEST_F(RadioOperationsTest, ProtocolWithoutDriverIsNeverConnected) {
 }
 
 TEST_F(RadioOperationsTest, DriverFailureNeverEscapes) {
-    class Throwing : public FakeDriver {
+    class Throwing : public FakeFamily {
         void Apply(DriverContext&) override { throw std::runtime_error("bad reply"); }
         void Open(DriverContext&) override { throw 42; }
     } throwing;

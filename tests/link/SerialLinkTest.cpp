@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <random>
 
 #include "LinkFixture.h"
@@ -165,7 +166,7 @@ TEST_F(SerialLinkTest, TraceFormats) {
     // Nothing is written while the files are closed.
     link.KeyLog("caption", "data");
     link.DebugLog("label", "data");
-    EXPECT_FALSE(std::filesystem::exists(traceDir / "DEBUGKEY.DAT"));
+    EXPECT_FALSE(std::filesystem::exists(traceDir.File("DEBUGKEY.DAT")));
 
     ASSERT_TRUE(link.OpenDebugKeyFile());
     link.KeyLog("Enter Rigvane Field 0", std::string("1.5\x01\xE9", 5));
