@@ -166,12 +166,18 @@ void Radio::InitialiseRadio(RadioDriver& driver) {
 
 // ---- operations ------------------------------------------------------------------
 
+void Radio::KeepWhatWasSent() {
+    // What a silent radio did not take is not recorded as sent: the blank
+    // copy makes the next apply send every field again.
+    state_.LastSent = link_.RadioNotResponding ? MakeBlankChannel() : state_.Current;
+}
+
 void Radio::ApplyRadioState() {
     BusyScope busy(Profile());
     const Channel& cur = state_.Current;
     if (cur.Mode != 0 && cur.Frequency > 0)
         Run(OpApply, [](RadioDriver& d, DriverContext& ctx) { d.Apply(ctx); });
-    state_.LastSent = state_.Current;
+    KeepWhatWasSent();
 }
 
 void Radio::CheckReadRange() {
@@ -190,7 +196,7 @@ void Radio::ReadRadioState() {
     BusyScope busy(Profile());
     Run(OpRead, [](RadioDriver& d, DriverContext& ctx) { d.Read(ctx); });
     CheckReadRange();
-    state_.LastSent = state_.Current;
+    KeepWhatWasSent();
 }
 
 void Radio::RecallChannel() {

@@ -119,6 +119,8 @@ struct ModelCaps {
     SerialDefaults Serial;
     AuxSpec VfoAux;
     bool NoReply = false;     // sends and never waits for an answer (AR3000)
+    uint16_t Modes = 0x3FE;   // bit n: the model has modulation code n (1..9)
+    uint8_t Detects = 0x0F;   // bit n: DetectMethod n works with the model
     bool Light = false;       // the light switch works
     bool Ctcss = false;       // the main window's CTCSS control shows
     ModelDialog Dialog = ModelDialog::None;
