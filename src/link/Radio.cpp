@@ -92,6 +92,8 @@ uint8_t Radio::OpenRadio() {
     RadioProfile& profile = Profile();
     link_.RadioNotResponding = false;
     profile.DriverState = 0;
+    state_.DriverFlag = false;
+    state_.ModelText.clear();
     state_.CurrentChannel = profile.MinChan;
     state_.LastSent = MakeBlankChannel();
 

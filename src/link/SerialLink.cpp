@@ -236,6 +236,11 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
     bool failed = false;
     bool finished = false;
     const int tries = RetryCount;
+    // A radio that needs time between characters gets a quarter of the
+    // profile's delay after each one; the profile itself is left alone.
+    const RadioProfile& paced = Profile();
+    const bool characterPaced = paced.XtraDly && paced.Timeout > 0;
+    const int32_t characterPacing = characterPaced ? QuarterDelay(paced.Timeout) : 0;
 
     for (int attempt = 1; attempt <= tries && !finished && !failed; ++attempt) {
         if (!command.empty()) {
@@ -252,19 +257,11 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
                     break;
                 }
             }
-            if (profile.XtraDly && profile.Timeout > 0) {
-                const int32_t saved = profile.Timeout;
-                profile.Timeout = QuarterDelay(saved);
-                try {
-                    for (char c : command) {
-                        if (!port().Write(std::string(1, c))) throw LinkLost();
-                        RadioDelay();
-                    }
-                } catch (...) {
-                    profile.Timeout = saved;
-                    throw;
+            if (characterPaced) {
+                for (char c : command) {
+                    if (!port().Write(std::string(1, c))) throw LinkLost();
+                    Pause(characterPacing);
                 }
-                profile.Timeout = saved;
             } else if (!port().Write(command)) {
                 portBroken_ = true;
                 throw LinkLost();
@@ -338,7 +335,10 @@ std::string SerialLink::PrintableCommand(const std::string& command) {
 // ---- pacing, discarding, CTS ------------------------------------------------
 
 void SerialLink::RadioDelay() {
-    const int32_t timeout = Profile().Timeout;
+    Pause(Profile().Timeout);
+}
+
+void SerialLink::Pause(int32_t timeout) {
     if (timeout < 1) {
         DebugLog("No delay set!", "");
         for (int i = 0; i < 5; ++i)

@@ -141,6 +141,8 @@ class SerialLink {
     void Fail(const std::string& failureText);
     void CommunicationFailure();
     bool NoReplyRadio();
+    // One pacing delay of `timeout` ms (the radio timer's tick ends it).
+    void Pause(int32_t timeout);
     void WriteTrace(std::FILE* file, const std::string& text);
 
     Host& host_;

@@ -176,12 +176,16 @@ TEST_F(RadioOperationsTest, OpenRadioResultsAndStatus) {
     peer->Answer = "";
     p.MinChan = 1;
     p.DriverState = 7;
+    state.DriverFlag = true;
+    state.ModelText = "X";
     state.ReplyResidue = "junk";
     const int64_t start = host.NowMs();
     EXPECT_EQ(radio.OpenRadio(), OpenNoAnswer);
     EXPECT_EQ(host.NowMs() - start, 10 * 10); // one try of ten delays
     EXPECT_EQ(state.CurrentChannel, 1);
     EXPECT_EQ(p.DriverState, 0);
+    EXPECT_FALSE(state.DriverFlag);
+    EXPECT_EQ(state.ModelText, "");
     EXPECT_EQ(state.ReplyResidue, "");
     EXPECT_EQ(state.LastSent, BlankChannel);
     EXPECT_EQ(link.StatusCaption(), "Disconnected \r(double click here to retry)");
