@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Version.h"
 #include "sim/Catalog.h"
 
 using namespace rigvane;
@@ -68,6 +69,7 @@ void Usage(FILE* to) {
                  "  --activity FILE   active frequencies: MHZ LEVEL [ON_SECONDS OFF_SECONDS]\n"
                  "  --trace           every command and answer on standard error\n"
                  "  --list            the radios it knows, one a line: name, family, model\n"
+                 "  --version         show the version\n"
                  "Prints the pseudo-terminal's path as the first line, then serves until\n"
                  "SIGTERM or SIGINT.\n",
                  names.c_str());
@@ -125,6 +127,9 @@ int main(int argc, char** argv) {
             return 0;
         } else if (arg == "--trace") {
             trace = true;
+        } else if (arg == "--version") {
+            std::printf("rigvane-sim %s\n", rigvane::Version);
+            return 0;
         } else if (arg == "--radio") {
             if (!value(&radioName)) return Fail("--radio needs a name");
         } else if (arg == "--addr") {
