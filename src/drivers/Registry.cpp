@@ -1,6 +1,7 @@
 #include "drivers/Registry.h"
 
 #include <algorithm>
+#include <array>
 
 #include "core/CodeTables.h"
 #include "drivers/Icom.h"
@@ -24,9 +25,15 @@ const std::vector<RadioDriver*>& SupportedFamilies() {
 }
 
 RadioDriver* DriverFor(int protocol) {
-    for (RadioDriver* driver : SupportedFamilies())
-        if (driver->Caps().Protocol == protocol) return driver;
-    return nullptr;
+    // Asked at every radio operation: a table by protocol number.
+    static const std::array<RadioDriver*, 256> byProtocol = [] {
+        std::array<RadioDriver*, 256> table{};
+        for (RadioDriver* driver : SupportedFamilies())
+            table[driver->Caps().Protocol] = driver;
+        return table;
+    }();
+    return protocol >= 0 && protocol < int(byProtocol.size()) ? byProtocol[size_t(protocol)]
+                                                              : nullptr;
 }
 
 void InstallDrivers(Radio& radio) {

@@ -241,6 +241,7 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
     const RadioProfile& paced = Profile();
     const bool characterPaced = paced.XtraDly && paced.Timeout > 0;
     const int32_t characterPacing = characterPaced ? QuarterDelay(paced.Timeout) : 0;
+    const bool noReply = NoReplyRadio();
 
     for (int attempt = 1; attempt <= tries && !finished && !failed; ++attempt) {
         if (!command.empty()) {
@@ -288,8 +289,7 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
             }
             host_.Yield();
             DebugLog("current Rstring:", reply);
-            if (command.empty() || eom.empty() || NoReplyRadio() ||
-                reply.find(eom) != std::string::npos ||
+            if (command.empty() || eom.empty() || noReply || reply.find(eom) != std::string::npos ||
                 (!altEom.empty() && reply.find(altEom) != std::string::npos)) {
                 finished = true;
                 break;
