@@ -224,9 +224,15 @@ inline int Run(int argc, char** argv) {
                      app.settings.SelectedRadio + 1);
         return 4;
     }
-    if (opened != 0) {
+    if (opened == OpenNoDriver) {
+        std::fprintf(stderr, "rigvane: %s\n",
+                     NotSupportedText(app.settings.Selected().Protocol).c_str());
+        return 4;
+    }
+    if (opened != OpenConnected) {
         std::fprintf(stderr, "rigvane: %s %s\n",
-                     opened == 1 ? "cannot open the radio device" : "no answer from the radio on",
+                     opened == OpenPortFailed ? "cannot open the radio device"
+                                              : "no answer from the radio on",
                      PortDeviceName(app.settings.Selected()).c_str());
         return 4;
     }
