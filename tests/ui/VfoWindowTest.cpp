@@ -16,6 +16,7 @@
 #include <memory>
 #include <random>
 
+#include "common/AppRig.h"
 #include "common/FakeFamily.h"
 #include "core/CodeTables.h"
 #include "core/SimHost.h"
@@ -50,24 +51,19 @@ struct VfoView : EngineView {
 
 // The program's state over a virtual clock, an engine, and (for ICOM) a
 // simulated R8500 on an in-process port.
-struct Rig {
+struct Rig : rigvane::test::AppRig {
     explicit Rig(uint8_t protocol = ProtoLocal, uint8_t model = 0) {
         RadioProfile& p = app.settings.Selected();
         p.Protocol = protocol;
         p.Model = model;
         if (protocol == ProtoIcom) {
-            std::string error;
-            peer = std::make_shared<SimPeer>(MakeSimRadio("icom-r8500", &error));
-            sim = dynamic_cast<IcomRadio*>(&peer->Radio());
+            sim = dynamic_cast<IcomRadio*>(&Serve("icom-r8500"));
             p.Model = 2;
             p.Addr = sim->Address;
             p.CompAddr = 0xE0;
             p.Device = "sim:icom-r8500";
             p.Timeout = 30;
             p.MinFreq = 0;
-            app.link.SetPortFactory([this](const std::string&) -> std::unique_ptr<SerialPort> {
-                return std::make_unique<SimulatedPort>(host, peer);
-            });
             app.radio.OpenRadio();
         }
         view.Owner = &app;
@@ -95,11 +91,8 @@ struct Rig {
                                  [](const std::string& c) { return !c.empty() && c[0] == 0x05; }));
     }
 
-    SimHost host;
-    App app{host};
     Engine engine{app};
     VfoView view;
-    std::shared_ptr<SimPeer> peer;
     IcomRadio* sim = nullptr;
     std::array<std::unique_ptr<VfoWindow>, 2> windows;
 };
