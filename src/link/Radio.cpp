@@ -168,18 +168,19 @@ void Radio::InitialiseRadio(RadioDriver& driver) {
 
 // ---- operations ------------------------------------------------------------------
 
-void Radio::KeepWhatWasSent() {
-    // What a silent radio did not take is not recorded as sent: the blank
-    // copy makes the next apply send every field again.
-    state_.LastSent = link_.RadioNotResponding ? MakeBlankChannel() : state_.Current;
+void Radio::KeepWhatWasSent(bool refused) {
+    // What the radio did not take is not recorded as sent: the blank copy
+    // makes the next apply send every field again.
+    state_.LastSent = refused || link_.RadioNotResponding ? MakeBlankChannel() : state_.Current;
 }
 
 void Radio::ApplyRadioState() {
     BusyScope busy(Profile());
     const Channel& cur = state_.Current;
+    state_.TuneRefused = false; // the driver tells about this apply
     if (cur.Mode != 0 && cur.Frequency > 0)
         Run(OpApply, [](RadioDriver& d, DriverContext& ctx) { d.Apply(ctx); });
-    KeepWhatWasSent();
+    KeepWhatWasSent(state_.TuneRefused);
 }
 
 void Radio::CheckReadRange() {
@@ -198,7 +199,7 @@ void Radio::ReadRadioState() {
     BusyScope busy(Profile());
     Run(OpRead, [](RadioDriver& d, DriverContext& ctx) { d.Read(ctx); });
     CheckReadRange();
-    KeepWhatWasSent();
+    KeepWhatWasSent(false);
 }
 
 void Radio::RecallChannel() {

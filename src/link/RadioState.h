@@ -34,6 +34,14 @@ struct RadioState {
     // radio was switched to its memory mode); OpenRadio clears it.
     bool DriverFlag = false;
     std::string ModelText; // the model the radio reported (BCD396T)
+    // Set by a driver when the radio refused (or did not answer) the last
+    // frequency or memory channel it was asked to tune to: it is still where
+    // it was. The engine clears it before it tunes and skips the listening.
+    bool TuneRefused = false;
+    // A refused signal request was reported; the next one is not, until a
+    // signal read is answered again (a radio without signal reads would
+    // otherwise fill the log on every read).
+    bool SignalRefusalShown = false;
 };
 
 } // namespace rigvane

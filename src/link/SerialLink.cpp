@@ -217,6 +217,7 @@ std::string SerialLink::SendAndReceive(const std::string& command, const std::st
 
 std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, const std::string& eom,
                                                 const std::string& altEom) {
+    if (Stopping) return "";
     if (!PortOpen()) {
         if (port_ && portBroken_) CommunicationFailure(); // the device vanished
         return "";
@@ -243,7 +244,7 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
     const int32_t characterPacing = characterPaced ? QuarterDelay(paced.Timeout) : 0;
     const bool noReply = NoReplyRadio();
 
-    for (int attempt = 1; attempt <= tries && !finished && !failed; ++attempt) {
+    for (int attempt = 1; attempt <= tries && !finished && !failed && !Stopping; ++attempt) {
         if (!command.empty()) {
             if (!reply.empty()) DebugLog("Rcv (retry" + SignedText(attempt) + "):", reply);
             WaitCts();
@@ -273,7 +274,7 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
 
         int poll = 1;
         int pollsThisTry = 0;
-        while (poll <= MaxQuietPolls) {
+        while (poll <= MaxQuietPolls && !Stopping) {
             DebugLog("Waiting for EOM:", eom);
             host_.Yield();
             ++PollCount;
@@ -301,6 +302,7 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
         }
     }
 
+    if (Stopping && !finished) return ""; // no answer, and nobody waits for one
     if (!finished && !failed && !gotData) {
         failed = true;
         failure = "(no response to " + PrintableCommand(command) + ")";
@@ -351,7 +353,7 @@ void SerialLink::Pause(int32_t timeout) {
     DelayTicks = 0;
     host_.SetTimer(radioTimer_, timeout, true);
     int count = 0;
-    while (DelayTicks == 0 && count < DelayYieldBound) {
+    while (DelayTicks == 0 && count < DelayYieldBound && !Stopping) {
         host_.WaitForEvents(timeout);
         ++count;
     }
@@ -365,7 +367,7 @@ void SerialLink::Pause(int32_t timeout) {
 void SerialLink::DiscardInput() {
     host_.Yield();
     int passes = 0;
-    while (PortOpen() && !portBroken_ && port_->BytesWaiting() >= 1) {
+    while (PortOpen() && !portBroken_ && !Stopping && port_->BytesWaiting() >= 1) {
         const std::string stale = port_->ReadAll();
         if (!stale.empty() && DebugFile > 0) DebugLog("Discarded:", stale);
         if (++passes > 100) break;
@@ -376,7 +378,7 @@ void SerialLink::DiscardInput() {
 
 void SerialLink::WaitCts() {
     if (!Profile().Flow) return;
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 10 && !Stopping; ++i) {
         RadioDelay();
         if (CtsHolding()) return;
     }

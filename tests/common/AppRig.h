@@ -20,6 +20,7 @@ class AppRig {
             if (!IsSimDevice(device) || !peer) return nullptr;
             auto port = std::make_unique<SimulatedPort>(host, peer);
             port->LatencyMs = LatencyMs;
+            port->BaudRate = BaudRate;
             return port;
         });
     }
@@ -45,6 +46,7 @@ class AppRig {
     }
 
     int LatencyMs = 0; // of the ports opened from now on
+    int BaudRate = 0;  // likewise; 0 = no pacing
     std::shared_ptr<SimulatedPeer> peer;
     SimHost host;
     App app{host};

@@ -252,7 +252,11 @@ TEST_P(Family, RefusedCommandIsNeverTakenAsDone) {
     if (!Talks()) GTEST_SKIP() << "no radio to refuse";
     Open();
     TuneAndRead(Tuned, 2);
-    TuneAndRead(Refused, 2);
+    state.Current.Frequency = Refused;
+    radio.ApplyRadioState();
+    EXPECT_NE(state.LastSent.Frequency, Refused); // not recorded as sent
+    state.Current = MakeBlankChannel();
+    radio.ReadRadioState();
     EXPECT_EQ(state.Current.Frequency, Tuned); // the radio stayed where it was
     EXPECT_FALSE(link.RadioNotResponding);     // a refusal is not silence
     EXPECT_EQ(CountMessages("Radio not responding"), 0);
