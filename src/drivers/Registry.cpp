@@ -36,6 +36,15 @@ RadioDriver* DriverFor(int protocol) {
                                                               : nullptr;
 }
 
+const FamilyCaps& CapsFor(int protocol) {
+    const RadioDriver* driver = DriverFor(protocol);
+    return driver ? driver->Caps() : NeutralCaps(protocol);
+}
+
+const ModelCaps& ModelCapsFor(const RadioProfile& profile) {
+    return CapsFor(profile.Protocol).Model(profile.Model);
+}
+
 void InstallDrivers(Radio& radio) {
     radio.Link().Drivers = DriverFor;
 }

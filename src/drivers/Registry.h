@@ -13,6 +13,11 @@ namespace rigvane {
 RadioDriver* DriverFor(int protocol);
 // Every supported family, in protocol order.
 const std::vector<RadioDriver*>& SupportedFamilies();
+// The capabilities of a protocol in the registry: its driver's, or the
+// neutral ones. (The windows and the engine ask SerialLink::CapsFor, which
+// sees the drivers installed in the link, a test's own included.)
+const FamilyCaps& CapsFor(int protocol);
+const ModelCaps& ModelCapsFor(const RadioProfile& profile);
 
 // Makes the radio operations (and the link under them) use the registry.
 void InstallDrivers(Radio& radio);

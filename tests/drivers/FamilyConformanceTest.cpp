@@ -273,6 +273,7 @@ TEST(Registry, FamiliesAreConsistentAndEachHasConformanceRows) {
         ASSERT_LT(caps.Protocol, ProtocolCount);
         EXPECT_STREQ(caps.Name, ProtocolNames[caps.Protocol]);
         EXPECT_EQ(DriverFor(caps.Protocol), driver);
+        EXPECT_EQ(&CapsFor(caps.Protocol), &caps);
         ASSERT_FALSE(caps.Models.empty());
         for (size_t m = 0; m < caps.Models.size(); ++m)
             EXPECT_STREQ(caps.Models[m].Name, ModelName(caps.Protocol, int(m)));
@@ -293,6 +294,9 @@ TEST(Registry, ProtocolWithoutDriverOpensAsNotSupported) {
     for (int protocol = 0; protocol < ProtocolCount; ++protocol) {
         if (DriverFor(protocol)) continue;
         SCOPED_TRACE(ProtocolNames[protocol]);
+        // Neutral capabilities: nothing to ask the radio for, one model.
+        EXPECT_EQ(CapsFor(protocol).Ops, 0u);
+        EXPECT_FALSE(CapsFor(protocol).ModelChoice());
         LinkRig rig(std::make_shared<SimPeer>(MakeSimRadio("icom-r8500", nullptr)));
         InstallDrivers(rig.radio);
         rig.Profile().Protocol = uint8_t(protocol);
