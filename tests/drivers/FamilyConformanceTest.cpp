@@ -275,8 +275,13 @@ TEST(Registry, FamiliesAreConsistentAndEachHasConformanceRows) {
         EXPECT_EQ(DriverFor(caps.Protocol), driver);
         EXPECT_EQ(&CapsFor(caps.Protocol), &caps);
         ASSERT_FALSE(caps.Models.empty());
-        for (size_t m = 0; m < caps.Models.size(); ++m)
+        for (size_t m = 0; m < caps.Models.size(); ++m) {
             EXPECT_STREQ(caps.Models[m].Name, ModelName(caps.Protocol, int(m)));
+            // Every code a channel may hold has an entry in the lists.
+            const AuxSpec& aux = caps.Models[m].VfoAux;
+            EXPECT_TRUE(aux.Bandwidths.empty() || aux.Bandwidths.size() == 7u);
+            EXPECT_TRUE(aux.Tones.empty() || aux.Tones.size() == size_t(ToneCount));
+        }
         int rows = 0;
         for (const Row& row : Rows) {
             if (row.Protocol != caps.Protocol) continue;

@@ -441,7 +441,7 @@ void VfoWindowTest::setUpFollowsTheModelsAuxData() {
     profile.Model = 0;
     QCOMPARE(setUp(ProtoOpto, false), QString("c0c1c2c3c5/l0l1l2l3l4l5/-"));
     QCOMPARE(setUp(ProtoOpto, true), common);
-    QCOMPARE(setUp(ProtoAor5000, false), common);
+    QCOMPARE(setUp(ProtoBcd396, false), common);
     QCOMPARE(setUp(ProtoLocal, false), common);
     // The window's own captions and lists are back.
     QCOMPARE(w.VAuxLabel(4)->text(), QString("Bandwidth"));
