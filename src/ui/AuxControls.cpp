@@ -39,7 +39,7 @@ AuxWidgets BuildAuxFrame(QWidget* parent, const QString& frameName, const QStrin
 }
 
 AuxLayout AuxLayoutFor(const SerialLink& link, const RadioProfile& radio, bool showAux) {
-    return MakeAuxLayout(AuxSpecOf(link, radio), showAux);
+    return MakeAuxLayout(AuxOf(link, radio), showAux);
 }
 
 void ApplyAuxLayout(const AuxWidgets& w, const AuxLayout& layout) {

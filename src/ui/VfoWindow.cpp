@@ -401,8 +401,7 @@ void VfoWindow::ModeClicked(int index) {
     engine_.SetDropDownOpen(false);
     // Where list 4 means something else (a repeater offset), the modulation
     // does not choose it.
-    const bool bandwidthFollows =
-        AuxSpecOf(app_.link, app_.settings.Selected()).BandwidthFollowsMode;
+    const bool bandwidthFollows = AuxOf(app_.link, app_.settings.Selected()).BandwidthFollowsMode;
     ApplyEdit([index, bandwidthFollows](Channel& r) {
         r.Mode = static_cast<uint8_t>(index);
         if (!bandwidthFollows) return;
@@ -419,7 +418,7 @@ void VfoWindow::AuxCheckClicked(int i, bool on) {
 
 void VfoWindow::AuxListClicked(int i, int index) {
     if (updating_) return;
-    const bool modeFollows = AuxSpecOf(app_.link, app_.settings.Selected()).BandwidthFollowsMode;
+    const bool modeFollows = AuxOf(app_.link, app_.settings.Selected()).BandwidthFollowsMode;
     engine_.SetDropDownOpen(false);
     ApplyEdit([i, index, modeFollows](Channel& r) {
         r.*AuxCodes[i] = static_cast<uint8_t>(index);
