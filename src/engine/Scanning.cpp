@@ -76,7 +76,7 @@ void Engine::SignalOff() {
 void Engine::MeterClick(int i) {
     if (i < 0 || i >= MeterLabels) return;
     RadioState& rs = app_.radioState;
-    const FamilyCaps& caps = CapsFor(app_.settings.Selected().Protocol);
+    const FamilyCaps& caps = app_.link.CapsFor(app_.settings.Selected().Protocol);
     if (caps.UsesPort || caps.OwnConnection) {
         if (rs.SignalLevel < i) rs.SignalLevel = 0;
         rs.SignalThreshold = uint8_t(i + 1);

@@ -245,14 +245,6 @@ TEST(HamlibDriver, TheRadioOperationsOpenAndScanItWithoutASerialPort) {
     EXPECT_TRUE(r.link.Connected());
     EXPECT_EQ(r.Count(" HAMLIB Connected"), 1);
 
-    r.state.Current.Frequency = 16240000;
-    r.state.Current.Mode = 4;
-    radio.ApplyRadioState();
-    r.state.Current = MakeBlankChannel();
-    radio.ReadRadioState();
-    EXPECT_EQ(r.state.Current.Frequency, 16240000);
-    EXPECT_EQ(r.state.Current.Mode, 4);
-
     // Every detect method but none asks the radio, never a line of ours.
     p.Detect = DetectHardware;
     std::set<int> levels;
