@@ -39,6 +39,10 @@ struct RadioProfile {
     // or a pseudo-terminal, or "sim:NAME[?activity=PATH]" for a built-in
     // simulated radio. Empty: use Port.
     std::string Device;
+    // HAMLIB profiles: the Hamlib model number and its configuration as
+    // "key=value,..." (rig_pathname=/dev/ttyUSB0,serial_speed=19200).
+    int32_t HamlibModel = 0;
+    std::string HamlibConf;
 
     static std::string FixedWidth20(const std::string& s);
 };
@@ -72,6 +76,10 @@ struct Globals {
     // JOURNAL: the hit journal (CSV); a relative name lives beside the log
     // file; "" writes none.
     std::string Journal = "RIGVANE-HITS.csv";
+    // RIGCTLD, RIGCTLDADDR: serve Hamlib's network protocol for the radio we
+    // drive, on [ADDR:]PORT (127.0.0.1 unless an address is given).
+    bool Rigctld = false;
+    std::string RigctldAddress = "4532";
 
     // Not stored in the settings file.
     int16_t PriorityChannel = 0;  // set by the frequency file keyword PRIORITY

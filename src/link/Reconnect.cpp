@@ -35,7 +35,7 @@ Reconnector::Result Reconnector::Step() {
     link.LocatingRadio = true;
     const uint8_t result = radio_.OpenRadio();
     link.LocatingRadio = locating;
-    if (result == OpenConnected && link.PortOpen() && !link.RadioNotResponding) {
+    if (result == OpenConnected && link.Connected() && !link.RadioNotResponding) {
         lost_ = false;
         link.SetStatus("Connected", Rgb(0, 64, 0));
         return Result::Recovered;

@@ -12,12 +12,15 @@
 #include "core/Host.h"
 #include "core/MessageLog.h"
 #include "core/Settings.h"
+#include "link/RadioSession.h"
 #include "link/RadioState.h"
 #include "link/SerialPort.h"
 
 namespace rigvane {
 
 class RadioDriver;
+struct FamilyCaps;
+struct ModelCaps;
 // Which driver serves a protocol number; nullptr: none yet. The program
 // installs drivers/Registry's DriverFor; tests may install their own.
 using DriverLookup = std::function<RadioDriver*(int protocol)>;
@@ -88,9 +91,12 @@ class SerialLink {
     // The family drivers. The radio operations dispatch through them and the
     // transaction asks them which models never answer.
     DriverLookup Drivers;
-    RadioDriver* Driver() const {
-        return Drivers ? Drivers(settings_.Selected().Protocol) : nullptr;
-    }
+    RadioDriver* Driver() const { return DriverOf(settings_.Selected().Protocol); }
+    RadioDriver* DriverOf(int protocol) const { return Drivers ? Drivers(protocol) : nullptr; }
+    // What the windows, the engine and the dialogs read about a protocol:
+    // its driver's capabilities, or neutral ones when it has no driver.
+    const FamilyCaps& CapsFor(int protocol) const;
+    const ModelCaps& ModelCapsFor(const RadioProfile& profile) const;
 
     // Link-wide state.
     int RetryCount = 3;
@@ -117,8 +123,12 @@ class SerialLink {
     // The device vanished (a failed read or write) since the port was opened.
     bool DeviceLost() const { return portBroken_; }
     LinkStats Stats;
-    void ClosePort();
+    void ClosePort(); // also lets the radio session go
     bool PortOpen() const;
+    // The serial port is open, or the family's own session to the radio is.
+    bool Connected() const { return PortOpen() || (Session && Session->IsOpen()); }
+    // The family's own connection, for families that open the radio themselves.
+    std::shared_ptr<RadioSession> Session;
 
     // The transaction: sends `command` (may be empty: only collect), collects
     // the reply until `eom` or `altEom` appears. Returns the last try's bytes,
@@ -174,6 +184,8 @@ class SerialLink {
     void Fail(const std::string& failureText);
     void CommunicationFailure();
     bool NoReplyRadio();
+    // One pacing delay of `timeout` ms (the radio timer's tick ends it).
+    void Pause(int32_t timeout);
     void WriteTrace(std::FILE* file, const std::string& text);
 
     Host& host_;

@@ -49,6 +49,8 @@ class GlobalParms : public QDialog {
     QCheckBox* showAux_ = nullptr;
     QCheckBox* loadFdb_ = nullptr;
     QCheckBox* reconnect_ = nullptr;
+    QCheckBox* rigctld_ = nullptr;
+    QLineEdit* rigctldAddress_ = nullptr;
     QComboBox* font_ = nullptr;
     QComboBox* size_ = nullptr;
     QLabel* sample_ = nullptr;

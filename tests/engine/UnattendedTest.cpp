@@ -4,8 +4,8 @@
 // statistics show is the rate the scan runs at.
 #include <fstream>
 
-#include "../storage/TempDir.h"
 #include "EngineFixture.h"
+#include "common/TempDir.h"
 #include "storage/HitJournal.h"
 
 namespace rigvane::test {

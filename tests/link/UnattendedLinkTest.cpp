@@ -12,7 +12,6 @@ using UnattendedLinkTest = LinkFixture;
 
 TEST_F(UnattendedLinkTest, CountersFollowExchangesRetriesAndSilence) {
     Open();
-    latencyMs = 0;
     lastPort->LatencyMs = 30;
     EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "OK\r");
     EXPECT_EQ(link.Stats.Exchanges, 1);
@@ -47,7 +46,9 @@ TEST_F(UnattendedLinkTest, AnAdapterThatCameBackUnderAnotherNameIsFoundBySerialN
     };
     link.SetPortFactory([&](const std::string& device) -> std::unique_ptr<SerialPort> {
         if (!adapters.count(device)) return nullptr;
-        return MakePort(device);
+        auto port = std::make_unique<SimulatedPort>(host, LinkRig::peer);
+        lastPort = port.get();
+        return port;
     });
     settings.Selected().Device = "sim:ttyUSB0";
     ASSERT_TRUE(link.OpenPort());

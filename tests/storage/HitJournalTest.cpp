@@ -5,11 +5,13 @@
 #include <fstream>
 #include <sstream>
 
-#include "TempDir.h"
+#include "common/TempDir.h"
 #include "storage/HitJournal.h"
 
 namespace rigvane {
 namespace {
+
+using test::TempDir;
 
 HitRecord Sample(const std::string& service) {
     HitRecord r;
