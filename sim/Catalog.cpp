@@ -1,5 +1,6 @@
 #include "sim/Catalog.h"
 
+#include "sim/AorRadio.h"
 #include "sim/IcomRadio.h"
 
 namespace rigvane {
@@ -10,6 +11,8 @@ const IcomRadio::Model IcomModels[] = {
     IcomRadio::Model::R7000, IcomRadio::Model::Generic, IcomRadio::Model::R8500,
     IcomRadio::Model::R9000, IcomRadio::Model::R746,    IcomRadio::Model::Opto,
 };
+
+const AorRadio::Model AorModels[] = {AorRadio::Model::Ar8000, AorRadio::Model::Ar5000};
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -24,12 +27,16 @@ std::vector<std::string> SimRadioNames() {
     std::vector<std::string> names;
     for (IcomRadio::Model m : IcomModels)
         names.push_back(IcomRadio::ModelName(m));
+    for (AorRadio::Model m : AorModels)
+        names.push_back(AorRadio::ModelName(m));
     return names;
 }
 
 std::unique_ptr<SimRadio> MakeSimRadio(const std::string& name, std::string* error) {
     for (IcomRadio::Model m : IcomModels)
         if (name == IcomRadio::ModelName(m)) return std::make_unique<IcomRadio>(m);
+    for (AorRadio::Model m : AorModels)
+        if (name == AorRadio::ModelName(m)) return std::make_unique<AorRadio>(m);
     if (error) {
         std::string known;
         for (const std::string& n : SimRadioNames())
