@@ -436,6 +436,113 @@ double AorClampDelay(double seconds) {
     return std::round(seconds * 10) / 10;
 }
 
+// ---- the settings file -------------------------------------------------------------
+
+namespace {
+
+struct SettingField {
+    const char* Key;
+    int16_t Aor8000Settings::*Value;
+    int Low, High;
+};
+const SettingField SettingFields[] = {
+    {"PA", &Aor8000Settings::Pa, 0, 99}, {"PI", &Aor8000Settings::Pi, 2, 9},
+    {"SB", &Aor8000Settings::Sb, 0, 7},  {"SP", &Aor8000Settings::Sp, 0, 99},
+    {"TI", &Aor8000Settings::Ti, 0, 19}, {"XB", &Aor8000Settings::Xb, 0, 7},
+    {"XM", &Aor8000Settings::Xm, 0, 6},  {"XP", &Aor8000Settings::Xp, 0, 7},
+};
+struct SwitchField {
+    const char* Key;
+    bool Aor8000Settings::*Value;
+};
+const SwitchField SwitchFields[] = {{"ML", &Aor8000Settings::Ml},
+                                    {"BQ", &Aor8000Settings::Bq},
+                                    {"SA", &Aor8000Settings::Sa},
+                                    {"XA", &Aor8000Settings::Xa}};
+
+std::string LinkLetters(const std::array<uint8_t, 20>& flags) {
+    std::string s;
+    for (int i = 0; i < 20; ++i)
+        if (flags[size_t(i)]) s += LinkLetter(i);
+    return s;
+}
+
+std::string Tenths(double seconds) {
+    const int t = int(std::lround(AorClampDelay(seconds) * 10));
+    return std::to_string(t / 10) + "." + std::to_string(t % 10);
+}
+
+} // namespace
+
+std::string Aor8000SettingsText(const Aor8000Settings& s) {
+    std::string text = "BM=" + LinkLetters(s.ScanLinks) + "\n" + "BS=" + LinkLetters(s.SearchLinks) + "\n";
+    for (const SwitchField& f : SwitchFields)
+        text += std::string(f.Key) + "=" + (s.*f.Value ? "1" : "0") + "\n";
+    for (const SettingField& f : SettingFields)
+        text += std::string(f.Key) + "=" + std::to_string(s.*f.Value) + "\n";
+    return text + "SD=" + Tenths(s.Sd) + "\nXD=" + Tenths(s.Xd) + "\n";
+}
+
+bool Aor8000SettingsFromText(const std::string& text, Aor8000Settings& out, std::string* error) {
+    Aor8000Settings s = out;
+    size_t at = 0;
+    int lineNo = 0;
+    auto fail = [&](const std::string& why) {
+        if (error) *error = "line " + std::to_string(lineNo) + ": " + why;
+        return false;
+    };
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string line = TrimBlanks(text.substr(at, end - at));
+        at = end + 1;
+        ++lineNo;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) continue;
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos) return fail("not KEY=VALUE");
+        const std::string key = ToUpper(TrimBlanks(line.substr(0, eq)));
+        const std::string value = TrimBlanks(line.substr(eq + 1));
+        bool known = false;
+        if (key == "BM" || key == "BS") {
+            auto& flags = key == "BM" ? s.ScanLinks : s.SearchLinks;
+            flags.fill(0);
+            for (char c : value) {
+                if (LinkIndex(c) < 0) return fail("no bank " + std::string(1, c));
+                flags[size_t(LinkIndex(c))] = 1;
+            }
+            known = true;
+        }
+        for (const SwitchField& f : SwitchFields) {
+            if (key != f.Key) continue;
+            if (value != "0" && value != "1") return fail(key + " must be 0 or 1");
+            s.*f.Value = value == "1";
+            known = true;
+        }
+        for (const SettingField& f : SettingFields) {
+            if (key != f.Key) continue;
+            const bool digits = !value.empty() && value.size() <= 3 &&
+                                value.find_first_not_of("0123456789") == std::string::npos;
+            const int v = digits ? std::stoi(value) : -1;
+            if (v < f.Low || v > f.High)
+                return fail(key + " must be " + std::to_string(f.Low) + ".." + std::to_string(f.High));
+            s.*f.Value = int16_t(v);
+            known = true;
+        }
+        if (key == "SD" || key == "XD") {
+            const double v = DelayFrom(value);
+            if (value.empty() || value.find_first_not_of("0123456789.") != std::string::npos ||
+                v < 0 || v > 9.9)
+                return fail(key + " must be 0.0..9.9");
+            (key == "SD" ? s.Sd : s.Xd) = AorClampDelay(v);
+            known = true;
+        }
+        if (!known) return fail("unknown setting " + key);
+    }
+    out = s;
+    return true;
+}
+
 // ---- the driver ------------------------------------------------------------------
 
 AorDriver::AorDriver(const AorModel& model, FamilyCaps caps)
@@ -713,8 +820,11 @@ Aor8000Driver::Aor8000Driver() : AorDriver(Ar8000Model, Aor8000Caps()) {}
 void Aor8000Driver::ReadSettings(DriverContext& ctx, Aor8000Settings& out) const {
     out = Aor8000Settings{};
     out.Pi = 2;
-    for (int code : {53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 64, 65, 66, 67, 68, 69})
+    // A radio that answered nothing to one read is not asked the other fifteen.
+    for (int code : {53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 64, 65, 66, 67, 68, 69}) {
         Perform(ctx, code, &out);
+        if (ctx.Link.RadioNotResponding || !ctx.Link.PortOpen()) break;
+    }
     if (out.Pi < 2) out.Pi = 2;
 }
 

@@ -158,6 +158,12 @@ Aor5000Driver& Aor5000();
 // text is not two hexadecimal digits.
 int AorSignalLevel(const std::string& hex);
 
+// The settings block as a text file (".prm"): one KEY=VALUE line per setting,
+// BM/BS as the letters of the linked banks. Reading takes every line or none:
+// false with `error` ("line N: ...") for an unknown key or a bad value.
+std::string Aor8000SettingsText(const Aor8000Settings& settings);
+bool Aor8000SettingsFromText(const std::string& text, Aor8000Settings& out, std::string* error);
+
 // The settings block's value rules: what a reply's value becomes.
 int16_t AorClampSetting(int64_t value, int low, int high, int fallback);
 double AorClampDelay(double seconds);

@@ -28,6 +28,7 @@
 #include "core/CodeTables.h"
 #include "ui/AboutWindow.h"
 #include "ui/ActivityDisplay.h"
+#include "ui/Aor8000Parms.h"
 #include "ui/GlobalParms.h"
 #include "ui/MessageWindow.h"
 #include "ui/RadioParms.h"
@@ -865,14 +866,25 @@ void MainWindow::LoadSetRange(int first, int last) {
 }
 
 bool MainWindow::DialogAvailable(int code) {
-    // The global parameters dialog and the eight radio parameters dialogs.
-    return code >= ActionGlobalParms && code <= ProfileCount;
+    // The global parameters dialog, the eight radio parameters dialogs and
+    // the AR8000 settings.
+    return (code >= ActionGlobalParms && code <= ProfileCount) || code == ActionAor8000Parms;
 }
 
 bool MainWindow::RunDialog(int code) {
     if (!DialogAvailable(code)) return false;
     if (code == ActionGlobalParms) {
         GlobalParms dialog(app_, this);
+        dialog.exec();
+    } else if (code == ActionAor8000Parms) {
+        // Only for a radio that has the dialog (the menu item is disabled otherwise).
+        const RadioProfile& profile = app_.settings.Selected();
+        const FamilyCaps& caps = Aor8000().Caps();
+        if (profile.Protocol != caps.Protocol ||
+            caps.Model(profile.Model).Dialog != ModelDialog::Aor8000)
+            return false;
+        Aor8000Parms dialog(app_, this);
+        dialog.ReadRadio();
         dialog.exec();
     } else {
         RadioParms dialog(app_, code - 1, this);
