@@ -121,7 +121,8 @@ int AorRadio::ParseBank(const std::string& text) const {
 
 void AorRadio::Retune() {
     const Memory& m = Memories[size_t(MemoryChannel)];
-    FrequencyHz = MemoryMode && m.FrequencyHz > 0 ? m.FrequencyHz : Vfos[size_t(ActiveVfo)].FrequencyHz;
+    FrequencyHz =
+        MemoryMode && m.FrequencyHz > 0 ? m.FrequencyHz : Vfos[size_t(ActiveVfo)].FrequencyHz;
 }
 
 std::string AorRadio::VfoLine(int vfo) const {
@@ -392,8 +393,8 @@ bool AorRadio::Token(const std::string& key, const std::string& value, int64_t n
         int Low, High, Width;
         bool Ar8000Only;
     };
-    const Value values[] = {{"PA", &Pa, 0, 99, 2, true}, {"PI", &Pi, 2, 9, 1, true},
-                            {"SB", &Sb, 0, 7, 1, false}, {"SP", &Sp, 0, 99, 2, false},
+    const Value values[] = {{"PA", &Pa, 0, 99, 2, true},  {"PI", &Pi, 2, 9, 1, true},
+                            {"SB", &Sb, 0, 7, 1, false},  {"SP", &Sp, 0, 99, 2, false},
                             {"TI", &Ti, 0, 19, 2, false}, {"XB", &Xb, 0, 7, 1, true},
                             {"XP", &Xp, 0, 99, 2, false}};
     for (const Value& v : values) {
@@ -416,7 +417,8 @@ bool AorRadio::Token(const std::string& key, const std::string& value, int64_t n
     if (key == "SD" || key == "XD") {
         int& tenths = key == "SD" ? SdTenths : XdTenths;
         if (ask) {
-            if (ar8000) return reply(key + std::to_string(tenths / 10) + "." + std::to_string(tenths % 10));
+            if (ar8000)
+                return reply(key + std::to_string(tenths / 10) + "." + std::to_string(tenths % 10));
             return reply(key + ZeroPadded(tenths / 10, 2));
         }
         int t = 0;

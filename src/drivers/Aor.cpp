@@ -22,7 +22,7 @@ constexpr int MaxPasses = 50;
 constexpr size_t MaxTail = 1024;
 // Writes into the radio's memory need the radio more time per poll.
 constexpr int32_t MemoryWriteTimeoutMs = 150;
-constexpr size_t TextWidth = 7; // channel and search bank texts on the wire
+constexpr size_t TextWidth = 7;             // channel and search bank texts on the wire
 constexpr int32_t MaxFrequency = 999999999; // 10 Hz units: ten digits of hertz
 constexpr int32_t ClearedFrequency = 51;    // below this a store clears the channel
 
@@ -106,6 +106,32 @@ std::string ZeroOrTwo(const char* letters, int value) {
     return std::string(letters) + (value == 0 ? "0" : ZeroPadded(value, 2));
 }
 
+// The reads that are two letters alone; Power: the AR8000 only.
+struct PlainRead {
+    int Code;
+    const char* Letters;
+    bool Power;
+};
+const PlainRead PlainReads[] = {
+    {AorReadVfo, "VA", false},
+    {AorSignal, "LM", false},
+    {AorReadScanLinks, "BM", false},
+    {AorReadSearchLinks, "BS", false},
+    {55, "ML", false},
+    {57, "PA", true},
+    {58, "PI", true},
+    {59, "SA", false},
+    {60, "SB", false},
+    {61, "SD", false},
+    {62, "SP", false},
+    {64, "TI", false},
+    {65, "XA", true},
+    {66, "XB", true},
+    {67, "XD", false},
+    {68, "XM", false},
+    {69, "XP", false},
+};
+
 class Exchange {
   public:
     Exchange(const AorDriver& driver, DriverContext& ctx, int code, Aor8000Settings& settings,
@@ -169,8 +195,8 @@ class Exchange {
                 buffer.clear();
                 return;
             }
-            const bool text = buffer.compare(start, 2, "TM") == 0 ||
-                              buffer.compare(start, 2, "TT") == 0;
+            const bool text =
+                buffer.compare(start, 2, "TM") == 0 || buffer.compare(start, 2, "TT") == 0;
             const size_t end = buffer.find_first_of(text ? "\r\n" : " \r\n", start);
             if (end == std::string::npos) {
                 buffer.erase(0, start);
@@ -351,9 +377,9 @@ FamilyCaps Aor8000Caps() {
     m.Serial.MaxMhz = "1899.99900";
     m.Serial.MinMhz = "0000.00050";
     m.Serial.MaxChan = 999;
-    m.VfoAux.HiddenChecks = 0x1F;     // 0..4
-    m.VfoAux.HiddenLists = 0x7F;      // 0..6
-    m.VfoAux.Tones = Aor8000Tones();  // the tone-squelch numbers 0..15
+    m.VfoAux.HiddenChecks = 0x1F;    // 0..4
+    m.VfoAux.HiddenLists = 0x7F;     // 0..6
+    m.VfoAux.Tones = Aor8000Tones(); // the tone-squelch numbers 0..15
     m.Dialog = ModelDialog::Aor8000;
     caps.Models = {m};
     return caps;
@@ -377,7 +403,7 @@ FamilyCaps Aor5000Caps() {
     m.Serial.MaxMhz = "2035.99900";
     m.Serial.MinMhz = "0000.00010";
     m.Serial.MaxChan = 999;
-    m.VfoAux.HiddenChecks = 0x1F;                        // 0..4
+    m.VfoAux.HiddenChecks = 0x1F;                            // 0..4
     m.VfoAux.HiddenLists = 0x01 | 0x02 | 0x08 | 0x20 | 0x40; // all but AGC... 2 and bandwidth 4
     m.VfoAux.Bandwidths = {"0.5khz", "3.0khz", "6.0khz", "15khz", "30khz", "110khz", "220khz"};
     caps.Models = {m};
@@ -386,28 +412,28 @@ FamilyCaps Aor5000Caps() {
 
 const AorModel Ar8000Model = {
     "AOR8000",
-    true,
-    true,
-    true,
-    false,
-    true,
-    true,
-    true,
+    true,  // channels A00..j49
+    true,  // search banks A..J, a..j
+    true,  // replies into LastSent
+    false, // no AT/AC/AN/BW extras
+    true,  // PA, PI, XA, XB
+    true,  // tone line
+    true,  // delays in tenths
     {0, 0, 1, 0, 2, 4, 3, 0, 5, 0, 0},
     {},
-    false,
+    false, // the mode of a reply is not read
     "Data Processing 6002! Report to author.",
 };
 
 const AorModel Ar5000Model = {
     "AOR5000",
-    false,
-    false,
-    false,
-    true,
-    false,
-    false,
-    false,
+    false, // channels 000..999
+    false, // search banks 00..99
+    false, // replies into Current
+    true,  // AT/AC/AN/BW when they change
+    false, // no PA, PI, XA, XB
+    false, // no tone line
+    false, // delays in whole seconds
     {0, 0, 0, 0, 1, 2, 3, 4, 4, 4, 0},
     {1, 4, 5, 6, 8, 4, 4, 4, 0, 0, 0},
     true,
@@ -475,7 +501,8 @@ std::string Tenths(double seconds) {
 } // namespace
 
 std::string Aor8000SettingsText(const Aor8000Settings& s) {
-    std::string text = "BM=" + LinkLetters(s.ScanLinks) + "\n" + "BS=" + LinkLetters(s.SearchLinks) + "\n";
+    std::string text =
+        "BM=" + LinkLetters(s.ScanLinks) + "\n" + "BS=" + LinkLetters(s.SearchLinks) + "\n";
     for (const SwitchField& f : SwitchFields)
         text += std::string(f.Key) + "=" + (s.*f.Value ? "1" : "0") + "\n";
     for (const SettingField& f : SettingFields)
@@ -525,7 +552,8 @@ bool Aor8000SettingsFromText(const std::string& text, Aor8000Settings& out, std:
                                 value.find_first_not_of("0123456789") == std::string::npos;
             const int v = digits ? std::stoi(value) : -1;
             if (v < f.Low || v > f.High)
-                return fail(key + " must be " + std::to_string(f.Low) + ".." + std::to_string(f.High));
+                return fail(key + " must be " + std::to_string(f.Low) + ".." +
+                            std::to_string(f.High));
             s.*f.Value = int16_t(v);
             known = true;
         }
@@ -555,7 +583,8 @@ std::string AorDriver::ChannelText(int channel) const {
 }
 
 std::string AorDriver::SearchBankText(int bank) const {
-    if (model_.LetterSearchBanks) return bank >= 0 && bank < 20 ? std::string(1, LinkLetter(bank)) : "";
+    if (model_.LetterSearchBanks)
+        return bank >= 0 && bank < 20 ? std::string(1, LinkLetter(bank)) : "";
     return bank >= 0 && bank <= 99 ? ZeroPadded(bank, 2) : "";
 }
 
@@ -671,46 +700,14 @@ std::string AorDriver::Command(const RadioState& state, const Channel& bank,
     }
     case AorWriteXp:
         return ZeroOrTwo("XP", AorClampSetting(s.Xp, 0, 7, 0));
-    case AorReadVfo:
-        return "VA";
-    case AorSignal:
-        return "LM";
-    case AorReadScanLinks:
-        return "BM";
-    case AorReadSearchLinks:
-        return "BS";
-    case 55:
-        return "ML";
-    case 57:
-        return power ? "PA" : "";
-    case 58:
-        return power ? "PI" : "";
-    case 59:
-        return "SA";
-    case 60:
-        return "SB";
-    case 61:
-        return "SD";
-    case 62:
-        return "SP";
     case AorReadSearchBank: {
         if (state.CurrentSearchBank > 19) return refuse();
         const std::string letter = SearchBankText(state.CurrentSearchBank);
         return letter.empty() ? refuse() : "SR" + letter;
     }
-    case 64:
-        return "TI";
-    case 65:
-        return power ? "XA" : "";
-    case 66:
-        return power ? "XB" : "";
-    case 67:
-        return "XD";
-    case 68:
-        return "XM";
-    case 69:
-        return "XP";
-    default: // 27 (connect) and the codes that do nothing
+    default: // the reads of two letters alone; 27 (connect) and the codes that do nothing
+        for (const PlainRead& r : PlainReads)
+            if (r.Code == code) return r.Power && !power ? "" : r.Letters;
         return "";
     }
 }
@@ -734,8 +731,9 @@ bool AorDriver::Perform(DriverContext& ctx, int code, Aor8000Settings* settings,
         Channel blank;
         Channel* b = bank;
         const int sb = ctx.State.CurrentSearchBank;
-        if (!b) b = sb >= 0 && sb < int(ctx.Mem.SearchBanks.size()) ? &ctx.Mem.SearchBanks[size_t(sb)]
-                                                                  : &blank;
+        if (!b)
+            b = sb >= 0 && sb < int(ctx.Mem.SearchBanks.size()) ? &ctx.Mem.SearchBanks[size_t(sb)]
+                                                                : &blank;
         bool valid = true;
         const std::string command = Command(ctx.State, *b, s, code, &valid);
         if (!valid) {
@@ -767,8 +765,9 @@ void AorDriver::Apply(DriverContext& ctx) {
     const Channel& cur = ctx.State.Current;
     if (cur.Mode == 0 || cur.Frequency <= 0) return;
     // Decided before the tuning line, which makes LastSent the state sent.
-    const bool tone = model_.ToneCommand && ctx.Profile.ExpCmd &&
-                      (cur.Notch != ctx.State.LastSent.Notch || cur.Tone1 != ctx.State.LastSent.Tone1);
+    const bool tone =
+        model_.ToneCommand && ctx.Profile.ExpCmd &&
+        (cur.Notch != ctx.State.LastSent.Notch || cur.Tone1 != ctx.State.LastSent.Tone1);
     if (model_.TuningExtras) ctx.State.Current.Bandwidth = std::min<uint8_t>(cur.Bandwidth, 6);
     Perform(ctx, AorApply);
     if (tone) Perform(ctx, AorTone);

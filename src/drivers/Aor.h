@@ -71,18 +71,18 @@ enum AorCode : int {
 
 // What tells one AOR model from the other.
 struct AorModel {
-    const char* Name;          // in messages: "AOR8000"
-    bool BankLetterChannels;   // channels as A00..j49 (else 000..999)
-    bool LetterSearchBanks;    // search banks as A..J, a..j (else 00..99)
-    bool ParseIntoLastSent;    // replies go into LastSent, copied to Current when done
-    bool TuningExtras;         // AT/AC/AN/BW on tuning, sent only when they change
-    bool HasPowerSettings;     // PA, PI, XA, XB exist
-    bool ToneCommand;          // code 9 (SC/SI) is sent on tuning with Exp Cmds
-    bool TenthsDelays;         // SD/XD written "2.5" (else whole seconds "03")
-    std::array<uint8_t, 11> ModeDigits;    // Mode 0..10 -> MD digit
-    std::array<uint8_t, 11> ReverseModes;  // MD digit 0..10 -> Mode; unused without MD parsing
-    bool ParsesMode;                       // MD of a reply sets the mode
-    const char* FailureText;               // first line of a failure inside the driver
+    const char* Name;                     // in messages: "AOR8000"
+    bool BankLetterChannels;              // channels as A00..j49 (else 000..999)
+    bool LetterSearchBanks;               // search banks as A..J, a..j (else 00..99)
+    bool ParseIntoLastSent;               // replies go into LastSent, copied to Current when done
+    bool TuningExtras;                    // AT/AC/AN/BW on tuning, sent only when they change
+    bool HasPowerSettings;                // PA, PI, XA, XB exist
+    bool ToneCommand;                     // code 9 (SC/SI) is sent on tuning with Exp Cmds
+    bool TenthsDelays;                    // SD/XD written "2.5" (else whole seconds "03")
+    std::array<uint8_t, 11> ModeDigits;   // Mode 0..10 -> MD digit
+    std::array<uint8_t, 11> ReverseModes; // MD digit 0..10 -> Mode; unused without MD parsing
+    bool ParsesMode;                      // MD of a reply sets the mode
+    const char* FailureText;              // first line of a failure inside the driver
 };
 
 class AorDriver : public RadioDriver {

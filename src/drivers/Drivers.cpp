@@ -14,7 +14,8 @@ void RegisterDrivers(Radio& radio) {
     // The AOR drivers decide the tone line and the memory-scan read
     // themselves: the radio operations' tuning and reading codes go to
     // their Apply and Read.
-    for (AorDriver* aor : {static_cast<AorDriver*>(&Aor8000()), static_cast<AorDriver*>(&Aor5000())})
+    for (AorDriver* aor :
+         {static_cast<AorDriver*>(&Aor8000()), static_cast<AorDriver*>(&Aor5000())})
         radio.RegisterDriver(aor->Caps().Protocol, [aor](DriverContext& ctx, int& code) {
             if (code == AorApply)
                 aor->Apply(ctx);

@@ -30,7 +30,7 @@ struct ScrollRow {
 };
 // Indexed by Aor8000Parms::ScrollIndex.
 const ScrollRow ScrollRows[8] = {
-    {"Power Cycle", 2, 9}, {"Level Scan", 0, 7},   {"Level Search", 0, 7}, {"Power Delay", 0, 99},
+    {"Power Cycle", 2, 9}, {"Level Scan", 0, 7},    {"Level Search", 0, 7}, {"Power Delay", 0, 99},
     {"Scan Delay", 0, 99}, {"Search Delay", 0, 99}, {"Free Scan", 0, 99},   {"Free Search", 0, 7},
 };
 
@@ -58,7 +58,8 @@ Aor8000Parms::Aor8000Parms(App& app, QWidget* parent) : QDialog(parent), app_(ap
         dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
         if (save) dialog.setDefaultSuffix("prm");
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return QString();
         return dialog.selectedFiles().first();
     };
     Show();
@@ -84,12 +85,14 @@ void Aor8000Parms::Build() {
     top->setMenuBar(menu);
 
     for (int i = 0; i < 8; ++i) {
-        scroll_[size_t(i)] = Named(new QScrollBar(Qt::Horizontal, this), QString("Scroll_%1").arg(i));
+        scroll_[size_t(i)] =
+            Named(new QScrollBar(Qt::Horizontal, this), QString("Scroll_%1").arg(i));
         scroll_[size_t(i)]->setRange(ScrollRows[i].Low, ScrollRows[i].High);
         scroll_[size_t(i)]->setMinimumWidth(120);
         sVal_[size_t(i)] = Named(new QLabel(this), QString("SVal_%1").arg(i));
         sLabel_[size_t(i)] = Named(new QLabel(this), QString("SLabel_%1").arg(i));
-        connect(scroll_[size_t(i)], &QScrollBar::valueChanged, this, [this, i] { ScrollChanged(i); });
+        connect(scroll_[size_t(i)], &QScrollBar::valueChanged, this,
+                [this, i] { ScrollChanged(i); });
     }
     auto addScroll = [this](QGridLayout* grid, int row, int index) {
         grid->addWidget(new QLabel(ScrollRows[index].Caption), row, 0);
@@ -101,7 +104,8 @@ void Aor8000Parms::Build() {
         auto* box = new QGroupBox(caption, this);
         auto* grid = new QGridLayout(box);
         for (int i = 0; i < 20; ++i) {
-            boxes[size_t(i)] = Named(new QCheckBox(LinkCaption(i), box), QString("%1_%2").arg(name).arg(i));
+            boxes[size_t(i)] =
+                Named(new QCheckBox(LinkCaption(i), box), QString("%1_%2").arg(name).arg(i));
             grid->addWidget(boxes[size_t(i)], i / 10, i % 10);
         }
         return box;
@@ -168,9 +172,16 @@ void Aor8000Parms::Build() {
 }
 
 DriverContext Aor8000Parms::Context() {
-    DriverContext ctx{app_.link,   app_.radioState, app_.settings.Selected(), app_.settings,
-                      app_.log,    app_.memory,     app_.host,                0,
-                      false,       {}};
+    DriverContext ctx{app_.link,
+                      app_.radioState,
+                      app_.settings.Selected(),
+                      app_.settings,
+                      app_.log,
+                      app_.memory,
+                      app_.host,
+                      0,
+                      false,
+                      {}};
     ctx.Cancelled = [this] {
         app_.host.Yield(); // the Status window's Cancel button gets its click
         return app_.progress.Cancel;

@@ -26,14 +26,14 @@ class Aor8000Parms : public QDialog {
   public:
     // Index of each scroll bar (its object name is Scroll_<index>).
     enum ScrollIndex {
-        PowerCycle = 0, // PI
-        LevelScan = 1,  // SB
+        PowerCycle = 0,  // PI
+        LevelScan = 1,   // SB
         LevelSearch = 2, // XB
-        PowerDelay = 3, // PA
-        ScanDelay = 4,  // SD x 10
+        PowerDelay = 3,  // PA
+        ScanDelay = 4,   // SD x 10
         SearchDelay = 5, // XD x 10
-        FreeScan = 6,   // SP
-        FreeSearch = 7, // XP
+        FreeScan = 6,    // SP
+        FreeSearch = 7,  // XP
     };
 
     explicit Aor8000Parms(App& app, QWidget* parent = nullptr);

@@ -53,7 +53,8 @@ class AorLink {
     bool Open() { return radio.OpenRadio() == 0; }
 
     DriverContext Context() {
-        DriverContext ctx{link, state, settings.Selected(), settings, log, memory, host, 0, false, {}};
+        DriverContext ctx{link,  state, settings.Selected(), settings, log, memory, host, 0,
+                          false, {}};
         ctx.Cancelled = [this] { return Cancel; };
         return ctx;
     }

@@ -9,13 +9,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "core/SimHost.h"
 #include "drivers/Drivers.h"
 #include "engine/App.h"
 #include "link/SimulatedPort.h"
 #include "sim/AorRadio.h"
 #include "sim/SimPeer.h"
 #include "ui/Aor8000Parms.h"
-#include "core/SimHost.h"
 
 using namespace rigvane;
 
