@@ -403,8 +403,9 @@ FamilyCaps Aor5000Caps() {
     m.Serial.MaxMhz = "2035.99900";
     m.Serial.MinMhz = "0000.00010";
     m.Serial.MaxChan = 999;
-    m.VfoAux.HiddenChecks = 0x1F;                            // 0..4
-    m.VfoAux.HiddenLists = 0x01 | 0x02 | 0x08 | 0x20 | 0x40; // all but AGC... 2 and bandwidth 4
+    m.VfoAux.HiddenChecks = 0x1F; // 0..4
+    m.VfoAux.HiddenLists =
+        0x01 | 0x02 | 0x08 | 0x20 | 0x40; // 0, 1, 3, 5, 6: AGC and bandwidth stay
     m.VfoAux.Bandwidths = {"0.5khz", "3.0khz", "6.0khz", "15khz", "30khz", "110khz", "220khz"};
     caps.Models = {m};
     return caps;

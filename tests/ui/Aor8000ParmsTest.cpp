@@ -97,6 +97,7 @@ void Aor8000ParmsTest::valuesSurviveReadChangeAndWriteBack() {
     QCOMPARE(Val(d, Aor8000Parms::PowerDelay), QString("Off"));
     QVERIFY(!Child<QGroupBox>(d, "PowCycle")->isEnabled());
     Child<QComboBox>(d, "MmodeCmb")->setCurrentIndex(2);
+    Child<QCheckBox>(d, "SrchLinkChk")->setChecked(false);
     QTest::mouseClick(Child<QPushButton>(d, "SetDataBut"), Qt::LeftButton);
     QCOMPARE(d.result(), int(QDialog::Accepted));
     QVERIFY(f.host.Boxes.empty());
@@ -106,6 +107,11 @@ void Aor8000ParmsTest::valuesSurviveReadChangeAndWriteBack() {
     QCOMPARE(f.sim.Xm, 2);
     QVERIFY(!f.sim.ScanLinks[0] && f.sim.ScanLinks[11] && f.sim.SearchLinks[19]);
     QCOMPARE(f.sim.Ti, 7); // no control of its own: kept as read
+    // The search link switch goes into the block; no command sends it.
+    QVERIFY(!d.Block().Bq);
+    QVERIFY(f.sim.Bq);
+    for (const std::string& line : f.sim.Commands)
+        QVERIFY2(line.rfind("BQ", 0) != 0, line.c_str());
 
     // A fresh dialog reads the new values back.
     Aor8000Parms again(f.app);
