@@ -764,7 +764,6 @@ void AorDriver::Open(DriverContext& ctx) {
 
 void AorDriver::Apply(DriverContext& ctx) {
     const Channel& cur = ctx.State.Current;
-    if (cur.Mode == 0 || cur.Frequency <= 0) return;
     // Decided before the tuning line, which makes LastSent the state sent.
     const bool tone =
         model_.ToneCommand && ctx.Profile.ExpCmd &&

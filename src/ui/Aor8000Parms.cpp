@@ -172,16 +172,7 @@ void Aor8000Parms::Build() {
 }
 
 DriverContext Aor8000Parms::Context() {
-    DriverContext ctx{app_.link,
-                      app_.radioState,
-                      app_.settings.Selected(),
-                      app_.settings,
-                      app_.log,
-                      app_.memory,
-                      app_.host,
-                      0,
-                      false,
-                      {}};
+    DriverContext ctx = app_.radio.Context();
     ctx.Cancelled = [this] {
         app_.host.Yield(); // the Status window's Cancel button gets its click
         return app_.progress.Cancel;

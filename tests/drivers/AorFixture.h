@@ -11,7 +11,7 @@
 #include "core/Settings.h"
 #include "core/SimHost.h"
 #include "drivers/Aor.h"
-#include "drivers/Drivers.h"
+#include "drivers/Registry.h"
 #include "link/Radio.h"
 #include "link/SerialLink.h"
 #include "link/SimulatedPort.h"
@@ -46,7 +46,7 @@ class AorLink {
         p.Detect = DetectSoftware;
         p.MinFreq = 0;
         p.MaxFreq = 200000000;
-        RegisterDrivers(radio);
+        InstallDrivers(radio);
     }
 
     // Opens the port and the radio; true when it answered.

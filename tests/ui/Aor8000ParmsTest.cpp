@@ -10,7 +10,6 @@
 #include <QtTest>
 
 #include "core/SimHost.h"
-#include "drivers/Drivers.h"
 #include "engine/App.h"
 #include "link/SimulatedPort.h"
 #include "sim/AorRadio.h"
@@ -33,7 +32,6 @@ struct Fixture {
         app.link.SetPortFactory([this](const std::string&) -> std::unique_ptr<SerialPort> {
             return std::make_unique<SimulatedPort>(host, peer);
         });
-        RegisterDrivers(app.radio);
         RadioProfile& p = app.settings.Selected();
         p.Protocol = ProtoAor8000;
         p.Device = "sim:aor-ar8000";
