@@ -125,14 +125,17 @@ void AorRadio::Retune() {
         MemoryMode && m.FrequencyHz > 0 ? m.FrequencyHz : Vfos[size_t(ActiveVfo)].FrequencyHz;
 }
 
-std::string AorRadio::VfoLine(int vfo) const {
-    const Vfo& v = Vfos[size_t(vfo)];
-    std::string s = std::string(vfo == 0 ? "VA" : "VB") + ZeroPadded(v.FrequencyHz, 10) + " ST" +
-                    ZeroPadded(v.StepHz, 6) + " AU" + (v.Auto ? "1" : "0") + " MD" +
-                    std::to_string(v.Mode) + " AT" + (v.Atten ? "1" : "0");
+std::string AorRadio::ReceiveLine(const std::string& key) const {
+    const Vfo& v = Vfos[size_t(ActiveVfo)];
+    const Memory& m = Memories[size_t(MemoryChannel)];
+    const bool memory = MemoryMode && m.FrequencyHz > 0;
+    std::string s = key + ZeroPadded(FrequencyHz, 10) + " ST" +
+                    ZeroPadded(memory ? m.StepHz : v.StepHz, 6) + " AU" + (v.Auto ? "1" : "0") +
+                    " MD" + std::to_string(memory ? m.Mode : v.Mode) + " AT" +
+                    ((memory ? m.Atten : v.Atten) ? "1" : "0");
     if (model_ == Model::Ar5000)
-        s += std::string(" AC") + Agc + " AN" + std::to_string(Antenna) + " BW" +
-             std::to_string(Bandwidth);
+        s += std::string(" AC") + Agc + " AN" + std::to_string(memory ? m.Antenna : Antenna) +
+             " BW" + std::to_string(memory ? m.Bandwidth : Bandwidth);
     return s;
 }
 
@@ -214,14 +217,15 @@ bool AorRadio::Token(const std::string& key, const std::string& value, int64_t n
 
     if (key == "VA" || key == "VB") {
         const int v = key == "VA" ? 0 : 1;
-        if (!ask) {
-            if (!Number(value, 10, 10000, maxHz, &n)) return false;
-            Vfos[size_t(v)].FrequencyHz = n;
-        }
+        // Asked, it reports what the radio receives (a recalled channel
+        // too) and switches nothing; with a frequency it tunes that VFO.
+        if (ask) return reply(ReceiveLine(key));
+        if (!Number(value, 10, 10000, maxHz, &n)) return false;
+        Vfos[size_t(v)].FrequencyHz = n;
         ActiveVfo = v;
         MemoryMode = false;
         target_ = Target::Vfo;
-        return ask ? reply(VfoLine(v)) : true;
+        return true;
     }
     if (key == "RF") {
         if (ask) return reply("RF" + ZeroPadded(FrequencyHz, 10));
@@ -360,12 +364,7 @@ bool AorRadio::Token(const std::string& key, const std::string& value, int64_t n
         if (ask) return reply(std::string("SI") + (ToneOn ? "1" : "0"));
         return Switch(value, &ToneOn);
     }
-    if (key == "RX") {
-        const Vfo& v = Vfos[size_t(ActiveVfo)];
-        return reply("RF" + ZeroPadded(FrequencyHz, 10) + " ST" + ZeroPadded(v.StepHz, 6) + " AU" +
-                     (v.Auto ? "1" : "0") + " MD" + std::to_string(v.Mode) + " AT" +
-                     (v.Atten ? "1" : "0"));
-    }
+    if (key == "RX") return reply(ReceiveLine("RF"));
     if (key == "EX") {
         Remote = false;
         return true;

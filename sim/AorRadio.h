@@ -103,7 +103,9 @@ class AorRadio : public TextLineRadio {
     enum class Target { Vfo, Memory, Bank };
     bool Token(const std::string& key, const std::string& value, int64_t nowMs,
                std::string& answer);
-    std::string VfoLine(int vfo) const;
+    // What the radio receives: key + hertz, step, auto, mode, attenuator (and
+    // the AR5000's AGC, antenna, bandwidth).
+    std::string ReceiveLine(const std::string& key) const;
     std::string MemoryLine(int channel) const;
     std::string BankLine(int bank) const;
     std::string BankText(int bank) const;

@@ -251,7 +251,7 @@ class Exchange {
             p.Agc = c3 == 'F' ? 0 : c3 == '2' ? 1 : 2;
         } else if (key == "BW" && model_.TuningExtras) {
             if (c3 >= '0' && c3 <= '6') p.Bandwidth = uint8_t(c3 - '0');
-        } else if (key == "MD" && model_.ParsesMode) {
+        } else if (key == "MD") {
             const int m = c3 >= '0' && c3 <= '9' ? c3 - '0' : -1;
             if (m >= 0 && m < int(model_.ReverseModes.size())) {
                 if (code_ == AorReadVfo || code_ == AorLoad)
@@ -421,8 +421,8 @@ const AorModel Ar8000Model = {
     true,  // tone line
     true,  // delays in tenths
     {0, 0, 1, 0, 2, 4, 3, 0, 5, 0, 0},
-    {},
-    false, // the mode of a reply is not read
+    // WFM, NFM, AM, USB, LSB, CW: a loaded channel keeps its mode.
+    {3, 2, 4, 6, 5, 8, 0, 0, 0, 0, 0},
     "Data Processing 6002! Report to author.",
 };
 
@@ -437,7 +437,6 @@ const AorModel Ar5000Model = {
     false, // delays in whole seconds
     {0, 0, 0, 0, 1, 2, 3, 4, 4, 4, 0},
     {1, 4, 5, 6, 8, 4, 4, 4, 0, 0, 0},
-    true,
     "Processing Error 6006! Report to author.",
 };
 

@@ -80,8 +80,7 @@ struct AorModel {
     bool ToneCommand;                     // code 9 (SC/SI) is sent on tuning with Exp Cmds
     bool TenthsDelays;                    // SD/XD written "2.5" (else whole seconds "03")
     std::array<uint8_t, 11> ModeDigits;   // Mode 0..10 -> MD digit
-    std::array<uint8_t, 11> ReverseModes; // MD digit 0..10 -> Mode; unused without MD parsing
-    bool ParsesMode;                      // MD of a reply sets the mode
+    std::array<uint8_t, 11> ReverseModes; // MD digit 0..10 -> Mode
     const char* FailureText;              // first line of a failure inside the driver
 };
 

@@ -60,16 +60,17 @@ TEST(AorDriver, MemoriesRoundTripOnBothModels) {
     AorLink r8(true);
     ASSERT_TRUE(r8.Open());
     r8.state.CurrentChannel = 5;
-    r8.Want("0145.12500", 2);
+    r8.Want("0145.12500", 4);
     r8.Current().Valid = true;
     r8.Current().Atten = true;
     r8.Current().Service = "REPEATER";
     r8.radio.StoreChannel();
-    EXPECT_EQ(r8.LastLine(), "MXA05 MP0 RF0145125000 ST000050 MD1 AT1 TMREPEATE ");
+    EXPECT_EQ(r8.LastLine(), "MXA05 MP0 RF0145125000 ST000050 MD2 AT1 TMREPEATE ");
     EXPECT_EQ(r8.sim->Memories[5].FrequencyHz, 145125000);
     r8.radio.LoadChannel();
     EXPECT_EQ(r8.Current().Frequency, 14512500);
     EXPECT_EQ(r8.Current().Service, "REPEATE");
+    EXPECT_EQ(r8.Current().Mode, 4); // AM comes back as AM
     EXPECT_TRUE(r8.Current().Atten);
     EXPECT_TRUE(r8.Current().Valid);
 
