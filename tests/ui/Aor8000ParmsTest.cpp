@@ -11,10 +11,13 @@
 
 #include "core/SimHost.h"
 #include "engine/App.h"
+#include "engine/Engine.h"
+#include "engine/Startup.h"
 #include "link/SimulatedPort.h"
 #include "sim/AorRadio.h"
 #include "sim/SimPeer.h"
 #include "ui/Aor8000Parms.h"
+#include "ui/MainWindow.h"
 
 using namespace rigvane;
 
@@ -61,6 +64,7 @@ class Aor8000ParmsTest : public QObject {
     void valuesSurviveReadChangeAndWriteBack();
     void silentRadioLeavesDefaultsAndKeepsTheDialogOpen();
     void settingsFileRoundTripsAndBadFilesAreRefused();
+    void opensFromTheParmsMenuForAnAr8000Only();
 };
 
 void Aor8000ParmsTest::valuesSurviveReadChangeAndWriteBack() {
@@ -162,6 +166,44 @@ void Aor8000ParmsTest::settingsFileRoundTripsAndBadFilesAreRefused() {
     QCOMPARE(Scroll(d, Aor8000Parms::ScanDelay)->value(), 0);
     QCOMPARE(int(f.host.Boxes.size()), 1);
     QVERIFY(QString::fromStdString(f.host.Boxes[0].Text).contains("line 2"));
+}
+
+void Aor8000ParmsTest::opensFromTheParmsMenuForAnAr8000Only() {
+    Fixture f;
+    ScanInitialize(f.app, (f.dir.path() + "/RIGVANE.INI").toStdString());
+    f.app.settings.Windows[WinMessage].Open = false;
+    Engine engine(f.app);
+    engine.IdleWaitMs = 0;
+    MainWindow window(f.app, engine);
+    QAction* item = window.findChild<QAction*>("AOR8000_menu");
+    QVERIFY(item);
+    QCOMPARE(item->text(), QString("&AOR8000 Settings"));
+    window.Drop_Down_Init(); // the LOCAL radio: no such settings
+    QVERIFY(!item->isEnabled());
+
+    RadioProfile& p = f.app.settings.Selected();
+    p.Protocol = ProtoAor8000;
+    p.Device = "sim:aor-ar8000";
+    p.Timeout = 20;
+    QCOMPARE(int(f.app.radio.OpenRadio()), 0);
+    window.Drop_Down_Init();
+    QVERIFY(item->isEnabled());
+
+    f.sim.Pa = 33;
+    int shownPa = -1;
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w) return;
+        shown = w->objectName();
+        if (auto* s = w->findChild<QScrollBar*>("Scroll_3")) shownPa = s->value();
+        w->close();
+    });
+    item->trigger();
+    QCOMPARE(engine.State().PendingAction, int16_t(ActionAor8000Parms));
+    engine.RunPass(); // the main loop runs the pending action: the dialog
+    QCOMPARE(shown, QString("AOR8PRM"));
+    QCOMPARE(shownPa, 33);
 }
 
 QTEST_MAIN(Aor8000ParmsTest)
