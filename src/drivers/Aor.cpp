@@ -146,7 +146,9 @@ class Exchange {
         std::string buffer;
         std::string toSend = text;
         int empties = 0;
-        for (int pass = 0; pass < MaxPasses && empties < EmptyAnswers && !done_; ++pass) {
+        // The program is ending (Stopping): nothing waits for an answer.
+        for (int pass = 0;
+             pass < MaxPasses && empties < EmptyAnswers && !done_ && !ctx_.Link.Stopping; ++pass) {
             std::string got;
             {
                 const bool memoryWrite = code_ == AorStore || code_ == AorClear;
@@ -169,10 +171,22 @@ class Exchange {
         // A signal check the radio did not answer is no signal, never the
         // level of an earlier check.
         if (code_ == AorSignal && !Done()) st.SignalLevel = 0;
+        // A tune the radio did not take leaves it where it was; the engine
+        // says so, once per run of refusals.
+        const bool tunes = code_ == AorApply || code_ == AorRecall;
+        if (tunes) st.TuneRefused = !Done();
         if (refused_) {
-            ctx_.Log.Dply(std::string("*") + model_.Name + " refused " + command);
+            if (code_ == AorSignal) {
+                // Said once until a signal read is answered again.
+                if (!st.SignalRefusalShown)
+                    ctx_.Log.Dply(std::string(model_.Name) + " refused signal request");
+                st.SignalRefusalShown = true;
+            } else if (!tunes) {
+                ctx_.Log.Dply(std::string("*") + model_.Name + " refused " + command);
+            }
             return;
         }
+        if (code_ == AorSignal && Done()) st.SignalRefusalShown = false;
         if (!done_ || !model_.ParseIntoLastSent) return;
         if (code_ == AorRecall && ctx_.OperatingMode != 1) st.Current = st.LastSent;
         if (code_ == AorReadVfo || code_ == AorLoad) st.Current = st.LastSent;
@@ -737,6 +751,7 @@ bool AorDriver::Perform(DriverContext& ctx, int code, Aor8000Settings* settings,
         bool valid = true;
         const std::string command = Command(ctx.State, *b, s, code, &valid);
         if (!valid) {
+            if (code == AorRecall) ctx.State.TuneRefused = true;
             if (code == AorReadSearchBank || code == AorWriteSearchBank) return false;
             ctx.Log.Dply(std::string("*") + model_.Name + " has no memory channel " +
                          std::to_string(ctx.State.CurrentChannel));

@@ -154,10 +154,23 @@ TEST(AorDriver, SignalFromTheSquelchAndLevel) {
     r.sim->CannedAnswers = {"LMzz"};
     r.radio.ReadSignal();
     EXPECT_EQ(r.state.SignalLevel, 0);
-    r.sim->CannedAnswers = {"?"};
+    r.sim->CannedAnswers = {"?", "?"};
+    r.radio.ReadSignal();
     r.radio.ReadSignal();
     EXPECT_EQ(r.state.SignalLevel, 0);
-    EXPECT_EQ(r.CountMessages("AOR8000 refused LM"), 1);
+    EXPECT_EQ(r.CountMessages("AOR8000 refused signal request"), 1); // once
+    r.radio.ReadSignal();
+    EXPECT_EQ(r.state.SignalLevel, 7);
+    EXPECT_FALSE(r.state.SignalRefusalShown);
+
+    // A frequency the radio cannot tune to: refused, and the radio stays.
+    r.Want("3500.00000", 2);
+    r.radio.ApplyRadioState();
+    EXPECT_TRUE(r.state.TuneRefused);
+    EXPECT_EQ(r.sim->Vfos[0].FrequencyHz, 146520000);
+    r.Want("0146.54000", 2);
+    r.radio.ApplyRadioState();
+    EXPECT_FALSE(r.state.TuneRefused);
 }
 
 TEST(AorDriver, SearchBanksRoundTripAndStayInsideTheTable) {
