@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <tuple>
 #include <vector>
 
 #include "core/Text.h"
@@ -426,6 +428,23 @@ bool AorRadio::Token(const std::string& key, const std::string& value, int64_t n
         return true;
     }
     return false;
+}
+
+std::vector<SimModel> AorSimModels() {
+    std::vector<SimModel> models;
+    for (auto [model, family, description] :
+         {std::tuple{AorRadio::Model::Ar8000, "AOR8000", "AOR AR8000"},
+          std::tuple{AorRadio::Model::Ar5000, "AOR5000", "AOR AR5000"}}) {
+        SimModel m;
+        m.Name = AorRadio::ModelName(model);
+        m.Family = family;
+        m.Description = description;
+        m.Make = [model = model](const SimOptions&) {
+            return std::unique_ptr<SimRadio>(std::make_unique<AorRadio>(model));
+        };
+        models.push_back(std::move(m));
+    }
+    return models;
 }
 
 } // namespace rigvane

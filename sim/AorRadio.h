@@ -25,6 +25,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <vector>
 
 #include "sim/TextLineRadio.h"
 
@@ -117,5 +118,8 @@ class AorRadio : public TextLineRadio {
     int selectedMemory_ = -1;
     int selectedBank_ = -1;
 };
+
+// The catalogue rows of the AOR sets (sim/Catalog).
+std::vector<SimModel> AorSimModels();
 
 } // namespace rigvane

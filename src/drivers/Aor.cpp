@@ -394,6 +394,7 @@ FamilyCaps Aor8000Caps() {
     m.VfoAux.HiddenChecks = 0x1F;    // 0..4
     m.VfoAux.HiddenLists = 0x7F;     // 0..6
     m.VfoAux.Tones = Aor8000Tones(); // the tone-squelch numbers 0..15
+    m.Modes = 0x17E;                 // FM, FMn, FMw, AM, LSB, USB, CW
     m.Dialog = ModelDialog::Aor8000;
     caps.Models = {m};
     return caps;
@@ -420,6 +421,7 @@ FamilyCaps Aor5000Caps() {
     m.VfoAux.HiddenChecks = 0x1F; // 0..4
     m.VfoAux.HiddenLists =
         0x01 | 0x02 | 0x08 | 0x20 | 0x40; // 0, 1, 3, 5, 6: AGC and bandwidth stay
+    m.Modes = 0x17E;                      // FM, FMn, FMw, AM, LSB, USB, CW
     m.VfoAux.Bandwidths = {"0.5khz", "3.0khz", "6.0khz", "15khz", "30khz", "110khz", "220khz"};
     caps.Models = {m};
     return caps;
