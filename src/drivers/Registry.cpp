@@ -5,6 +5,7 @@
 
 #include "core/CodeTables.h"
 #include "drivers/Aor.h"
+#include "drivers/Hamlib.h"
 #include "drivers/Icom.h"
 #include "drivers/Local.h"
 
@@ -18,6 +19,7 @@ const std::vector<RadioDriver*>& SupportedFamilies() {
             &OptoFamily(),
             &Aor8000(),
             &Aor5000(),
+            &HamlibDriverInstance(),
         };
         std::sort(all.begin(), all.end(), [](const RadioDriver* a, const RadioDriver* b) {
             return a->Caps().Protocol < b->Caps().Protocol;
