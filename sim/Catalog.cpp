@@ -1,5 +1,6 @@
 #include "sim/Catalog.h"
 
+#include "sim/AorRadio.h"
 #include "sim/IcomRadio.h"
 
 namespace rigvane {
@@ -19,7 +20,7 @@ const std::vector<SimModel>& SimCatalog() {
     static const std::vector<SimModel> catalogue = [] {
         std::vector<SimModel> all;
         // One entry per family's radio file.
-        for (auto family : {IcomSimModels}) {
+        for (auto family : {IcomSimModels, AorSimModels}) {
             for (SimModel& m : family())
                 all.push_back(std::move(m));
         }

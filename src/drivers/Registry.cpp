@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/CodeTables.h"
+#include "drivers/Aor.h"
 #include "drivers/Hamlib.h"
 #include "drivers/Icom.h"
 #include "drivers/Local.h"
@@ -16,6 +17,8 @@ const std::vector<RadioDriver*>& SupportedFamilies() {
             &LocalFamily(),
             &IcomFamily(),
             &OptoFamily(),
+            &Aor8000(),
+            &Aor5000(),
             &HamlibDriverInstance(),
         };
         std::sort(all.begin(), all.end(), [](const RadioDriver* a, const RadioDriver* b) {

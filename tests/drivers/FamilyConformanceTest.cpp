@@ -33,6 +33,8 @@ const Row Rows[] = {
     {ProtoLocal, 0, ""},          {ProtoIcom, 0, "icom-r7000"}, {ProtoIcom, 1, "icom-generic"},
     {ProtoIcom, 2, "icom-r8500"}, {ProtoIcom, 3, "icom-r9000"}, {ProtoIcom, 4, "icom-r746"},
     {ProtoOpto, 0, "opto"},
+    {ProtoAor8000, 0, "aor-ar8000"},
+    {ProtoAor5000, 0, "aor-ar5000"},
     {ProtoHamlib, 0, "", 1}, // Hamlib's dummy radio
 };
 
