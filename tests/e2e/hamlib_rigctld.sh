@@ -1,7 +1,8 @@
 #!/bin/bash
 # rigvane --headless scans Hamlib's dummy radio shared by rigctld, through a
 # HAMLIB profile on Hamlib's network model 2: channels are visited and hit;
-# when rigctld stops answering the silence is told once, and its return once.
+# when rigctld stops answering the silence is told once, and its return once
+# (the radio is opened again once it answers).
 # Usage: hamlib_rigctld.sh <path-to-rigvane> <path-to-rigvane-sim>
 set -euo pipefail
 RIGVANE="$1"
@@ -70,10 +71,13 @@ channels="$(grep -o ':CH 00[1-3] ' "$WORK/scan.out" | sort -u | wc -l)"
 [ "$channels" -ge 2 ] || fail "the scan hit only $channels channel(s)"
 silent="$(grep -c 'Radio not responding' "$WORK/scan.out" || true)"
 [ "$silent" = 1 ] || fail "the silence was told $silent times"
-back="$(grep -c 'Radio responding again' "$WORK/scan.out" || true)"
+# The return is told by the link ("Radio responding again..") or, when the
+# radio was opened again after the silence, by the reconnection.
+BACK='Radio responding again\|Radio reconnected after'
+back="$(grep -c "$BACK" "$WORK/scan.out" || true)"
 [ "$back" = 1 ] || fail "the return was told $back times"
-during="$(sed -n '/Radio not responding/,/Radio responding again/p' "$WORK/scan.out" | grep -c ':CH 00' || true)"
+during="$(sed -n "/Radio not responding/,/$BACK/p" "$WORK/scan.out" | grep -c ':CH 00' || true)"
 [ "$during" = 0 ] || fail "$during hits were logged while the radio was silent"
-after="$(sed -n '/Radio responding again/,$p' "$WORK/scan.out" | grep -c ':CH 00' || true)"
+after="$(sed -n "/$BACK/,\$p" "$WORK/scan.out" | grep -c ':CH 00' || true)"
 [ "$after" -ge 1 ] || fail "no hit after the radio came back"
 echo "OK: scanned Hamlib's dummy through rigctld; $channels channels hit; one outage told"
