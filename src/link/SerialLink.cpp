@@ -1,5 +1,6 @@
 #include "link/SerialLink.h"
 
+#include <algorithm>
 #include <exception>
 #include <stdexcept>
 
@@ -183,6 +184,33 @@ bool SerialLink::NoReplyRadio() {
     return driver && driver->Caps().Model(Profile().Model).NoReply;
 }
 
+SerialPort& SerialLink::LivePort(uint64_t generation) {
+    if (generation != portGeneration_ || !port_ || portBroken_ || !port_->IsOpen())
+        throw LinkLost();
+    return *port_;
+}
+
+int SerialLink::QuietPollMs() {
+    const int32_t timeout = Profile().Timeout;
+    return timeout >= 1 ? int(timeout) : ZeroTimeoutPollMs;
+}
+
+int SerialLink::WireMs(size_t bytes) {
+    const int baud = std::max(1, MakePortSettings(Profile()).Baud);
+    return int(std::min<int64_t>((int64_t(bytes) * 10 * 1000 + baud - 1) / baud, INT32_MAX / 2));
+}
+
+bool SerialLink::WaitForBytes(uint64_t generation, int ms) {
+    const int64_t until = host_.NowMs() + ms;
+    while (!Stopping) {
+        if (LivePort(generation).BytesWaiting() >= 1) return true;
+        const int64_t left = until - host_.NowMs();
+        if (left <= 0) return false;
+        host_.WaitForEvents(int(left));
+    }
+    return false;
+}
+
 void SerialLink::Fail(const std::string& failureText) {
     if (!RadioNotResponding) {
         if (!LocatingRadio) log_.Dply("*Radio not responding. " + failureText);
@@ -216,11 +244,7 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
     }
     const uint64_t generation = portGeneration_;
     // Events run during every yield; one of them may close or replace the port.
-    auto port = [&]() -> SerialPort& {
-        if (generation != portGeneration_ || !port_ || portBroken_ || !port_->IsOpen())
-            throw LinkLost();
-        return *port_;
-    };
+    auto port = [&]() -> SerialPort& { return LivePort(generation); };
 
     PollCount = 0;
     bool gotData = false;
@@ -266,8 +290,15 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
             DebugLog("Sent:", command);
         }
 
+        // A poll collects what has arrived and ends the try when the answer is
+        // complete; otherwise it waits up to one quiet period for more bytes,
+        // waking as soon as they come. Ten quiet periods in a row without a
+        // byte end the try. At Timeout 0 the first wait also covers the
+        // command's own time on the wire (no answer can start before the
+        // radio has heard it), so the short floor works on a slow line too.
         int poll = 1;
         int pollsThisTry = 0;
+        int firstWait = Profile().Timeout < 1 ? WireMs(command.size()) : 0;
         while (poll <= MaxQuietPolls && !Stopping) {
             DebugLog("Waiting for EOM:", eom);
             host_.Yield();
@@ -282,7 +313,6 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
                     RadioNotResponding = false;
                 }
             }
-            host_.Yield();
             DebugLog("current Rstring:", reply);
             if (command.empty() || eom.empty() || NoReplyRadio() ||
                 reply.find(eom) != std::string::npos ||
@@ -292,8 +322,9 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
             }
             // A radio that never stops sending cannot hold the transaction.
             if (++pollsThisTry >= MaxPollsPerTry || reply.size() >= MaxReplyBytes) break;
-            RadioDelay();
-            ++poll;
+            if (!WaitForBytes(generation, QuietPollMs() + (reply.empty() ? firstWait : 0)))
+                ++poll;
+            firstWait = 0;
         }
     }
 
@@ -369,7 +400,8 @@ void SerialLink::DiscardInput() {
 }
 
 void SerialLink::WaitCts() {
-    if (!Profile().Flow) return;
+    // A raised CTS costs no delay: the next command goes at once.
+    if (!Profile().Flow || CtsHolding()) return;
     for (int i = 0; i < 10 && !Stopping; ++i) {
         RadioDelay();
         if (CtsHolding()) return;
