@@ -184,6 +184,21 @@ bool SerialLink::NoReplyRadio() {
     return driver && driver->Caps().Model(Profile().Model).NoReply;
 }
 
+bool SerialLink::AnswerComplete(const std::string& command, const std::string& reply,
+                                const std::string& eom, const std::string& altEom, bool quiet) {
+    // A bus that echoes what we send (CI-V) puts our own command, marker and
+    // all, before the answer: the marker counts only after that echo...
+    const size_t echo =
+        !command.empty() && reply.compare(0, command.size(), command) == 0 ? command.size() : 0;
+    auto has = [&reply](const std::string& marker, size_t from) {
+        return !marker.empty() && reply.find(marker, from) != std::string::npos;
+    };
+    if (has(eom, echo) || has(altEom, echo)) return true;
+    // ...unless a quiet period passes with nothing behind it: some radios
+    // answer a command by repeating it.
+    return echo > 0 && reply.size() == echo && quiet && (has(eom, 0) || has(altEom, 0));
+}
+
 SerialPort& SerialLink::LivePort(uint64_t generation) {
     if (generation != portGeneration_ || !port_ || portBroken_ || !port_->IsOpen())
         throw LinkLost();
@@ -299,6 +314,7 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
         int poll = 1;
         int pollsThisTry = 0;
         int firstWait = Profile().Timeout < 1 ? WireMs(command.size()) : 0;
+        bool quiet = false; // the last wait passed without a byte
         while (poll <= MaxQuietPolls && !Stopping) {
             DebugLog("Waiting for EOM:", eom);
             host_.Yield();
@@ -315,15 +331,14 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
             }
             DebugLog("current Rstring:", reply);
             if (command.empty() || eom.empty() || NoReplyRadio() ||
-                reply.find(eom) != std::string::npos ||
-                (!altEom.empty() && reply.find(altEom) != std::string::npos)) {
+                AnswerComplete(command, reply, eom, altEom, quiet)) {
                 finished = true;
                 break;
             }
             // A radio that never stops sending cannot hold the transaction.
             if (++pollsThisTry >= MaxPollsPerTry || reply.size() >= MaxReplyBytes) break;
-            if (!WaitForBytes(generation, QuietPollMs() + (reply.empty() ? firstWait : 0)))
-                ++poll;
+            quiet = !WaitForBytes(generation, QuietPollMs() + (reply.empty() ? firstWait : 0));
+            if (quiet) ++poll;
             firstWait = 0;
         }
     }
@@ -395,7 +410,14 @@ void SerialLink::DiscardInput() {
         if (!stale.empty() && DebugFile > 0) DebugLog("Discarded:", stale);
         if (++passes > 100) break;
         if (NoReplyRadio()) break;
-        RadioDelay();
+        // The line is clean when nothing more comes for two characters' time:
+        // the tail of the last answer (a line end behind its marker) arrives
+        // at the line's pace and costs no Timeout.
+        const int settle = std::max(1, WireMs(2));
+        const int64_t until = host_.NowMs() + settle;
+        while (!Stopping && PortOpen() && !portBroken_ && port_->BytesWaiting() < 1 &&
+               host_.NowMs() < until)
+            host_.WaitForEvents(int(until - host_.NowMs()));
     }
 }
 

@@ -148,6 +148,10 @@ class SerialLink {
     void Fail(const std::string& failureText);
     void CommunicationFailure();
     bool NoReplyRadio();
+    // Whether `reply` to `command` holds its marker; `quiet`: a quiet period
+    // has passed since the last byte.
+    static bool AnswerComplete(const std::string& command, const std::string& reply,
+                               const std::string& eom, const std::string& altEom, bool quiet);
     // The open port of transaction `generation`; throws when it was closed or
     // replaced meanwhile.
     SerialPort& LivePort(uint64_t generation);

@@ -121,6 +121,35 @@ TEST_F(SerialLinkTest, AnAnswerEndsTheWaitWhateverTheTimeout) {
     EXPECT_EQ(CountMessages("**"), 0);
 }
 
+TEST_F(SerialLinkTest, AnEchoIsNoAnswerAndAnAnswersTailCostsNoTimeout) {
+    Open();
+    settings.Selected().Baud = 5; // 19200: two characters take 2 ms
+    // The bus echoes the command at once; the answer follows 5 ms later.
+    peer->Answer = "FQ\r";
+    host.CallLater(5, [this] { lastPort->Deliver("OK\r"); });
+    int64_t start = host.NowMs();
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "FQ\rOK\r");
+    EXPECT_EQ(host.NowMs() - start, 5);
+
+    // A radio that answers by repeating the command: taken after one quiet
+    // period, without asking again.
+    start = host.NowMs();
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "FQ\r");
+    EXPECT_EQ(host.NowMs() - start, 60);
+    EXPECT_EQ(peer->Commands.size(), 2u);
+
+    // The line end behind an answer's marker is discarded before the next
+    // command without a Timeout's delay.
+    peer->Answer = "OK\r";
+    host.CallLater(1, [this] { lastPort->Deliver("\n"); });
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "OK\r");
+    host.Advance(1);
+    start = host.NowMs();
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "OK\r");
+    EXPECT_EQ(host.NowMs() - start, 2);
+    EXPECT_EQ(CountMessages("**"), 0);
+}
+
 TEST_F(SerialLinkTest, SilentRadioTakesItsQuietPeriodsAndTries) {
     Open();
     RadioProfile& p = settings.Selected();
