@@ -7,7 +7,8 @@
 # channel to busy channel, from the arrival time of the hit lines), the round
 # the wire allows, and the processor time of both programs.
 # Usage: scan_round.sh <rigvane> <rigvane-sim> [SECONDS=20] [TIMEOUT=60] [CHANNELS=201] [RSMTIME=1]
-# The end-to-end test scan_pace.sh runs a short version of it.
+# SIM_ARGS adds options for rigvane-sim (SIM_ARGS=--echo: a CI-V bus that
+# echoes every command). The end-to-end test scan_pace.sh runs a short version.
 set -euo pipefail
 RIGVANE="$1"
 SIM="$2"
@@ -26,7 +27,8 @@ cleanup() {
 trap cleanup EXIT
 
 echo "150.00 9" >"$WORK/activity.txt"
-"$SIM" --radio icom-r8500 --baud "$BAUD" --activity "$WORK/activity.txt" >"$WORK/sim.out" 2>"$WORK/sim.err" &
+# shellcheck disable=SC2086
+"$SIM" --radio icom-r8500 --baud "$BAUD" ${SIM_ARGS:-} --activity "$WORK/activity.txt" >"$WORK/sim.out" 2>"$WORK/sim.err" &
 SIM_PID=$!
 for _ in $(seq 50); do
     [ -s "$WORK/sim.out" ] && break
@@ -84,7 +86,7 @@ alerts="$(awk '{print $2}' "$WORK/run.out" | grep -c '^\*\*' || true)"
 read -r user sys <"$WORK/time.txt"
 tick="$(getconf CLK_TCK)"
 
-echo "scan of $CHANNELS channels (busy: $BUSY), TIMEOUT=$TIMEOUT, SPEED=0, RSMTIME=$RSMTIME, rigvane-sim --baud $BAUD, $SECONDS_RUN s:"
+echo "scan of $CHANNELS channels (busy: $BUSY), TIMEOUT=$TIMEOUT, SPEED=0, RSMTIME=$RSMTIME, rigvane-sim --baud $BAUD ${SIM_ARGS:-}, $SECONDS_RUN s:"
 echo "  hit lines of the busy channel: $hits (returns after the first: $((hits > 0 ? hits - 1 : 0)))"
 awk -v start="$start" 'NR == 1 { printf "  first hit %.2f s after the scan started\n", $1 - start }
      NR > 1 { d = $1 - prev; sum += d; n++; if (d < min || n == 1) min = d; if (d > max) max = d }
