@@ -300,9 +300,9 @@ double RigctlSeconds(const QString& simProgram, int n) {
     if (!sim.Start(simProgram)) return -1;
     QProcess rigctl;
     const double t0 = WallSeconds();
-    rigctl.start("rigctl", {"-C", "cache_timeout=0", "-m", "3042", "-r",
-                            QString::fromStdString(sim.Pty), "-s", QString::number(Baud), "-c",
-                            "0x4A", "-"});
+    rigctl.start("rigctl",
+                 {"-C", "cache_timeout=0", "-m", "3042", "-r", QString::fromStdString(sim.Pty),
+                  "-s", QString::number(Baud), "-c", "0x4A", "-"});
     if (!rigctl.waitForStarted(5000)) return -1;
     rigctl.write(QByteArray("f\n").repeated(n));
     rigctl.closeWriteChannel();
