@@ -184,7 +184,8 @@ struct Run {
 // Opens the radio with the pacing Timeout `openTimeout`, then scans for
 // `seconds` with `scanTimeout`, on a simulator of its own (so no answer left
 // on its way by an earlier run can reach this one).
-Run Scan(const QString& simProgram, double seconds, int openTimeout, int scanTimeout) {
+Run Scan(const QString& simProgram, double seconds, int openTimeout, int scanTimeout,
+         int mode = ModeScan) {
     Run run;
     Sim sim;
     if (!sim.Start(simProgram)) return run;
@@ -199,7 +200,7 @@ Run Scan(const QString& simProgram, double seconds, int openTimeout, int scanTim
     prog.app.settings.Selected().Timeout = scanTimeout;
     prog.count = ByteCount();
     const long alertsBefore = prog.alerts;
-    engine.RequestMode(ModeScan);
+    engine.RequestMode(mode);
     QTimer::singleShot(int(seconds * 1000), [&] { engine.RequestMode(ModeShutdown); });
     const qint64 pid = sim.process.processId();
     const double t0 = WallSeconds(), c0 = CpuSeconds(), s0 = ProcessCpuSeconds(pid);
@@ -363,6 +364,15 @@ int main(int argc, char** argv) {
                 Channels, seconds, Baud, FrameBytesPerVisit, Baud, 1000.0 / WireLimit, WireLimit);
     for (int timeout : {60, 90, 0, 1, 5})
         PrintScanLine(Scan(sim, seconds, timeout, timeout), timeout);
+    // Manual mode reads the radio's state and signal on every pass, as fast
+    // as the radio answers.
+    for (int timeout : {60, 0}) {
+        const Run r = Scan(sim, std::min(seconds, 3.0), timeout, timeout, ModeManual);
+        std::printf("Manual mode, Timeout %2d: %.0f bytes/s on the line, CPU %.1f %% of one core, "
+                    "%ld alert lines\n",
+                    timeout, double(r.Count.Sent + r.Count.Received) / std::max(0.001, r.Wall),
+                    100.0 * r.Cpu / std::max(0.001, r.Wall), r.Alerts);
+    }
     std::printf("the wait for an answer that never comes (ten quiet periods a try):\n");
     for (int timeout : {0, 1, 5, 60})
         QuietWindow(sim, timeout);
