@@ -330,7 +330,9 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
                 }
             }
             DebugLog("current Rstring:", reply);
-            if (command.empty() || eom.empty() || NoReplyRadio() ||
+            // Collecting without sending waits at most one quiet period for the
+            // rest of an answer whose first part ended the last wait.
+            if ((command.empty() && quiet) || eom.empty() || NoReplyRadio() ||
                 AnswerComplete(command, reply, eom, altEom, quiet)) {
                 finished = true;
                 break;

@@ -95,7 +95,8 @@ class SerialLink {
     // the reply until `eom` or `altEom` appears. Returns the last try's bytes,
     // "" on failure. The wait wakes on arriving bytes, so a complete answer
     // ends the exchange at once; Timeout only bounds the wait for bytes that
-    // do not come.
+    // do not come. An empty command waits at most one quiet period for the
+    // marker and never fails.
     std::string SendAndReceive(const std::string& command, const std::string& eom,
                                const std::string& altEom);
     // One pacing delay of the profile's Timeout: for drivers whose radio needs

@@ -14,14 +14,26 @@ int Count(const std::string& text, const std::string& needle) {
     return n;
 }
 
-TEST_F(SerialLinkTest, EmptyCommandOrMarkerEndsAtTheFirstPollWithoutFailure) {
+TEST_F(SerialLinkTest, CollectingWaitsOneQuietPeriodAndAnEmptyMarkerNone) {
     Open();
+    // Collecting: the rest of an answer ends the wait as soon as it is in...
+    lastPort->Deliver("xy");
+    host.CallLater(7, [this] { lastPort->Deliver("z\r"); });
+    int64_t start = host.NowMs();
+    EXPECT_EQ(link.SendAndReceive("", "\r", ""), "xyz\r");
+    EXPECT_EQ(host.NowMs() - start, 7);
+    // ...and without its marker after one quiet period, never as a failure.
     lastPort->Deliver("xyz");
+    start = host.NowMs();
     EXPECT_EQ(link.SendAndReceive("", "\r", ""), "xyz");
-    EXPECT_EQ(link.PollCount, 1);
-    // Nothing waiting: still no failure.
+    EXPECT_EQ(host.NowMs() - start, 60);
     EXPECT_EQ(link.SendAndReceive("", "\r", ""), "");
-    EXPECT_EQ(link.PollCount, 1);
+    EXPECT_EQ(link.PollCount, 2);
+    // No marker asked for: whatever is waiting, at once.
+    lastPort->Deliver("abc");
+    start = host.NowMs();
+    EXPECT_EQ(link.SendAndReceive("", "", ""), "abc");
+    EXPECT_EQ(host.NowMs(), start);
 
     // With no marker the first poll ends the transaction, before the late reply.
     lastPort->LatencyMs = 500;
