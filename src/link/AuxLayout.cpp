@@ -32,7 +32,7 @@ std::string OffsetCaption(const char* offsetText) {
     return buf;
 }
 
-AuxLayout MakeAuxLayout(const AuxSpec& spec, bool showAux) {
+AuxLayout MakeAuxLayout(const AuxSpec& aux, bool showAux) {
     AuxLayout a;
     std::vector<std::string> tones(ToneNames.begin(), ToneNames.end());
     a.ListItems = {tones,
@@ -51,37 +51,35 @@ AuxLayout MakeAuxLayout(const AuxSpec& spec, bool showAux) {
     a.ListShown[6] = false;
 
     for (int i = 0; i < AuxCheckCount; ++i) {
-        if (spec.CheckCaptions[size_t(i)])
-            a.CheckCaptions[size_t(i)] = spec.CheckCaptions[size_t(i)];
-        if (!showAux && (spec.HiddenChecks >> i & 1)) a.CheckShown[size_t(i)] = false;
-        if (spec.ForcedChecks >> i & 1) a.CheckShown[size_t(i)] = true;
+        if (aux.CheckCaptions[size_t(i)]) a.CheckCaptions[size_t(i)] = aux.CheckCaptions[size_t(i)];
+        if (!showAux && (aux.HiddenChecks >> i & 1)) a.CheckShown[size_t(i)] = false;
+        if (aux.ForcedChecks >> i & 1) a.CheckShown[size_t(i)] = true;
     }
     for (int i = 0; i < AuxListCount; ++i) {
-        if (spec.ListCaptions[size_t(i)]) a.ListCaptions[size_t(i)] = spec.ListCaptions[size_t(i)];
-        if (!showAux && (spec.HiddenLists >> i & 1)) a.ListShown[size_t(i)] = false;
-        if (spec.ForcedLists >> i & 1) a.ListShown[size_t(i)] = true;
+        if (aux.ListCaptions[size_t(i)]) a.ListCaptions[size_t(i)] = aux.ListCaptions[size_t(i)];
+        if (!showAux && (aux.HiddenLists >> i & 1)) a.ListShown[size_t(i)] = false;
+        if (aux.ForcedLists >> i & 1) a.ListShown[size_t(i)] = true;
     }
-    if (!spec.Bandwidths.empty()) a.ListItems[4] = spec.Bandwidths;
-    if (!spec.Tones.empty()) a.ListItems[0] = spec.Tones;
-    a.Frame = spec.Frame || showAux;
+    if (!aux.Bandwidths.empty()) a.ListItems[4] = aux.Bandwidths;
+    if (!aux.Tones.empty()) a.ListItems[0] = aux.Tones;
+    a.Frame = aux.Frame || showAux;
     return a;
+}
+
+AuxSpec AuxOf(const SerialLink& link, const RadioProfile& radio) {
+    if (link.DriverOf(radio.Protocol)) return link.ModelCapsFor(radio).VfoAux;
+    return AuxSpecFor(radio.Protocol, radio.Model);
 }
 
 AuxSpec AuxSpecFor(int protocol, int model) {
     AuxSpec s;
     switch (protocol) {
-    case ProtoIcom:
-        s.Bandwidths = {"Narrow", "Narrow", "Medium", "Medium", "Wide", "Wide", "Wide"};
-        s.HiddenChecks = Bits({0, 1, 2, 3});
-        s.HiddenLists = Bits({0, 3, 5, 6});
-        break;
     case ProtoKenwood:
         s.CheckCaptions[0] = "Notch Filter On";
         s.HiddenChecks = Bits({1, 2, 3, 4});
         s.HiddenLists = Bits({0, 4, 5, 6});
         break;
     case ProtoAor3000:
-    case ProtoOpto:
         s.Frame = false;
         break;
     case ProtoAor8000:
@@ -127,8 +125,9 @@ AuxSpec AuxSpecFor(int protocol, int model) {
             s.Bandwidths.push_back(OffsetCaption(OffsetTexts[i]));
         s.HiddenLists = Bits({1, 2, 3});
         s.HiddenChecks = Bits({1});
+        s.BandwidthFollowsMode = false; // list 4 holds the offsets
         break;
-    default: // no radio, BCD396T: the common set-up
+    default: // the families whose driver has its own, BCD396T: the common set-up
         break;
     }
     return s;

@@ -10,6 +10,7 @@
 
 #include "core/Channel.h"
 #include "link/RadioDriver.h"
+#include "link/SerialLink.h"
 
 namespace rigvane {
 
@@ -31,13 +32,16 @@ struct AuxLayout {
 
 // The common set-up (every control but Tone 3 shown, the tone table, the
 // AGC, antenna, noise blanker and bandwidth lists), then the radio's own
-// spec. With `showAux` (the "Display Unused Aux" setting) nothing is hidden
+// aux set-up. With `showAux` (the "Display Unused Aux" setting) nothing is hidden
 // but Tone 3.
-AuxLayout MakeAuxLayout(const AuxSpec& spec, bool showAux);
+AuxLayout MakeAuxLayout(const AuxSpec& aux, bool showAux);
 
-// The aux spec of a radio model, for the families whose driver does not
+// The aux set-up of a radio model, for the families whose driver does not
 // carry it in its capabilities yet (the windows ask the driver first).
 AuxSpec AuxSpecFor(int protocol, int model);
+// The aux set-up a radio is shown with: its driver's (as the link sees the
+// drivers, a test's own included), else the one above.
+AuxSpec AuxOf(const SerialLink& link, const RadioProfile& radio);
 
 // "+0.6Mhz" for the offset text "+000600000" (sign and nine digits in Hz).
 std::string OffsetCaption(const char* offsetText);

@@ -45,7 +45,7 @@ Radio::Radio(SerialLink& link, RadioState& state, Settings& settings, MessageLog
 
 bool Radio::Has(RadioOp op) const {
     const RadioDriver* driver = Driver();
-    return driver && driver->Caps().Has(op);
+    return driver && (driver->OpsFor(settings_.Selected()) & op) != 0;
 }
 
 DriverContext Radio::Context() {
@@ -64,7 +64,7 @@ DriverContext Radio::Context() {
 
 template <class Call> bool Radio::Run(RadioOp op, Call&& call) {
     RadioDriver* driver = Driver();
-    if (!driver || !driver->Caps().Has(op)) return false;
+    if (!driver || !(driver->OpsFor(Profile()) & op)) return false;
     DriverContext ctx = Context();
     try {
         call(*driver, ctx);
@@ -92,6 +92,8 @@ uint8_t Radio::OpenRadio() {
     RadioProfile& profile = Profile();
     link_.RadioNotResponding = false;
     profile.DriverState = 0;
+    state_.DriverFlag = false;
+    state_.ModelText.clear();
     state_.CurrentChannel = profile.MinChan;
     state_.LastSent = MakeBlankChannel();
 
@@ -101,11 +103,8 @@ uint8_t Radio::OpenRadio() {
         // it is connected.
         link_.RadioNotResponding = true;
         if (!locating) {
-            const std::string name = profile.Protocol < ProtocolCount
-                                         ? ProtocolNames[profile.Protocol]
-                                         : "Protocol " + std::to_string(profile.Protocol);
             link_.SetStatus("Not Attached", Rgb(255, 0, 0));
-            log_.Dply("*" + name + " protocol not supported yet");
+            log_.Dply("*" + NotSupportedText(profile.Protocol));
         }
         link_.SetBusyCursor(false);
         return OpenNoDriver;
@@ -132,7 +131,8 @@ uint8_t Radio::OpenRadio() {
 
     {
         RetryScope retries(link_);
-        if (link_.PortOpen()) {
+        // A family that opens the radio itself (Hamlib) needs no port.
+        if (link_.PortOpen() || driver->Caps().OwnConnection) {
             result = OpenNoAnswer;
             InitialiseRadio(*driver);
         }
@@ -169,12 +169,19 @@ void Radio::InitialiseRadio(RadioDriver& driver) {
 
 // ---- operations ------------------------------------------------------------------
 
+void Radio::KeepWhatWasSent(bool refused) {
+    // What the radio did not take is not recorded as sent: the blank copy
+    // makes the next apply send every field again.
+    state_.LastSent = refused || link_.RadioNotResponding ? MakeBlankChannel() : state_.Current;
+}
+
 void Radio::ApplyRadioState() {
     BusyScope busy(Profile());
     const Channel& cur = state_.Current;
+    state_.TuneRefused = false; // the driver tells about this apply
     if (cur.Mode != 0 && cur.Frequency > 0)
         Run(OpApply, [](RadioDriver& d, DriverContext& ctx) { d.Apply(ctx); });
-    state_.LastSent = state_.Current;
+    KeepWhatWasSent(state_.TuneRefused);
 }
 
 void Radio::CheckReadRange() {
@@ -193,7 +200,7 @@ void Radio::ReadRadioState() {
     BusyScope busy(Profile());
     Run(OpRead, [](RadioDriver& d, DriverContext& ctx) { d.Read(ctx); });
     CheckReadRange();
-    state_.LastSent = state_.Current;
+    KeepWhatWasSent(false);
 }
 
 void Radio::RecallChannel() {
@@ -221,7 +228,14 @@ void Radio::ReadSignal() {
         if (!Run(OpSignal, [method](RadioDriver& d, DriverContext& ctx) { d.Signal(ctx, method); }))
             link_.RadioDelay();
     };
-    switch (profile.Detect) {
+    // A family with its own connection has no carrier-detect line of ours:
+    // its driver reads the radio's squelch for every method but none.
+    const RadioDriver* driver = Driver();
+    const bool own = driver && driver->Caps().OwnConnection;
+    switch (own && profile.Detect != DetectNone ? -1 : int(profile.Detect)) {
+    case -1:
+        command(DetectMethod(profile.Detect));
+        break;
     case DetectNone:
         link_.RadioDelay();
         break;

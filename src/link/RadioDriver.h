@@ -119,6 +119,8 @@ struct ModelCaps {
     SerialDefaults Serial;
     AuxSpec VfoAux;
     bool NoReply = false;     // sends and never waits for an answer (AR3000)
+    uint16_t Modes = 0x3FE;   // bit n: the model has modulation code n (1..9)
+    uint8_t Detects = 0x0F;   // bit n: DetectMethod n works with the model
     bool Light = false;       // the light switch works
     bool Ctcss = false;       // the main window's CTCSS control shows
     ModelDialog Dialog = ModelDialog::None;
@@ -138,6 +140,10 @@ struct FamilyCaps {
     // Locate Radio: step through bus addresses; switch flow control on.
     bool LocateAddresses = false;
     bool LocateFlow = false;
+    // The driver opens the radio itself (a library such as Hamlib) and keeps
+    // the connection in SerialLink::Session: the link opens no serial port,
+    // and every signal detect method goes to the driver.
+    bool OwnConnection = false;
 
     bool Has(RadioOp op) const { return (Ops & op) != 0; }
     // The user picks a model only where the family has more than one.
@@ -147,6 +153,13 @@ struct FamilyCaps {
         return model >= 0 && model < int(Models.size()) ? Models[size_t(model)] : Models.front();
     }
 };
+
+// The capabilities of a protocol no driver serves yet: no operations, the
+// plain serial defaults, one model, no model choice.
+const FamilyCaps& NeutralCaps(int protocol);
+// What opening or locating such a protocol says: "KENWOOD protocol not
+// supported yet".
+std::string NotSupportedText(int protocol);
 
 // One radio family's driver. The operations act on ctx.State (Current,
 // LastSent, CurrentChannel, SignalLevel, ...) exactly as link/Radio's
@@ -158,6 +171,9 @@ class RadioDriver {
   public:
     virtual ~RadioDriver() = default;
     virtual const FamilyCaps& Caps() const = 0;
+    // The operations a profile's radio has: the family's, unless the family
+    // learns them per model (Hamlib reads them from its model's capabilities).
+    virtual uint32_t OpsFor(const RadioProfile&) const { return Caps().Ops; }
 
     // Initialises the radio after the port opened; sets
     // ctx.Link.RadioNotResponding when it does not answer as it should.

@@ -111,6 +111,7 @@ bool SerialLink::OpenPort(std::string* error) {
 }
 
 void SerialLink::ClosePort() {
+    Session.reset();
     if (port_) {
         port_->OnLineError = nullptr;
         try {
@@ -179,9 +180,17 @@ void SerialLink::CommEvent(LineError error) {
 
 // ---- transaction -----------------------------------------------------------
 
+const FamilyCaps& SerialLink::CapsFor(int protocol) const {
+    const RadioDriver* driver = DriverOf(protocol);
+    return driver ? driver->Caps() : NeutralCaps(protocol);
+}
+
+const ModelCaps& SerialLink::ModelCapsFor(const RadioProfile& profile) const {
+    return CapsFor(profile.Protocol).Model(profile.Model);
+}
+
 bool SerialLink::NoReplyRadio() {
-    const RadioDriver* driver = Driver();
-    return driver && driver->Caps().Model(Profile().Model).NoReply;
+    return ModelCapsFor(Profile()).NoReply;
 }
 
 bool SerialLink::AnswerComplete(const std::string& command, const std::string& reply,
@@ -268,6 +277,12 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
     bool failed = false;
     bool finished = false;
     const int tries = RetryCount;
+    // A radio that needs time between characters gets a quarter of the
+    // profile's delay after each one; the profile itself is left alone.
+    const RadioProfile& paced = Profile();
+    const bool characterPaced = paced.XtraDly && paced.Timeout > 0;
+    const int32_t characterPacing = characterPaced ? QuarterDelay(paced.Timeout) : 0;
+    const bool noReply = NoReplyRadio();
 
     for (int attempt = 1; attempt <= tries && !finished && !failed && !Stopping; ++attempt) {
         if (!command.empty()) {
@@ -284,19 +299,11 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
                     break;
                 }
             }
-            if (profile.XtraDly && profile.Timeout > 0) {
-                const int32_t saved = profile.Timeout;
-                profile.Timeout = QuarterDelay(saved);
-                try {
-                    for (char c : command) {
-                        if (!port().Write(std::string(1, c))) throw LinkLost();
-                        RadioDelay();
-                    }
-                } catch (...) {
-                    profile.Timeout = saved;
-                    throw;
+            if (characterPaced) {
+                for (char c : command) {
+                    if (!port().Write(std::string(1, c))) throw LinkLost();
+                    Pause(characterPacing);
                 }
-                profile.Timeout = saved;
             } else if (!port().Write(command)) {
                 portBroken_ = true;
                 throw LinkLost();
@@ -332,7 +339,7 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
             DebugLog("current Rstring:", reply);
             // Collecting without sending waits at most one quiet period for the
             // rest of an answer whose first part ended the last wait.
-            if ((command.empty() && quiet) || eom.empty() || NoReplyRadio() ||
+            if ((command.empty() && quiet) || eom.empty() || noReply ||
                 AnswerComplete(command, reply, eom, altEom, quiet)) {
                 finished = true;
                 break;
@@ -380,7 +387,10 @@ std::string SerialLink::PrintableCommand(const std::string& command) {
 // ---- pacing, discarding, CTS ------------------------------------------------
 
 void SerialLink::RadioDelay() {
-    const int32_t timeout = Profile().Timeout;
+    Pause(Profile().Timeout);
+}
+
+void SerialLink::Pause(int32_t timeout) {
     if (timeout < 1) {
         DebugLog("No delay set!", "");
         for (int i = 0; i < 5; ++i)

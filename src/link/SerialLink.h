@@ -12,12 +12,15 @@
 #include "core/Host.h"
 #include "core/MessageLog.h"
 #include "core/Settings.h"
+#include "link/RadioSession.h"
 #include "link/RadioState.h"
 #include "link/SerialPort.h"
 
 namespace rigvane {
 
 class RadioDriver;
+struct FamilyCaps;
+struct ModelCaps;
 // Which driver serves a protocol number; nullptr: none yet. The program
 // installs drivers/Registry's DriverFor; tests may install their own.
 using DriverLookup = std::function<RadioDriver*(int protocol)>;
@@ -68,9 +71,12 @@ class SerialLink {
     // The family drivers. The radio operations dispatch through them and the
     // transaction asks them which models never answer.
     DriverLookup Drivers;
-    RadioDriver* Driver() const {
-        return Drivers ? Drivers(settings_.Selected().Protocol) : nullptr;
-    }
+    RadioDriver* Driver() const { return DriverOf(settings_.Selected().Protocol); }
+    RadioDriver* DriverOf(int protocol) const { return Drivers ? Drivers(protocol) : nullptr; }
+    // What the windows, the engine and the dialogs read about a protocol:
+    // its driver's capabilities, or neutral ones when it has no driver.
+    const FamilyCaps& CapsFor(int protocol) const;
+    const ModelCaps& ModelCapsFor(const RadioProfile& profile) const;
 
     // Link-wide state.
     int RetryCount = 3;
@@ -88,8 +94,12 @@ class SerialLink {
     // Closes any open port, then opens the selected profile's device. On
     // failure the port stays closed and `error` tells why.
     bool OpenPort(std::string* error = nullptr);
-    void ClosePort();
+    void ClosePort(); // also lets the radio session go
     bool PortOpen() const;
+    // The serial port is open, or the family's own session to the radio is.
+    bool Connected() const { return PortOpen() || (Session && Session->IsOpen()); }
+    // The family's own connection, for families that open the radio themselves.
+    std::shared_ptr<RadioSession> Session;
 
     // The transaction: sends `command` (may be empty: only collect), collects
     // the reply until `eom` or `altEom` appears. Returns the last try's bytes,
@@ -163,6 +173,8 @@ class SerialLink {
     // Waits up to `ms` for bytes to arrive, waking as soon as they do; true
     // when bytes are waiting.
     bool WaitForBytes(uint64_t generation, int ms);
+    // One pacing delay of `timeout` ms (the radio timer's tick ends it).
+    void Pause(int32_t timeout);
     void WriteTrace(std::FILE* file, const std::string& text);
 
     Host& host_;

@@ -41,8 +41,8 @@ AuxWidgets BuildAuxFrame(QWidget* parent, const QString& frameName, const QStrin
                          const QString& listName, const QString& labelName);
 
 // The aux layout of a radio: its family's capabilities (VfoAux of the
-// model), or the built-in spec while the family has no driver.
-AuxLayout AuxLayoutFor(const RadioProfile& radio, bool showAux);
+// model), or the built-in set-up while the family has no driver.
+AuxLayout AuxLayoutFor(const SerialLink& link, const RadioProfile& radio, bool showAux);
 
 // Items, captions and visibility; the shown controls are laid out without gaps.
 void ApplyAuxLayout(const AuxWidgets& w, const AuxLayout& layout);

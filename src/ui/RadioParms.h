@@ -16,6 +16,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTreeWidget;
 
 namespace rigvane {
 
@@ -35,11 +36,15 @@ class RadioParms : public QDialog {
     bool Changed() const { return changed_; }
     bool Locating() const { return locating_; }
 
-    // The protocol defaults the dialog fills in when the user chooses a
-    // protocol (the serial settings, limits and the rest of the table).
-    static void ApplyProtocolDefaults(RadioProfile& p);
-    // The model rules: TH-F6A channel limits, Drake serial settings.
-    static void ApplyModelDefaults(RadioProfile& p);
+    // The defaults the dialog fills in when the user chooses a protocol: the
+    // serial settings, limits and model of the family's data.
+    static void ApplyProtocolDefaults(RadioProfile& p, const FamilyCaps& caps);
+    // What a model change sets: the serial defaults in which the family's
+    // models differ.
+    static void ApplyModelDefaults(RadioProfile& p, const FamilyCaps& caps);
+    // A Hamlib model chosen for a HAMLIB profile: its memory channels and
+    // receive range, as far as Hamlib knows them.
+    static void ApplyHamlibModel(RadioProfile& p);
 
   public Q_SLOTS:
     void accept() override; // OK
@@ -67,6 +72,10 @@ class RadioParms : public QDialog {
     void Undo();
     void Help();
     bool ConfirmDiscard(const char* title, const char* question);
+    // The Hamlib model list: filled once, when a HAMLIB profile first shows.
+    void FillHamlibModels();
+    void FilterHamlibModels(const QString& text);
+    void ShowHamlibModel();
 
     App& app_;
     std::array<RadioProfile, ProfileCount> work_;
@@ -104,6 +113,10 @@ class RadioParms : public QDialog {
     QPushButton* undo_ = nullptr;
     QPushButton* help_ = nullptr;
     QWidget* body_ = nullptr; // everything but Cancel: disabled while searching
+    QWidget* hamlib_ = nullptr; // the HAMLIB frame: model list and configuration
+    QLineEdit* hamlibFind_ = nullptr;
+    QTreeWidget* hamlibModels_ = nullptr;
+    QLineEdit* hamlibConf_ = nullptr;
 };
 
 } // namespace rigvane
