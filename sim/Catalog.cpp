@@ -1,5 +1,7 @@
 #include "sim/Catalog.h"
 
+#include "sim/BearcatRadio.h"
+#include "sim/Bcd396tRadio.h"
 #include "sim/IcomRadio.h"
 
 namespace rigvane {
@@ -9,6 +11,12 @@ namespace {
 const IcomRadio::Model IcomModels[] = {
     IcomRadio::Model::R7000, IcomRadio::Model::Generic, IcomRadio::Model::R8500,
     IcomRadio::Model::R9000, IcomRadio::Model::R746,    IcomRadio::Model::Opto,
+};
+
+const BearcatRadio::Model BearcatModels[] = {
+    BearcatRadio::Model::Bc245,
+    BearcatRadio::Model::Bc780,
+    BearcatRadio::Model::Bc895,
 };
 
 int HexDigit(char c) {
@@ -24,12 +32,18 @@ std::vector<std::string> SimRadioNames() {
     std::vector<std::string> names;
     for (IcomRadio::Model m : IcomModels)
         names.push_back(IcomRadio::ModelName(m));
+    for (BearcatRadio::Model m : BearcatModels)
+        names.push_back(BearcatRadio::ModelName(m));
+    names.push_back("bcd396t");
     return names;
 }
 
 std::unique_ptr<SimRadio> MakeSimRadio(const std::string& name, std::string* error) {
     for (IcomRadio::Model m : IcomModels)
         if (name == IcomRadio::ModelName(m)) return std::make_unique<IcomRadio>(m);
+    for (BearcatRadio::Model m : BearcatModels)
+        if (name == BearcatRadio::ModelName(m)) return std::make_unique<BearcatRadio>(m);
+    if (name == "bcd396t") return std::make_unique<Bcd396tRadio>();
     if (error) {
         std::string known;
         for (const std::string& n : SimRadioNames())
