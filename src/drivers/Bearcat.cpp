@@ -761,7 +761,8 @@ char BearcatBankLetter(int bank) {
 std::string BearcatIdText(const std::string& id) {
     std::string out;
     for (char c : id)
-        if ((c >= '0' && c <= '9') || c == ',' || c == '-' || c == '.' || c == '/' || c == '_')
+        if (((c >= '0' && c <= '9') || c == ',' || c == '-' || c == '.' || c == '/' || c == '_') &&
+            out.size() < BearcatIdLength)
             out += c;
     return out;
 }

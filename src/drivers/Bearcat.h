@@ -50,7 +50,10 @@ int BearcatSignalLevel(int model, const std::string& line);
 int BearcatModeFromReply(const std::string& line);
 // The ID bank letter: 1..9 are "A".."I", 0 is "J" (the same for trunk banks).
 char BearcatBankLetter(int bank);
-// An ID text as the radio can take it: only digits and , - . / _ are kept.
+// The longest ID text the scanners take.
+constexpr size_t BearcatIdLength = 8;
+// An ID text as the radio can take it: only digits and , - . / _ are kept,
+// at most BearcatIdLength of them.
 std::string BearcatIdText(const std::string& id);
 
 } // namespace rigvane

@@ -59,6 +59,8 @@ enum ActionCode : int16_t {
     ActionSort = 16,
     ActionLookup = 17,
     ActionLogFileName = 18,
+    ActionLoadTrunkIds = 19, // the trunk editor's "Load IDs from Radio"
+    ActionSaveTrunkIds = 20, // the trunk editor's "Save IDs to Radio"
 };
 
 // Filter strings of the file chooser.
@@ -219,6 +221,8 @@ class EngineView {
     // Refresh the memory, scan-bank, search-bank and trunk editors and the
     // VFO windows (after clear everything, connection, file operations).
     virtual void RefreshEditors() {}
+    // Trunk IDs or trunk banks changed: the trunk editor redisplays its entry.
+    virtual void TrunkDataChanged() {}
     // The search bank editor shows bank `bank` (modes 9, 10) / refresh it.
     virtual void SearchBankEditorShow(int bank) { (void)bank; }
     // Run the modal dialog of action code 0..10; false when it could not be shown.
@@ -379,6 +383,9 @@ class Engine : public FileKeywordActions {
     // resume timer, priority check): abort and level 0; the threshold stays.
     void SignalOff();
     void RunRadioTest();
+    // Mode 15 body of the trunk editor's Load and Save: every trunk bank moved in
+    // the main loop, so a running scan is suspended and resumed around it.
+    void MoveTrunkIds(bool save);
 
     App& app_;
     EngineState state_;

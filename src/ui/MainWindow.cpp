@@ -32,6 +32,7 @@
 #include "ui/MessageWindow.h"
 #include "ui/RadioParms.h"
 #include "ui/StatusWindow.h"
+#include "ui/TrunkEditor.h"
 #include "ui/Twips.h"
 #include "ui/VfoWindow.h"
 
@@ -216,6 +217,8 @@ void MainWindow::BuildMenus() {
     connect(messages, &QAction::triggered, this, [this] { messages_->Open(); });
     QAction* spectrum = item(view, "&Spectrum", "Spectrum_menu");
     connect(spectrum, &QAction::triggered, this, [this] { ShowSpectrum(); });
+    QAction* trunk = item(view, "&Trunking Channels", "Trunk_menu");
+    connect(trunk, &QAction::triggered, this, [this] { ShowTrunk(); });
 
     QMenu* clear = menuBar()->addMenu("&Clear");
     clear->setObjectName("ClearMenu");
@@ -584,6 +587,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     for (VfoWindow* w : vfo_)
         if (w && w->isVisible()) w->StorePosition();
     if (spectrum_ && spectrum_->isVisible()) spectrum_->StorePosition();
+    if (trunk_ && trunk_->isVisible()) trunk_->StorePosition();
     if (quiet_ && app_.memory.MemoryEdited) {
         // Nobody to ask for a file name: the changed data stays unsaved.
         const std::string line = "Ended by a signal: changed channel data was not saved";
@@ -594,6 +598,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     SetBusyCursor(false);
     const bool end = engine_.Shutdown([this] {
         if (spectrum_) spectrum_->hide();
+        if (trunk_) trunk_->hide();
         messages_->CloseForShutdown();
         status_->hide();
         for (VfoWindow* w : vfo_)
@@ -780,7 +785,18 @@ void MainWindow::SpectrumBar(int32_t frequency, int level, uint32_t colour) {
     if (spectrum_ && spectrum_->isVisible()) spectrum_->DisplayBar(frequency, level, colour);
 }
 
+void MainWindow::ShowTrunk() {
+    if (!trunk_) trunk_ = new TrunkWindow(app_, engine_, this);
+    trunk_->show();
+    trunk_->raise();
+}
+
+void MainWindow::TrunkDataChanged() {
+    if (trunk_) trunk_->Display_Trunk();
+}
+
 void MainWindow::RefreshEditors() {
+    TrunkDataChanged();
     for (VfoWindow* w : vfo_) {
         if (!w) continue;
         w->Drop_Down_Init();
@@ -807,6 +823,7 @@ void MainWindow::SignalDisplay(int, int, const std::array<uint32_t, MeterLabels>
 }
 
 void MainWindow::RefreshControls(const ControlSetup& setup) {
+    if (trunk_) trunk_->RadioChanged();
     modeButton_[ModeSearch]->setEnabled(setup.SearchEnabled);
     modeButton_[ModeTurboSearch]->setEnabled(setup.TurboSearchEnabled);
     memBut_->setEnabled(setup.MemButEnabled);

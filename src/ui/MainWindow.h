@@ -29,6 +29,7 @@ namespace rigvane {
 class AboutWindow;
 class MessageWindow;
 class SpectrumWindow;
+class TrunkWindow;
 class StatusWindow;
 class VfoWindow;
 
@@ -82,9 +83,12 @@ class MainWindow : public QMainWindow, public EngineView {
     // first shown.
     VfoWindow* Vfo(int i) const { return vfo_[i & 1]; }
     SpectrumWindow* Spectrum() const { return spectrum_; }
+    TrunkWindow* Trunk() const { return trunk_; }
     // The View menu's "VFO&A", "VFO&B" and "&Spectrum".
     void ShowVfo(int i);
     void ShowSpectrum();
+    // The View menu's "&Trunking Channels".
+    void ShowTrunk();
 
     // Turns a common-dialog filter ("All Files (*.*)|*.*|Text files (*.frq) |*.frq")
     // into Qt's filter list; each entry keeps its description and its pattern.
@@ -116,6 +120,7 @@ class MainWindow : public QMainWindow, public EngineView {
     void VfoBackground() override;
     void SpectrumBar(int32_t frequency, int level, uint32_t colour) override;
     void RefreshEditors() override;
+    void TrunkDataChanged() override;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -193,6 +198,7 @@ class MainWindow : public QMainWindow, public EngineView {
     MessageWindow* messages_ = nullptr;
     std::array<VfoWindow*, 2> vfo_{};
     SpectrumWindow* spectrum_ = nullptr;
+    TrunkWindow* trunk_ = nullptr;
     StatusWindow* status_ = nullptr;
     AboutWindow* about_ = nullptr;
 };
