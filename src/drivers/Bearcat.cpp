@@ -55,8 +55,9 @@ struct Command {
 };
 
 // A radio that keeps sending without ever finishing a line, or keeps sending
-// lines that answer nothing, costs one try per this many collecting passes.
-constexpr int MaxCollectPasses = 50;
+// lines that answer nothing, costs one try per this many collecting passes
+// (each pass is a whole transaction of the link, with its own retries).
+constexpr int MaxCollectPasses = 3;
 constexpr int TrunkTimeoutMs = 150;
 constexpr int TrunkKeyTimeoutMs = 600;
 // Screen states of the MD answer.
@@ -686,8 +687,8 @@ void Session::TrunkIds(int t, bool write) {
     TimeoutGuard timeout(p);
     trunkBank_ = t;
     p.Timeout = TrunkTimeoutMs;
-    Reset();
-    if (ctx_.Link.RadioNotResponding) return;
+    // Only a radio that shows its screen state is stepped through its keypad.
+    if (!Reset() || ctx_.Link.RadioNotResponding) return;
     const std::string scanBanks = Raw("SB");
     const int16_t keptChannel = st.CurrentChannel;
 

@@ -30,9 +30,6 @@ class BearcatDriver : public RadioDriver {
     // bank `bank` (0..9) from or to the radio.
     void TrunkIds(DriverContext& ctx, int bank, bool write) override;
     void RadioTest(DriverContext& ctx) override;
-
-    // The order a whole transfer moves the trunk banks in.
-    static constexpr int TrunkBankOrder[TrunkBankCount] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0};
 };
 
 RadioDriver& BearcatFamily();

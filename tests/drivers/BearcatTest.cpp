@@ -207,6 +207,24 @@ TEST(BearcatDriver, RejectionsRefusalsAndSilence) {
     }
 }
 
+TEST(BearcatDriver, NoiseOnTheLineIsNoAnswer) {
+    for (const Scanner& s : Scanners) {
+        SCOPED_TRACE(s.Sim);
+        UnidenLink u(s.Sim, ProtoBearcat, s.Model);
+        u.radio->NoiseBytes = 40;
+        DriverContext ctx = u.Context();
+        u.state.CurrentChannel = 3;
+        const int64_t start = u.host.NowMs();
+        u.Driver().Load(ctx);
+        EXPECT_EQ(u.state.Current.Frequency, 0);
+        u.Driver().Open(ctx);
+        EXPECT_TRUE(u.link.RadioNotResponding) << "noise is no Bearcat";
+        u.Driver().TrunkIds(ctx, 1, false);
+        EXPECT_EQ(u.memory.TrunkIds[100].Id, "------");
+        EXPECT_LT(u.host.NowMs() - start, 100000) << "bounded";
+    }
+}
+
 TEST(BearcatDriver, ConnectingAsksTheScreenFirstAndNeedsItsAnswer) {
     {
         UnidenLink u("bearcat-bc895", ProtoBearcat, 2);
