@@ -19,8 +19,8 @@ class Bcd396tRadio : public TextLineRadio {
   public:
     std::string Name() const override { return "bcd396t"; }
 
-    int Squelch = 2;            // 0..15
-    std::string Mode = "AUTO";  // of the last QSH
+    int Squelch = 2;           // 0..15
+    std::string Mode = "AUTO"; // of the last QSH
     bool Atten = false;
     bool Tuned = false;
 

@@ -208,8 +208,9 @@ std::string BearcatRadio::Command(const std::string& command, int64_t nowMs) {
         return "OK\r";
     }
     const int bank = BankOf(Channel);
-    if (cmd == "TB") return "TB " + std::string(1, LetterOf(bank)) + " " +
-                            TypeTexts[TrunkBanks[size_t(bank)].Type] + "\r";
+    if (cmd == "TB")
+        return "TB " + std::string(1, LetterOf(bank)) + " " +
+               TypeTexts[TrunkBanks[size_t(bank)].Type] + "\r";
     if (word == "TR") {
         const int b = cmd.size() == 5 && cmd[2] == ' ' ? BankFromLetter(cmd[3]) : -1;
         if (b < 0 || cmd[4] < '0' || cmd[4] > '6') return "NG\r";
@@ -250,7 +251,12 @@ std::string BearcatRadio::Command(const std::string& command, int64_t nowMs) {
         }
         return "IC " + cmd.substr(3, 2) + (id.empty() ? "" : " " + id) + "\r";
     }
-    if (cmd == "SI") return std::string("SI ") + (bc245 ? "BC245XLT" : bc780 ? "BC780XLT" : "BC895XLT") + ",V1.00\r";
+    if (cmd == "SI")
+        return std::string("SI ") +
+               (bc245   ? "BC245XLT"
+                : bc780 ? "BC780XLT"
+                        : "BC895XLT") +
+               ",V1.00\r";
     if (cmd == "VR") return "VR 1.00\r";
     return Unknown(cmd);
 }

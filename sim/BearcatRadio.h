@@ -52,11 +52,11 @@ class BearcatRadio : public TextLineRadio {
     Model GetModel() const { return model_; }
     int Channels() const { return model_ == Model::Bc780 ? 500 : 300; }
 
-    std::vector<Memory> Memories; // index = channel number; [0] unused
+    std::vector<Memory> Memories;             // index = channel number; [0] unused
     std::array<TrunkBankData, 10> TrunkBanks; // index = bank 0..9 (0 is "J")
     std::array<bool, 10> ScanBanks;           // enabled scan banks, index as TrunkBanks
-    int Channel = 1;  // the channel on the display; 0 after RF
-    int Screen = 1;   // MD state
+    int Channel = 1;                          // the channel on the display; 0 after RF
+    int Screen = 1;                           // MD state
     bool Light = false;
 
   protected:

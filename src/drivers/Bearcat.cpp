@@ -257,8 +257,8 @@ bool Session::Exec(int code) {
     case CodeSetTone: {
         Channel& cur = ctx_.State.Current;
         if (Model() != 0 && cur.Mode <= 3)
-            cur.Tone1 = BearcatToneReverse()[BearcatToneMap()[cur.Tone1 < ToneCount ? cur.Tone1
-                                                                                      : 0]];
+            cur.Tone1 =
+                BearcatToneReverse()[BearcatToneMap()[cur.Tone1 < ToneCount ? cur.Tone1 : 0]];
         break;
     }
     default:
@@ -317,7 +317,9 @@ bool Session::Rule(int code, const Command& cmd, const std::string& line, std::s
                    int& errors) {
     RadioState& st = ctx_.State;
     Channel& last = st.LastSent;
-    auto starts = [&line](const char* p) { return line.compare(0, std::char_traits<char>::length(p), p) == 0; };
+    auto starts = [&line](const char* p) {
+        return line.compare(0, std::char_traits<char>::length(p), p) == 0;
+    };
     const Kind k = cmd.Expects;
     // The squelch answer is one character; every other answer is longer.
     if (k == Kind::Squelch && (line == "+" || line == "-" || starts("+") || starts("-"))) {
@@ -658,8 +660,7 @@ void Session::TrunkBody(int t, bool write) {
     for (int i = 0; i < 10; ++i) {
         for (int pos = 0; pos < 10; ++pos) {
             TrunkId& id = mem.TrunkIds[size_t(t * 100 + i * 10 + pos)];
-            std::string command = "IC " + std::string(1, BearcatBankLetter(i)) +
-                                  char('0' + pos);
+            std::string command = "IC " + std::string(1, BearcatBankLetter(i)) + char('0' + pos);
             if (write) {
                 const std::string text = BearcatIdText(TrimBlanks(id.Id));
                 const bool empty = text.empty() || text[0] == '_' || text[0] == '-';
@@ -669,8 +670,7 @@ void Session::TrunkBody(int t, bool write) {
             if (reply.compare(0, 2, "IC") == 0) {
                 std::string value = reply.size() > 6 ? reply.substr(6) : "";
                 for (char& c : value)
-                    if (!((c >= '0' && c <= '9') || c == ',' || c == '-' || c == '.' ||
-                          c == '/'))
+                    if (!((c >= '0' && c <= '9') || c == ',' || c == '-' || c == '.' || c == '/'))
                         c = ' ';
                 id.Id = TrimBlanks(value);
             } else if (reply.compare(0, 2, "NG") == 0 || reply.compare(0, 3, "ERR") == 0) {

@@ -295,8 +295,8 @@ TEST(BearcatDriver, TrunkBankZeroLoadsThroughLetterJ) {
     EXPECT_EQ(u.memory.TrunkIds[100].Id, "------") << "other banks untouched";
     // The radio is back on its normal screen with its scan banks as they were.
     EXPECT_EQ(u.Bearcat().Screen, 1);
-    EXPECT_EQ(u.Bearcat().ScanBanks, (std::array<bool, 10>{true, true, true, true, true, true,
-                                                           true, true, true, true}));
+    EXPECT_EQ(u.Bearcat().ScanBanks,
+              (std::array<bool, 10>{true, true, true, true, true, true, true, true, true, true}));
 
     // Cancelled in the middle: the time-out is still the user's.
     UnidenLink c("bearcat-bc895", ProtoBearcat, 2);
@@ -335,7 +335,7 @@ TEST(BearcatDriver, TrunkBankWrittenAndReadBackUnchanged) {
     u.memory.TrunkBanks[2].SystemType = 3;
     u.memory.TrunkBanks[2].IdBankEnabled[0] = true;
     u.memory.TrunkBanks[2].IdBankEnabled[9] = true;
-    u.memory.TrunkIds[205].Id = "";        // cleared
+    u.memory.TrunkIds[205].Id = ""; // cleared
     u.memory.TrunkIds[210].Id = "1234";
     u.memory.TrunkIds[211].Id = "56\rLTN"; // a line end never reaches the radio
     u.memory.TrunkIds[212].Id = "__.___";  // the blank template is no ID

@@ -16,8 +16,8 @@
 #include "link/RadioDriver.h"
 #include "link/SerialLink.h"
 #include "link/SimulatedPort.h"
-#include "sim/BearcatRadio.h"
 #include "sim/Bcd396tRadio.h"
+#include "sim/BearcatRadio.h"
 #include "sim/Catalog.h"
 #include "sim/SimPeer.h"
 
@@ -50,9 +50,19 @@ class UnidenLink {
     }
 
     RadioProfile& Profile() { return settings.Selected(); }
-    RadioDriver& Driver() { return Profile().Protocol == ProtoBcd396 ? Bcd396tFamily() : BearcatFamily(); }
+    RadioDriver& Driver() {
+        return Profile().Protocol == ProtoBcd396 ? Bcd396tFamily() : BearcatFamily();
+    }
     DriverContext Context() {
-        DriverContext ctx{link, state, Profile(), settings, log, memory, host, OperatingMode, LightOn,
+        DriverContext ctx{link,
+                          state,
+                          Profile(),
+                          settings,
+                          log,
+                          memory,
+                          host,
+                          OperatingMode,
+                          LightOn,
                           [this] { return CancelAfter >= 0 && int(radio->Commands.size()) >= CancelAfter; }};
         return ctx;
     }
