@@ -4,6 +4,8 @@
 #include <array>
 
 #include "core/CodeTables.h"
+#include "drivers/Bcd396t.h"
+#include "drivers/Bearcat.h"
 #include "drivers/Icom.h"
 #include "drivers/Local.h"
 
@@ -15,6 +17,8 @@ const std::vector<RadioDriver*>& SupportedFamilies() {
             &LocalFamily(),
             &IcomFamily(),
             &OptoFamily(),
+            &BearcatFamily(),
+            &Bcd396tFamily(),
         };
         std::sort(all.begin(), all.end(), [](const RadioDriver* a, const RadioDriver* b) {
             return a->Caps().Protocol < b->Caps().Protocol;
