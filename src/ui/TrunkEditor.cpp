@@ -190,7 +190,7 @@ void TrunkWindow::Edited() {
 }
 
 void TrunkWindow::RadioChanged() {
-    const bool trunks = app_.settings.Selected().Protocol == ProtoBearcat;
+    const bool trunks = app_.radio.Has(OpTrunkIds);
     load_->setEnabled(trunks);
     save_->setEnabled(trunks);
 }

@@ -15,6 +15,9 @@
 #include "core/SimHost.h"
 #include "engine/App.h"
 #include "engine/Engine.h"
+#include "link/SimulatedPort.h"
+#include "sim/BearcatRadio.h"
+#include "sim/SimPeer.h"
 #include "ui/TrunkEditor.h"
 
 using namespace rigvane;
@@ -27,6 +30,7 @@ class TrunkEditorTest : public QObject {
     void editsWriteTheTablesAndMarkThemChanged();
     void idTakesOnlyWhatTheRadioCan();
     void radioMenuOnlyForATrunkingRadio();
+    void roundTripWithTheSimulatedScanner();
 };
 
 void TrunkEditorTest::scrollBarsPickTheEntry() {
@@ -166,6 +170,75 @@ void TrunkEditorTest::radioMenuOnlyForATrunkingRadio() {
     w.Save_IDs_Menu()->trigger();
     QCOMPARE(int(engine.State().Mode), int(ModePendingAction));
     QCOMPARE(int(engine.State().PendingAction), int(ActionSaveTrunkIds));
+}
+
+// The editor redraws when the engine says the trunk data changed.
+struct EditorView : EngineView {
+    TrunkWindow* Window = nullptr;
+    void TrunkDataChanged() override { Window->Display_Trunk(); }
+};
+
+void TrunkEditorTest::roundTripWithTheSimulatedScanner() {
+    SimHost host;
+    App app(host);
+    auto peer =
+        std::make_shared<SimPeer>(std::make_unique<BearcatRadio>(BearcatRadio::Model::Bc895));
+    auto& sim = dynamic_cast<BearcatRadio&>(peer->Radio());
+    sim.Memories[61] = {8516250, true}; // bank 3 is a trunk bank
+    sim.TrunkBanks[3].Type = 2;
+    sim.TrunkBanks[3].IdBankEnabled[4] = true;
+    sim.TrunkBanks[3].Ids[45] = "2416";
+    app.link.SetPortFactory([&](const std::string&) -> std::unique_ptr<SerialPort> {
+        return std::make_unique<SimulatedPort>(host, peer);
+    });
+    RadioProfile& p = app.settings.Selected();
+    p.Protocol = ProtoBearcat;
+    p.Model = 2;
+    p.Device = "sim:bearcat-bc895";
+    p.Timeout = 30;
+    p.VfoChan = 300;
+    Engine engine(app);
+    QCOMPARE(int(app.radio.OpenRadio()), 0);
+    TrunkWindow w(app, engine);
+    EditorView view;
+    view.Window = &w;
+    engine.SetView(&view);
+    w.show();
+    auto run = [&](QAction* menu) {
+        menu->trigger();
+        engine.RunPass(); // the action, in mode 15
+    };
+    QVERIFY(w.Radio_Load_Menu()->isEnabled());
+    run(w.Radio_Load_Menu());
+    w.TrunkScroll(1)->setValue(3);
+    w.TrunkScroll(2)->setValue(4);
+    w.TrunkScroll(3)->setValue(5);
+    QCOMPARE(w.IDEntryTxt()->text(), QString("2416"));
+    QCOMPARE(w.TypeCombo()->currentText(), QString("E2-800"));
+    QVERIFY(w.BnkEnblChk(4)->isChecked());
+
+    // Changed in the editor and saved back.
+    w.IDEntryTxt()->selectAll();
+    QTest::keyClicks(w.IDEntryTxt(), "2417");
+    w.TrunkScroll(3)->setValue(6);
+    QTest::keyClicks(w.IDEntryTxt(), "05-023");
+    w.BnkEnblChk(7)->click();
+    w.TypeCombo()->activated(5);
+    const Memory edited = app.memory;
+    run(w.Save_IDs_Menu());
+    QCOMPARE(sim.TrunkBanks[3].Ids[45], std::string("2417"));
+    QCOMPARE(sim.TrunkBanks[3].Type, 5);
+
+    // Read again: what was saved comes back unchanged.
+    app.memory.ClearAllMemory();
+    run(w.Radio_Load_Menu());
+    for (int i = 300; i < 400; ++i) {
+        std::string want = edited.TrunkIds[size_t(i)].Id;
+        if (want == "__.___") want = "";
+        QCOMPARE(app.memory.TrunkIds[size_t(i)].Id, want);
+    }
+    QVERIFY(app.memory.TrunkBanks[3] == edited.TrunkBanks[3]);
+    QCOMPARE(w.IDEntryTxt()->text(), QString("05-023"));
 }
 
 QTEST_MAIN(TrunkEditorTest)
