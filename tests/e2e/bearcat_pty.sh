@@ -34,14 +34,18 @@ for f in 0145.50000 0146.52000 0146.94000 0151.82000 0154.57000 0156.80000 0162.
 done
 
 start_sim() {
-    "$SIM" --radio "$1" --activity "$WORK/activity.txt" >"$WORK/sim.out" 2>"$WORK/sim.err" &
+    rm -f "$WORK/sim-$1.out" # a file left by an earlier run of the same radio is no answer
+    "$SIM" --radio "$1" --activity "$WORK/activity.txt" >"$WORK/sim-$1.out" 2>"$WORK/sim-$1.err" &
     SIM_PID=$!
-    for _ in $(seq 50); do
-        [ -s "$WORK/sim.out" ] && break
+    for _ in $(seq 100); do
+        [ -s "$WORK/sim-$1.out" ] && break
         sleep 0.1
     done
-    PTY="$(head -n1 "$WORK/sim.out")"
-    case "$PTY" in /dev/*) ;; *) fail "rigvane-sim $1 printed no device path: '$PTY'" ;; esac
+    PTY="$(head -n1 "$WORK/sim-$1.out")"
+    case "$PTY" in
+    /dev/*) ;;
+    *) fail "rigvane-sim $1 printed no device path: '$PTY' ($(cat "$WORK/sim-$1.err"))" ;;
+    esac
 }
 
 write_ini() { # protocol model
