@@ -802,15 +802,18 @@ FamilyCaps MakeCaps() {
     bc245.Name = "BC245XLT";
     bc245.Serial = serial;
     bc245.VfoAux.CheckCaptions[1] = "Recorder";
-    bc245.VfoAux.HiddenChecks = 0x1F; // no tone, recorder, ...: only the aux frame's last box
+    // Unless every aux control is to show: the BC245XLT keeps only the last
+    // check box, the BC780XLT loses the first box and the tone list, the
+    // BC895XLT the last box.
+    bc245.VfoAux.HiddenChecks = 0x1F;
     bc245.VfoAux.HiddenLists = 0x7F;
     bc245.Light = true;
 
     ModelCaps bc780 = bc245;
     bc780.Name = "BC780XLT";
     bc780.Serial.MaxChan = 500;
-    bc780.VfoAux.HiddenChecks = 0x01; // no tone squelch box
-    bc780.VfoAux.HiddenLists = 0x01;  // no tone list
+    bc780.VfoAux.HiddenChecks = 0x01;
+    bc780.VfoAux.HiddenLists = 0x01;
     bc780.Ctcss = true;
 
     ModelCaps bc895 = bc245;
