@@ -19,7 +19,7 @@ enum Code : int {
 constexpr const char* ModelText = "BCD396T";
 // A radio that keeps sending lines that answer nothing costs one try per
 // this many collecting passes.
-constexpr int MaxCollectPasses = 50;
+constexpr int MaxCollectPasses = 3;
 
 class Session {
   public:
@@ -53,35 +53,30 @@ class Session {
         // A radio already known to be silent is not reported again.
         const bool wasSilent = link.RadioNotResponding;
         std::string buffer, toSend = command;
-        int tries = 0, errors = 0, passes = 0;
+        int tries = 0, errors = 0, linePasses = 0;
         bool done = false;
         while (tries < link.RetryCount && !done && link.PortOpen()) {
-            const size_t before = buffer.size();
             buffer += link.SendAndReceive(toSend, "\r", "");
             toSend.clear();
-            if (buffer.find('\r') == std::string::npos) {
-                if (buffer.size() == before || ++passes >= MaxCollectPasses) {
-                    passes = 0;
-                    toSend = command;
-                    if (++tries >= link.RetryCount && !wasSilent)
-                        ctx_.Log.Dply("Radio Did Not Respond to " + command);
-                }
-                if (buffer.size() > SerialLink::MaxReplyBytes) buffer.clear(); // noise
-                continue;
-            }
+            bool tookLine = false;
             size_t cr;
             while (!done && (cr = buffer.find('\r')) != std::string::npos) {
                 const std::string line = TrimBlanks(buffer.substr(0, cr));
                 buffer.erase(0, cr + 1);
-                if (line.size() <= 1) continue;
-                done = Line(command, line, errors);
+                tookLine = true;
+                if (line.size() > 1) done = Line(command, line, errors);
             }
-            if (!done && ++passes >= MaxCollectPasses) {
-                passes = 0;
+            if (done) break;
+            // Nothing, bytes without a line end, or lines answering something
+            // else for too long: one try, and the command goes again.
+            if (!tookLine || ++linePasses >= MaxCollectPasses) {
                 ++tries;
+                linePasses = 0;
+                buffer.clear();
                 toSend = command;
             }
         }
+        if (!done && !wasSilent) ctx_.Log.Dply("Radio Did Not Respond to " + command);
         if (!buffer.empty() && link.DebugFile > 0) link.DebugLog("Rcvd, not processed:", buffer);
         return done;
     }
@@ -191,6 +186,12 @@ void Bcd396tDriver::Apply(DriverContext& ctx) {
 }
 
 void Bcd396tDriver::Signal(DriverContext& ctx, DetectMethod detect) {
+    if (detect == DetectBoth) {
+        // Called once the carrier-detect line holds; the set is not asked
+        // again, and the line's answer stands rather than the last level.
+        ctx.State.SignalLevel = 9;
+        return;
+    }
     if (detect != DetectSoftware) return;
     Guarded(ctx, [&] { Session(ctx).Exec(CodeState); });
 }

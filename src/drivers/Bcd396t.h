@@ -18,7 +18,8 @@ class Bcd396tDriver : public RadioDriver {
     void Open(DriverContext& ctx) override;
     void Apply(DriverContext& ctx) override;
     // The GLG state line, then the squelch level when the squelch is open.
-    // With the carrier-detect line as well, nothing is sent.
+    // With the carrier-detect line as well, nothing is sent: the held line
+    // is the signal.
     void Signal(DriverContext& ctx, DetectMethod detect) override;
 };
 

@@ -54,9 +54,8 @@ struct Command {
     bool AcceptsNg = false;
 };
 
-// A radio that keeps sending without ever finishing a line, or keeps sending
-// lines that answer nothing, costs one try per this many collecting passes
-// (each pass is a whole transaction of the link, with its own retries).
+// A radio that keeps sending lines that answer nothing costs one try per
+// this many collecting passes.
 constexpr int MaxCollectPasses = 3;
 constexpr int TrunkTimeoutMs = 150;
 constexpr int TrunkKeyTimeoutMs = 600;
@@ -111,6 +110,7 @@ class Session {
     // Sends `text` as it is and returns the first answer line ("" for none).
     std::string Raw(const std::string& text) {
         ctx_.State.RawCommand = text;
+        replyLine_.clear();
         Exec(CodeRaw);
         return replyLine_;
     }
@@ -135,7 +135,8 @@ class Session {
     int screen_ = 0;
     bool screenRead_ = false;
     std::string replyLine_;
-    int trunkBank_ = 0; // the bank TR names
+    int trunkBank_ = 0;      // the bank TR names
+    bool abandoned_ = false; // a command went unanswered
 };
 
 Command Session::Build(int code) {
@@ -234,7 +235,7 @@ Command Session::Build(int code) {
 }
 
 bool Session::Exec(int code) {
-    if (!ctx_.Link.PortOpen()) return false;
+    if (abandoned_ || !ctx_.Link.PortOpen()) return false;
     switch (code) {
     case CodeApply:
         ApplyState();
@@ -274,42 +275,39 @@ bool Session::Exchange(int code, const Command& cmd) {
     const std::string text = cmd.Text + "\r";
     link.SendAndReceive("", "", ""); // whatever is waiting belongs to no command of ours
     if (code == CodeRaw) replyLine_.clear();
-    std::string buffer;
-    std::string toSend = text;
-    int empties = 0, errors = 0, passes = 0;
+    std::string buffer, toSend = text;
+    int tries = 0, errors = 0, linePasses = 0;
     bool done = false;
-    while (empties < link.RetryCount && !done && link.PortOpen()) {
-        // Collect until the buffer holds a whole line.
-        while (buffer.find('\r') == std::string::npos) {
-            const size_t before = buffer.size();
-            buffer += link.SendAndReceive(toSend, "\r", "");
-            toSend.clear();
-            if (buffer.find('\r') != std::string::npos) break;
-            if (buffer.size() == before || ++passes >= MaxCollectPasses) {
-                passes = 0;
-                toSend = text;
-                if (++empties >= link.RetryCount || !link.PortOpen()) break;
-            }
-            if (buffer.size() > SerialLink::MaxReplyBytes) buffer.clear(); // noise
-        }
+    while (tries < link.RetryCount && !done && link.PortOpen()) {
+        buffer += link.SendAndReceive(toSend, "\r", "");
+        toSend.clear();
+        bool tookLine = false;
         size_t cr;
         while (!done && (cr = buffer.find('\r')) != std::string::npos) {
             const std::string line = TrimBlanks(buffer.substr(0, cr));
             buffer.erase(0, cr + 1);
+            tookLine = true;
             if (code == CodeRaw) {
                 replyLine_ = line;
                 return true;
             }
             done = Rule(code, cmd, line, buffer, errors);
         }
-        if (!done && ++passes >= MaxCollectPasses) {
-            // Lines keep coming and none of them answers: count a try.
-            passes = 0;
-            ++empties;
+        if (done) break;
+        // Nothing came, or bytes without a line end (the link already tried
+        // its own times for them), or lines that keep answering something
+        // else: one try, and the command goes again on a clean buffer.
+        if (!tookLine || ++linePasses >= MaxCollectPasses) {
+            ++tries;
+            linePasses = 0;
+            buffer.clear();
             toSend = text;
         }
     }
     if (!buffer.empty() && link.DebugFile > 0) link.DebugLog("Rcvd, not processed:", buffer);
+    // A command left unanswered ends the operation: its other commands would
+    // only pile up more time-outs.
+    if (!done) abandoned_ = true;
     return done;
 }
 
@@ -612,7 +610,7 @@ void Session::TrunkBody(int t, bool write) {
     RadioProfile& p = ctx_.Profile;
     Memory& mem = ctx_.Mem;
     const std::string letter(1, BearcatBankLetter(t));
-    if (Cancelled() || ctx_.Link.RadioNotResponding) return;
+    if (Cancelled() || abandoned_) return;
     if (write) Exec(CodeSetTrunkType);
     st.CurrentChannel = int16_t(t == 0 ? 271 : (t - 1) * 30 + 1);
     Raw("SB " + letter);
@@ -676,7 +674,7 @@ void Session::TrunkBody(int t, bool write) {
             } else if (reply.compare(0, 2, "NG") == 0 || reply.compare(0, 3, "ERR") == 0) {
                 ctx_.Log.Dply("Bank " + bankText + " get/set ID  " + "failed! " + command);
             }
-            if (Cancelled() || ctx_.Link.RadioNotResponding) return;
+            if (Cancelled() || abandoned_) return;
         }
     }
 }
@@ -849,11 +847,25 @@ void BearcatDriver::Apply(DriverContext& ctx) {
     Guarded(ctx, [&] { Session(ctx).Exec(CodeApply); });
 }
 
+namespace {
+
+// Reads a channel line into LastSent and takes it as the state read; a line
+// the radio did not send leaves the state alone (the channel of code 51 is
+// not asked again when it is the one read last).
+void ReadChannel(DriverContext& ctx, int code) {
+    RadioState& st = ctx.State;
+    const bool asks = code != CodeLoadChannel || st.LastSent.ChannelNo != st.CurrentChannel;
+    const bool answered = Session(ctx).Exec(code);
+    if (asks && !answered) return;
+    st.Current = st.LastSent;
+}
+
+} // namespace
+
 void BearcatDriver::Read(DriverContext& ctx) {
     Guarded(ctx, [&] {
         const bool channel = ctx.Profile.Memory && ctx.OperatingMode == 1;
-        Session(ctx).Exec(channel ? CodeLoadChannel : CodePoll);
-        ctx.State.Current = ctx.State.LastSent; // the channel line is parsed into LastSent
+        ReadChannel(ctx, channel ? CodeLoadChannel : CodePoll);
     });
 }
 
@@ -869,19 +881,14 @@ void BearcatDriver::Store(DriverContext& ctx) {
         Session s(ctx);
         s.Exec(CodeStore);
         if (ctx.Profile.Model == 0 && ctx.State.Current.Trunked) s.Exec(CodeKey13);
+        // The channel read last may be the one just written: read it afresh.
+        if (ctx.State.LastSent.ChannelNo == ctx.State.CurrentChannel)
+            ctx.State.LastSent.ChannelNo = -1;
     });
 }
 
 void BearcatDriver::Load(DriverContext& ctx) {
-    Guarded(ctx, [&] {
-        RadioState& st = ctx.State;
-        const bool asks = st.LastSent.ChannelNo != st.CurrentChannel;
-        const bool answered = Session(ctx).Exec(CodeLoadChannel);
-        // A channel the radio did not send stays empty: the last one read
-        // belongs to another channel.
-        if (asks && !answered) return;
-        st.Current = st.LastSent;
-    });
+    Guarded(ctx, [&] { ReadChannel(ctx, CodeLoadChannel); });
 }
 
 void BearcatDriver::Signal(DriverContext& ctx, DetectMethod detect) {

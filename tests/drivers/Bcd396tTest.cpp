@@ -48,10 +48,12 @@ TEST(Bcd396tDriver, SignalFromTheStateLineAndTheSquelchLevel) {
     u.Driver().Signal(ctx, DetectSoftware);
     EXPECT_EQ(u.state.SignalLevel, 0);
     EXPECT_EQ(u.Received("SQL"), 1);
-    // With the carrier-detect line as well, nothing is sent.
+    // With the carrier-detect line as well, nothing is sent: the held line
+    // is the signal, never the level left from before.
     const size_t sent = u.radio->Commands.size();
     u.Driver().Signal(ctx, DetectBoth);
     EXPECT_EQ(u.radio->Commands.size(), sent);
+    EXPECT_EQ(u.state.SignalLevel, 9);
     EXPECT_EQ(Bcd396tFields("GLG,,,,,,,,,,,,").size(), 13u);
 }
 

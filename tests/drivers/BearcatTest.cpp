@@ -92,6 +92,13 @@ TEST(BearcatDriver, ChannelLinesAreReadByTheirColumns) {
     EXPECT_EQ(u.state.Current.Frequency, 0);
     EXPECT_FALSE(u.state.Current.Valid);
     EXPECT_EQ(u.radio->Commands, std::vector<std::string>{"MA040"});
+    // Written, then loaded: the channel is asked afresh, not taken from the
+    // line read before the write.
+    u.state.Current.Frequency = 15580000;
+    u.Driver().Store(ctx);
+    u.state.Current = MakeBlankChannel();
+    u.Driver().Load(ctx);
+    EXPECT_EQ(u.state.Current.Frequency, 15580000);
 }
 
 TEST(BearcatDriver, ModeAndSignalAnswers) {
