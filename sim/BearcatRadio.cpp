@@ -45,6 +45,22 @@ const char* BearcatRadio::ModelName(Model model) {
     return "";
 }
 
+bool BearcatRadio::InBand(int32_t f) const {
+    if (f == 0) return true; // an empty channel
+    struct Band {
+        int32_t Low, High; // MHz
+    };
+    static const Band Bc245[] = {{29, 54}, {108, 174}, {406, 512}, {806, 956}};
+    static const Band Bc780[] = {{25, 512}, {806, 956}};
+    static const Band Bc895[] = {{29, 54}, {108, 174}, {216, 512}, {806, 956}};
+    auto in = [f](const auto& bands) {
+        for (const Band& b : bands)
+            if (f >= b.Low * 10000 && f <= b.High * 10000) return true;
+        return false;
+    };
+    return model_ == Model::Bc245 ? in(Bc245) : model_ == Model::Bc780 ? in(Bc780) : in(Bc895);
+}
+
 bool BearcatRadio::IsTrunkBank(int bank) const {
     for (int ch = 1; ch <= Channels(); ++ch)
         if (BankOf(ch) == bank && Memories[size_t(ch)].Trunked && Memories[size_t(ch)].Frequency)
@@ -139,7 +155,7 @@ std::string BearcatRadio::Command(const std::string& command, int64_t nowMs) {
         if (ch < 1 || ch > Channels()) return "NG\r";
         if (cmd.size() == 5) return ChannelLine(ch); // read only
         const std::string f = cmd.size() > 6 && cmd[5] == ' ' ? cmd.substr(6) : "";
-        if (!Digits(f) || f.size() != 8) return "NG\r";
+        if (!Digits(f) || f.size() != 8 || !InBand(std::stoi(f))) return "NG\r";
         Memory& m = Memories[size_t(ch)];
         m.Frequency = std::stoi(f);
         m.Tone = 0;
@@ -151,7 +167,7 @@ std::string BearcatRadio::Command(const std::string& command, int64_t nowMs) {
     if (word == "RF") {
         std::string f = cmd.substr(2);
         if (!f.empty() && f[0] == ' ') f.erase(0, 1);
-        if (!Digits(f) || f.size() != 8) return "NG\r";
+        if (!Digits(f) || f.size() != 8 || !InBand(std::stoi(f))) return "NG\r";
         Channel = 0;
         FrequencyHz = int64_t(std::stoll(f)) * 100;
         return "OK\r";

@@ -15,9 +15,9 @@
 // KEY02 d (BC895XLT: KEY21 letter) then KEY04 the trunk frequency entry 7;
 // KEY13 (or KEY01, KEY22 where the screen calls for it) goes back to 1.
 // Channels answer MA and PM only on screens 1 and 7; IS and IC only in the
-// ID list. Ten trunk banks (A..I, J for bank 0, 30 channels each) keep a
-// system type, ten enabled ID banks and 100 IDs. SQ answers "+" while the
-// activity schedule has a signal at the tuned frequency, SG its strength
+// ID list. Frequencies outside the model's bands are refused (NG). Ten trunk banks (A..I, J for
+// bank 0, 30 channels each) keep a system type, ten enabled ID banks and 100 IDs. SQ answers "+"
+// while the activity schedule has a signal at the tuned frequency, SG its strength
 // ("S" and three digits). It also answers what other control programs send:
 // RF to tune, SI, VR, PM with a channel alone to read it.
 #include <array>
@@ -71,6 +71,9 @@ class BearcatRadio : public TextLineRadio {
     // The trunk bank (0..9) of a channel: 30 channels to a bank, A first.
     static int BankOf(int ch) { return ch < 1 ? 1 : ((ch - 1) / 30 + 1) % 10; }
     bool IsTrunkBank(int bank) const;
+    // Whether the model receives a frequency (100 Hz units); PM and RF
+    // outside its bands answer NG.
+    bool InBand(int32_t frequency) const;
     int ListScreen() const { return model_ == Model::Bc895 ? 18 : 10; }
     void Select(int ch);
 
