@@ -15,11 +15,12 @@
 // KEY02 d (BC895XLT: KEY21 letter) then KEY04 the trunk frequency entry 7;
 // KEY13 (or KEY01, KEY22 where the screen calls for it) goes back to 1.
 // Channels answer MA and PM only on screens 1 and 7; IS and IC only in the
-// ID list. Frequencies outside the model's bands are refused (NG). Ten trunk banks (A..I, J for
-// bank 0, 30 channels each) keep a system type, ten enabled ID banks and 100 IDs. SQ answers "+"
-// while the activity schedule has a signal at the tuned frequency, SG its strength
-// ("S" and three digits). It also answers what other control programs send:
-// RF to tune, SI, VR, PM with a channel alone to read it.
+// ID list. Frequencies outside the model's bands are refused (NG). Ten trunk
+// banks (A..I, J for bank 0, 30 channels each) keep a system type, ten
+// enabled ID banks and 100 IDs. SQ answers "+" while the activity schedule
+// has a signal at the tuned frequency, SG its strength ("S" and three
+// digits). It also answers what other control programs send: RF to tune,
+// SI, VR, PM with a channel alone to read it.
 #include <array>
 #include <cstdint>
 #include <string>
