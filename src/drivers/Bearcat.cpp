@@ -21,16 +21,21 @@ enum Code : int {
     CodePoll = 50,
     CodeLoadChannel = 51,
     CodeSignal = 52,
+    CodeGetDelay = 67,
     CodeSquelch = 70,
     CodeGetMode = 71,
     CodeSetLockout = 73,
+    CodeGetLockout = 74,
+    CodeGetSync = 75,
     CodeSetSync = 76,
     CodeLight = 77,
     CodeRaw = 78,
     CodeScreen = 79,
     CodeTrunkType = 80,
     CodeSetTrunkType = 81,
+    CodeKey00 = 90,
     CodeKey01 = 91,
+    CodeKey03 = 93,
     CodeKey04 = 94,
     CodeKey07 = 97,
     CodeKey13 = 103,
@@ -162,7 +167,7 @@ Command Session::Build(int code) {
     }
     case CodeSignal:
         return {m != 0 ? "SG" : "", Kind::Signal};
-    case 67:
+    case CodeGetDelay:
         return {"DL", Kind::Flag};
     case CodeSquelch:
         return {"SQ", Kind::Squelch};
@@ -170,9 +175,9 @@ Command Session::Build(int code) {
         return {m == 1 ? "RM" : "", Kind::Mode};
     case CodeSetLockout:
         return {std::string("LO") + (cur.Valid ? "F" : "N"), Kind::Ok};
-    case 74:
+    case CodeGetLockout:
         return {"LO", Kind::Flag};
-    case 75:
+    case CodeGetSync:
         return {m != 0 ? "AR" : "", Kind::Flag, true};
     case CodeSetSync:
         return {m != 0 ? "AR" + NF(cur.Sync) : "", Kind::Ok, true};
@@ -189,11 +194,11 @@ Command Session::Build(int code) {
         return {std::string("TR ") + BearcatBankLetter(trunkBank_) + char('0' + type % 10),
                 Kind::Ok};
     }
-    case 90:
+    case CodeKey00:
         return {"KEY00", Kind::Ok};
     case CodeKey01:
         return {"KEY01", Kind::Ok};
-    case 93:
+    case CodeKey03:
         return {"KEY03", Kind::Ok};
     case CodeKey04:
         return {"KEY04", Kind::Ok};
