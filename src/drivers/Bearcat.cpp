@@ -191,7 +191,8 @@ Command Session::Build(int code) {
         return {"TB", Kind::TrunkType};
     case CodeSetTrunkType: {
         const int type = ctx_.Mem.TrunkBanks[size_t(trunkBank_)].SystemType;
-        return {std::string("TR ") + BearcatBankLetter(trunkBank_) + char('0' + (type <= 6 ? type : 0)),
+        return {std::string("TR ") + BearcatBankLetter(trunkBank_) +
+                    char('0' + (type <= 6 ? type : 0)),
                 Kind::Ok};
     }
     case CodeKey00:
