@@ -27,6 +27,8 @@ class QScrollBar;
 namespace rigvane {
 
 class AboutWindow;
+class BankEditor;
+class MemoryEditor;
 class MessageWindow;
 class SpectrumWindow;
 class TrunkWindow;
@@ -87,6 +89,14 @@ class MainWindow : public QMainWindow, public EngineView {
     // The View menu's "VFO&A", "VFO&B" and "&Spectrum".
     void ShowVfo(int i);
     void ShowSpectrum();
+    // The editors ("M&emory Channels", "S&can Banks", "S&earch Banks");
+    // nullptr until first shown.
+    void ShowMemoryEditor();
+    void ShowScanEditor();
+    void ShowSearchEditor();
+    MemoryEditor* MemoryEditorWindow() const { return memEditor_; }
+    BankEditor* ScanEditor() const { return scanEditor_; }
+    BankEditor* SearchEditor() const { return searchEditor_; }
     // The View menu's "&Trunking Channels".
     void ShowTrunk();
 
@@ -121,6 +131,11 @@ class MainWindow : public QMainWindow, public EngineView {
     void SpectrumBar(int32_t frequency, int level, uint32_t colour) override;
     void RefreshEditors() override;
     void TrunkDataChanged() override;
+    void MemoryReplaced() override;
+    void ShowChannelInEditor(int channel) override;
+    int EditorChannel() override;
+    void ChannelChanged(int channel) override;
+    void SearchBankEditorShow(int bank) override;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -199,6 +214,9 @@ class MainWindow : public QMainWindow, public EngineView {
     std::array<VfoWindow*, 2> vfo_{};
     SpectrumWindow* spectrum_ = nullptr;
     TrunkWindow* trunk_ = nullptr;
+    MemoryEditor* memEditor_ = nullptr;
+    BankEditor* scanEditor_ = nullptr;
+    BankEditor* searchEditor_ = nullptr;
     StatusWindow* status_ = nullptr;
     AboutWindow* about_ = nullptr;
 };
