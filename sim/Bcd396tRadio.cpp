@@ -69,4 +69,15 @@ std::string Bcd396tRadio::Command(const std::string& command, int64_t nowMs) {
     return Unknown(command);
 }
 
+std::vector<SimModel> Bcd396tSimModels() {
+    SimModel m;
+    m.Name = "bcd396t";
+    m.Family = "BCD396T";
+    m.Description = "Uniden BCD396T";
+    m.Make = [](const SimOptions&) {
+        return std::unique_ptr<SimRadio>(std::make_unique<Bcd396tRadio>());
+    };
+    return {m};
+}
+
 } // namespace rigvane

@@ -10,6 +10,7 @@
 // or a command with malformed fields, is answered "ERR".
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "sim/TextLineRadio.h"
 
@@ -29,5 +30,8 @@ class Bcd396tRadio : public TextLineRadio {
     std::string Terminators() const override { return "\r"; }
     std::string Unknown(const std::string&) const override { return "ERR\r"; }
 };
+
+// The catalogue row of the BCD396T.
+std::vector<SimModel> Bcd396tSimModels();
 
 } // namespace rigvane

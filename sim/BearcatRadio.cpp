@@ -277,4 +277,26 @@ std::string BearcatRadio::Command(const std::string& command, int64_t nowMs) {
     return Unknown(cmd);
 }
 
+std::vector<SimModel> BearcatSimModels() {
+    using M = BearcatRadio::Model;
+    static const struct {
+        M Model;
+        const char* Description;
+    } rows[] = {{M::Bc245, "Uniden BC245XLT"},
+                {M::Bc780, "Uniden BC780XLT"},
+                {M::Bc895, "Uniden BC895XLT"}};
+    std::vector<SimModel> models;
+    for (const auto& row : rows) {
+        SimModel m;
+        m.Name = BearcatRadio::ModelName(row.Model);
+        m.Family = "BEARCAT";
+        m.Description = row.Description;
+        m.Make = [model = row.Model](const SimOptions&) {
+            return std::unique_ptr<SimRadio>(std::make_unique<BearcatRadio>(model));
+        };
+        models.push_back(std::move(m));
+    }
+    return models;
+}
+
 } // namespace rigvane

@@ -82,4 +82,7 @@ class BearcatRadio : public TextLineRadio {
     int programBank_ = 0; // the trunk bank KEY02 / KEY21 chose
 };
 
+// The catalogue rows of the three scanners.
+std::vector<SimModel> BearcatSimModels();
+
 } // namespace rigvane

@@ -88,6 +88,7 @@ class Session {
         if (f[0] == command.substr(0, 3)) {
             if (f.size() > 1 && (f[1] == "ERR" || f[1] == "NG")) {
                 ctx_.Log.Dply("Radio Rejected Setting! " + command);
+                if (f[0] == "QSH") st.TuneRefused = true;
                 if (f[0] == "GLG" || f[0] == "SQL") st.SignalLevel = 0;
                 return true;
             }
@@ -100,7 +101,7 @@ class Session {
                 level = level < 0 ? 0 : level > 254 ? 254 : level;
                 st.SignalLevel = uint8_t(level + 1);
             } else if (f[0] == "MDL") {
-                st.Current.ModelText = f.size() > 1 ? f[1] : "";
+                st.ModelText = f.size() > 1 ? f[1] : "";
             }
             return true;
         }
@@ -139,6 +140,7 @@ FamilyCaps MakeCaps() {
     model.Serial.MaxMhz = "0955.99900";
     model.Serial.MinMhz = "0025.00000";
     model.Serial.MaxChan = 300;
+    model.Modes = 0x1E; // FM, FM narrow, FM wide and AM; others go as AUTO
     FamilyCaps caps;
     caps.Protocol = ProtoBcd396;
     caps.Name = "BCD396T";
@@ -176,13 +178,15 @@ const FamilyCaps& Bcd396tDriver::Caps() const {
 
 void Bcd396tDriver::Open(DriverContext& ctx) {
     // A model text left from an earlier connection must not pass for this one.
-    ctx.State.Current.ModelText.clear();
+    ctx.State.ModelText.clear();
     Guarded(ctx, [&] { Session(ctx).Exec(CodeModel); });
-    if (ctx.State.Current.ModelText != ModelText) ctx.Link.RadioNotResponding = true;
+    if (ctx.State.ModelText != ModelText) ctx.Link.RadioNotResponding = true;
 }
 
 void Bcd396tDriver::Apply(DriverContext& ctx) {
-    Guarded(ctx, [&] { Session(ctx).Exec(CodeApply); });
+    Guarded(ctx, [&] {
+        if (!Session(ctx).Exec(CodeApply)) ctx.State.TuneRefused = true; // not answered
+    });
 }
 
 void Bcd396tDriver::Signal(DriverContext& ctx, DetectMethod detect) {

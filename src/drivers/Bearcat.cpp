@@ -142,6 +142,7 @@ class Session {
     std::string replyLine_;
     int trunkBank_ = 0;      // the bank TR names
     bool abandoned_ = false; // a command went unanswered
+    bool refused_ = false;   // a command was refused (NG, or ERR twice)
 };
 
 Command Session::Build(int code) {
@@ -349,6 +350,7 @@ bool Session::Rule(int code, const Command& cmd, const std::string& line, std::s
         }
         if (++errors >= 2) {
             ctx_.Log.Dply("Bearcat Rejected Command " + cmd.Text);
+            refused_ = true;
             return true;
         }
         ctx_.Link.RadioDelay();
@@ -364,6 +366,7 @@ bool Session::Rule(int code, const Command& cmd, const std::string& line, std::s
             return true;
         }
         ctx_.Log.Dply("Setting out of range! " + cmd.Text);
+        refused_ = true;
         return true;
     }
     switch (k) {
@@ -527,7 +530,11 @@ bool Session::Reset() {
 void Session::ApplyState() {
     RadioState& st = ctx_.State;
     Channel& cur = st.Current;
-    Exec(CodeProgramVfo);
+    if (!Exec(CodeProgramVfo) || refused_) {
+        // The radio stays where it was: nothing of this state counts as sent.
+        st.TuneRefused = true;
+        return;
+    }
     if (cur.Mode != st.LastSent.Mode) Exec(CodeSetMode);
     if (cur.Atten != st.LastSent.Atten) Exec(CodeAtten);
     if (!ctx_.Config.Global.CtcsMode) {
@@ -812,6 +819,7 @@ FamilyCaps MakeCaps() {
     bc245.VfoAux.HiddenChecks = 0x1F;
     bc245.VfoAux.HiddenLists = 0x7F;
     bc245.Light = true;
+    bc245.Modes = 0x1E; // FM, FM narrow, FM wide and AM
 
     ModelCaps bc780 = bc245;
     bc780.Name = "BC780XLT";

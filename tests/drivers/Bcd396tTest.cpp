@@ -22,18 +22,18 @@ TEST(Bcd396tDriver, TunesInHundredsOfHertzAndRefusalsAreReported) {
     DriverContext ctx = u.Context();
     u.state.Current = c;
     u.Driver().Apply(ctx);
-    EXPECT_EQ(u.radio->FrequencyHz, 146520000);
+    EXPECT_EQ(u.sim->FrequencyHz, 146520000);
     EXPECT_EQ(u.CountMessages("Rejected"), 0);
     // Outside the set's bands: refused, and said so.
     u.state.Current.Frequency = 60000000;
     u.Driver().Apply(ctx);
     EXPECT_EQ(u.CountMessages("Radio Rejected Setting! QSH,06000000"), 1);
-    EXPECT_EQ(u.radio->FrequencyHz, 146520000);
+    EXPECT_EQ(u.sim->FrequencyHz, 146520000);
 }
 
 TEST(Bcd396tDriver, SignalFromTheStateLineAndTheSquelchLevel) {
     UnidenLink u("bcd396t", ProtoBcd396, 0);
-    ASSERT_TRUE(u.radio->Schedule.Parse("146.52 8\n", nullptr));
+    ASSERT_TRUE(u.sim->Schedule.Parse("146.52 8\n", nullptr));
     u.Bcd().Squelch = 5;
     DriverContext ctx = u.Context();
     u.state.Current.Frequency = 14652000;
@@ -50,9 +50,9 @@ TEST(Bcd396tDriver, SignalFromTheStateLineAndTheSquelchLevel) {
     EXPECT_EQ(u.Received("SQL"), 1);
     // With the carrier-detect line as well, nothing is sent: the held line
     // is the signal, never the level left from before.
-    const size_t sent = u.radio->Commands.size();
+    const size_t sent = u.sim->Commands.size();
     u.Driver().Signal(ctx, DetectBoth);
-    EXPECT_EQ(u.radio->Commands.size(), sent);
+    EXPECT_EQ(u.sim->Commands.size(), sent);
     EXPECT_EQ(u.state.SignalLevel, 9);
     EXPECT_EQ(Bcd396tFields("GLG,,,,,,,,,,,,").size(), 13u);
 }
@@ -63,13 +63,13 @@ TEST(Bcd396tDriver, ConnectingNeedsTheModelToAnswerNow) {
         DriverContext ctx = u.Context();
         u.Driver().Open(ctx);
         EXPECT_FALSE(u.link.RadioNotResponding);
-        EXPECT_EQ(u.state.Current.ModelText, "BCD396T");
+        EXPECT_EQ(u.state.ModelText, "BCD396T");
     }
     // A model text left from an earlier connection does not pass for an
     // answer: a radio that says ERR to MDL (here a Bearcat) is not connected.
     {
         UnidenLink u("bearcat-bc895", ProtoBcd396, 0);
-        u.state.Current.ModelText = "BCD396T";
+        u.state.ModelText = "BCD396T";
         DriverContext ctx = u.Context();
         u.Driver().Open(ctx);
         EXPECT_TRUE(u.link.RadioNotResponding);
@@ -79,8 +79,8 @@ TEST(Bcd396tDriver, ConnectingNeedsTheModelToAnswerNow) {
     // Silence: bounded, one message, and a silent radio is not reported twice.
     {
         UnidenLink u("bcd396t", ProtoBcd396, 0);
-        u.radio->PoweredOn = false;
-        u.state.Current.ModelText = "BCD396T";
+        u.sim->PoweredOn = false;
+        u.state.ModelText = "BCD396T";
         DriverContext ctx = u.Context();
         u.Driver().Open(ctx);
         EXPECT_TRUE(u.link.RadioNotResponding);

@@ -26,8 +26,8 @@ TEST(BearcatDriver, EachModelGetsOnlyTheCommandsItKnows) {
         u.state.Current.Notch = true;
         d.Apply(ctx);
         // Tuning programs the VFO channel first.
-        ASSERT_FALSE(u.radio->Commands.empty());
-        EXPECT_EQ(u.radio->Commands.front(), "PM200 01451250");
+        ASSERT_FALSE(u.sim->Commands.empty());
+        EXPECT_EQ(u.sim->Commands.front(), "PM200 01451250");
         EXPECT_EQ(u.Bearcat().Memories[200].Frequency, 1451250);
         d.Read(ctx);
         EXPECT_EQ(u.state.Current.Frequency, 14512500);
@@ -91,7 +91,7 @@ TEST(BearcatDriver, ChannelLinesAreReadByTheirColumns) {
     u.Driver().Load(ctx);
     EXPECT_EQ(u.state.Current.Frequency, 0);
     EXPECT_FALSE(u.state.Current.Valid);
-    EXPECT_EQ(u.radio->Commands, std::vector<std::string>{"MA040"});
+    EXPECT_EQ(u.sim->Commands, std::vector<std::string>{"MA040"});
     // Written, then loaded: the channel is asked afresh, not taken from the
     // line read before the write.
     u.state.Current.Frequency = 15580000;
@@ -131,7 +131,7 @@ TEST(BearcatDriver, SignalFollowsTheActivityAndRefusalsAreNoSignal) {
     for (const Scanner& s : Scanners) {
         SCOPED_TRACE(s.Sim);
         UnidenLink u(s.Sim, ProtoBearcat, s.Model);
-        ASSERT_TRUE(u.radio->Schedule.Parse("145.125 7\n", nullptr));
+        ASSERT_TRUE(u.sim->Schedule.Parse("145.125 7\n", nullptr));
         RadioDriver& d = u.Driver();
         DriverContext ctx = u.Context();
         u.state.Current.Frequency = 14512500;
@@ -147,7 +147,7 @@ TEST(BearcatDriver, SignalFollowsTheActivityAndRefusalsAreNoSignal) {
     // A BC245XLT profile on a BC780XLT-speaking line is fine; the other way
     // round the radio answers ERR to SG: a refusal, never the last level.
     UnidenLink u("bearcat-bc245", ProtoBearcat, 1);
-    ASSERT_TRUE(u.radio->Schedule.Parse("145.125 7\n", nullptr));
+    ASSERT_TRUE(u.sim->Schedule.Parse("145.125 7\n", nullptr));
     DriverContext ctx = u.Context();
     u.state.Current.Frequency = 14512500;
     u.Driver().Apply(ctx);
@@ -155,7 +155,7 @@ TEST(BearcatDriver, SignalFollowsTheActivityAndRefusalsAreNoSignal) {
     EXPECT_EQ(u.state.SignalLevel, 9) << "the squelch is open";
     EXPECT_EQ(u.Received("SG"), 2) << "ERR ends a signal command without a second try";
     // A squelch that cannot be read is no signal, not the last one heard.
-    u.radio->PoweredOn = false;
+    u.sim->PoweredOn = false;
     u.Driver().Signal(ctx, DetectSoftware);
     EXPECT_EQ(u.state.SignalLevel, 0);
 }
@@ -197,7 +197,7 @@ TEST(BearcatDriver, RejectionsRefusalsAndSilence) {
     // A silent radio: bounded tries, one message, nothing read.
     {
         UnidenLink u("bearcat-bc780", ProtoBearcat, 1);
-        u.radio->PoweredOn = false;
+        u.sim->PoweredOn = false;
         DriverContext ctx = u.Context();
         u.state.Current = MakeBlankChannel();
         u.state.LastSent.Frequency = 12345600;
@@ -218,7 +218,7 @@ TEST(BearcatDriver, NoiseOnTheLineIsNoAnswer) {
     for (const Scanner& s : Scanners) {
         SCOPED_TRACE(s.Sim);
         UnidenLink u(s.Sim, ProtoBearcat, s.Model);
-        u.radio->NoiseBytes = 40;
+        u.sim->NoiseBytes = 40;
         DriverContext ctx = u.Context();
         u.state.CurrentChannel = 3;
         const int64_t start = u.host.NowMs();
@@ -242,7 +242,7 @@ TEST(BearcatDriver, ConnectingAsksTheScreenFirstAndNeedsItsAnswer) {
         DriverContext ctx = u.Context();
         u.Driver().Open(ctx);
         EXPECT_FALSE(u.link.RadioNotResponding);
-        EXPECT_EQ(u.radio->Commands.front(), "MD");
+        EXPECT_EQ(u.sim->Commands.front(), "MD");
         EXPECT_EQ(u.Bearcat().Screen, 1);
         EXPECT_EQ(u.state.CurrentChannel, 33);
         EXPECT_EQ(u.state.Current.Frequency, 46256250);

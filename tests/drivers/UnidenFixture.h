@@ -1,21 +1,15 @@
 #pragma once
-// A serial link over a SimHost to a simulated Uniden radio in-process, and a
+// The shared link rig with a simulated Uniden radio on its port, and a
 // DriverContext to run the Bearcat or BCD396T driver's operations directly.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
+#include "common/LinkRig.h"
 #include "core/CodeTables.h"
-#include "core/FileSlots.h"
-#include "core/MessageLog.h"
-#include "core/Settings.h"
-#include "core/SimHost.h"
 #include "drivers/Bcd396t.h"
 #include "drivers/Bearcat.h"
-#include "link/RadioDriver.h"
-#include "link/SerialLink.h"
-#include "link/SimulatedPort.h"
 #include "sim/Bcd396tRadio.h"
 #include "sim/BearcatRadio.h"
 #include "sim/Catalog.h"
@@ -23,19 +17,13 @@
 
 namespace rigvane::test {
 
-class UnidenLink {
+class UnidenLink : public LinkRig {
   public:
     // `simName` from the catalogue; `protocol`/`model` as the profile says
     // (a profile may name another model than the radio on the line).
     UnidenLink(const std::string& simName, uint8_t protocol, uint8_t model)
-        : log(host, slots, settings.Global),
-          link(host, settings, log, slots, state,
-               [this](const std::string&) -> std::unique_ptr<SerialPort> {
-                   return std::make_unique<SimulatedPort>(host, peer);
-               }) {
-        std::string error;
-        peer = std::make_shared<SimPeer>(MakeSimRadio(simName, &error));
-        radio = &peer->Radio();
+        : LinkRig(std::make_shared<SimPeer>(MakeSimRadio(simName, nullptr))) {
+        sim = &static_cast<SimPeer&>(*peer).Radio();
         RadioProfile& p = Profile();
         p.Protocol = protocol;
         p.Model = model;
@@ -46,39 +34,27 @@ class UnidenLink {
         p.MaxFreq = NoFrequency;
         p.VfoChan = 200;
         link.OpenPort();
-        link.RetryCount = 3;
     }
 
-    RadioProfile& Profile() { return settings.Selected(); }
     RadioDriver& Driver() {
         return Profile().Protocol == ProtoBcd396 ? Bcd396tFamily() : BearcatFamily();
     }
     DriverContext Context() {
-        DriverContext ctx{link,
-                          state,
-                          Profile(),
-                          settings,
-                          log,
-                          memory,
-                          host,
-                          OperatingMode,
-                          LightOn,
-                          [this] { return CancelAfter >= 0 && int(radio->Commands.size()) >= CancelAfter; }};
+        DriverContext ctx = radio.Context();
+        ctx.OperatingMode = OperatingMode;
+        ctx.LightOn = LightOn;
+        ctx.Cancelled = [this] {
+            return CancelAfter >= 0 && int(sim->Commands.size()) >= CancelAfter;
+        };
         return ctx;
     }
-    BearcatRadio& Bearcat() { return dynamic_cast<BearcatRadio&>(*radio); }
-    Bcd396tRadio& Bcd() { return dynamic_cast<Bcd396tRadio&>(*radio); }
+    BearcatRadio& Bearcat() { return dynamic_cast<BearcatRadio&>(*sim); }
+    Bcd396tRadio& Bcd() { return dynamic_cast<Bcd396tRadio&>(*sim); }
 
-    int CountMessages(const std::string& needle) const {
-        int n = 0;
-        for (const auto& line : log.History())
-            n += line.find(needle) != std::string::npos;
-        return n;
-    }
     // Commands the radio received that start with `prefix`.
     int Received(const std::string& prefix) const {
         int n = 0;
-        for (const auto& c : radio->Commands)
+        for (const auto& c : sim->Commands)
             n += c.compare(0, prefix.size(), prefix) == 0;
         return n;
     }
@@ -88,15 +64,7 @@ class UnidenLink {
         return false;
     }
 
-    SimHost host;
-    Settings settings;
-    FileSlots slots;
-    Memory memory;
-    MessageLog log;
-    RadioState state;
-    std::shared_ptr<SimPeer> peer;
-    SimRadio* radio = nullptr;
-    SerialLink link;
+    SimRadio* sim = nullptr;
     int OperatingMode = 0;
     bool LightOn = false;
     int CancelAfter = -1; // the cancel flag rises once the radio got this many commands
