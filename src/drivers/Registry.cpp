@@ -6,6 +6,7 @@
 #include "core/CodeTables.h"
 #include "drivers/Bcd396t.h"
 #include "drivers/Bearcat.h"
+#include "drivers/Hamlib.h"
 #include "drivers/Icom.h"
 #include "drivers/Local.h"
 
@@ -19,6 +20,7 @@ const std::vector<RadioDriver*>& SupportedFamilies() {
             &OptoFamily(),
             &BearcatFamily(),
             &Bcd396tFamily(),
+            &HamlibDriverInstance(),
         };
         std::sort(all.begin(), all.end(), [](const RadioDriver* a, const RadioDriver* b) {
             return a->Caps().Protocol < b->Caps().Protocol;
