@@ -1,6 +1,8 @@
 #include "sim/Catalog.h"
 
 #include "sim/AorRadio.h"
+#include "sim/Bcd396tRadio.h"
+#include "sim/BearcatRadio.h"
 #include "sim/IcomRadio.h"
 
 namespace rigvane {
@@ -20,7 +22,7 @@ const std::vector<SimModel>& SimCatalog() {
     static const std::vector<SimModel> catalogue = [] {
         std::vector<SimModel> all;
         // One entry per family's radio file.
-        for (auto family : {IcomSimModels, AorSimModels}) {
+        for (auto family : {IcomSimModels, AorSimModels, BearcatSimModels, Bcd396tSimModels}) {
             for (SimModel& m : family())
                 all.push_back(std::move(m));
         }

@@ -5,6 +5,8 @@
 
 #include "core/CodeTables.h"
 #include "drivers/Aor.h"
+#include "drivers/Bcd396t.h"
+#include "drivers/Bearcat.h"
 #include "drivers/Hamlib.h"
 #include "drivers/Icom.h"
 #include "drivers/Local.h"
@@ -19,6 +21,8 @@ const std::vector<RadioDriver*>& SupportedFamilies() {
             &OptoFamily(),
             &Aor8000(),
             &Aor5000(),
+            &BearcatFamily(),
+            &Bcd396tFamily(),
             &HamlibDriverInstance(),
         };
         std::sort(all.begin(), all.end(), [](const RadioDriver* a, const RadioDriver* b) {

@@ -61,6 +61,8 @@ enum ActionCode : int16_t {
     ActionSort = 16,
     ActionLookup = 17,
     ActionLogFileName = 18,
+    ActionLoadTrunkIds = 19, // the trunk editor's "Load IDs from Radio"
+    ActionSaveTrunkIds = 20, // the trunk editor's "Save IDs to Radio"
 };
 
 // Filter strings of the file chooser.
@@ -223,6 +225,8 @@ class EngineView {
     // windows and the spectrum (after clear everything, connection, file
     // operations).
     virtual void RefreshEditors() {}
+    // Trunk IDs or trunk banks changed: the trunk editor redisplays its entry.
+    virtual void TrunkDataChanged() {}
     // The memory tables were read, sorted or rearranged as a whole: edits
     // recorded by the editors before no longer apply to the same entries.
     virtual void MemoryReplaced() {}
@@ -396,6 +400,9 @@ class Engine : public FileKeywordActions {
     // resume timer, priority check): abort and level 0; the threshold stays.
     void SignalOff();
     void RunRadioTest();
+    // Mode 15 body of the trunk editor's Load and Save: every trunk bank moved in
+    // the main loop, so a running scan is suspended and resumed around it.
+    void MoveTrunkIds(bool save);
 
     App& app_;
     EngineState state_;

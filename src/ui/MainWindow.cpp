@@ -38,6 +38,7 @@
 #include "ui/RadioParms.h"
 #include "ui/RigctldServer.h"
 #include "ui/StatusWindow.h"
+#include "ui/TrunkEditor.h"
 #include "ui/Twips.h"
 #include "ui/VfoWindow.h"
 
@@ -220,6 +221,8 @@ void MainWindow::BuildMenus() {
     connect(scan, &QAction::triggered, this, [this] { ShowScanEditor(); });
     QAction* search = item(view, "S&earch Banks", "Srchdb_menu");
     connect(search, &QAction::triggered, this, [this] { ShowSearchEditor(); });
+    QAction* trunk = item(view, "&Trunking Channels", "Trunk_menu");
+    connect(trunk, &QAction::triggered, this, [this] { ShowTrunk(); });
 
     QMenu* clear = menuBar()->addMenu("&Clear");
     clear->setObjectName("ClearMenu");
@@ -607,6 +610,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     for (VfoWindow* w : vfo_)
         if (w && w->isVisible()) w->StorePosition();
     if (spectrum_ && spectrum_->isVisible()) spectrum_->StorePosition();
+    if (trunk_ && trunk_->isVisible()) trunk_->StorePosition();
     for (RecordEditor* w : {static_cast<RecordEditor*>(memEditor_),
                             static_cast<RecordEditor*>(scanEditor_),
                             static_cast<RecordEditor*>(searchEditor_)})
@@ -621,6 +625,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     SetBusyCursor(false);
     const bool end = engine_.Shutdown([this] {
         if (spectrum_) spectrum_->hide();
+        if (trunk_) trunk_->hide();
         messages_->CloseForShutdown();
         // Hidden, not closed: an editor open now opens again at the next start.
         for (QWidget* w : {static_cast<QWidget*>(memEditor_), static_cast<QWidget*>(scanEditor_),
@@ -811,7 +816,18 @@ void MainWindow::SpectrumBar(int32_t frequency, int level, uint32_t colour) {
     if (spectrum_ && spectrum_->isVisible()) spectrum_->DisplayBar(frequency, level, colour);
 }
 
+void MainWindow::ShowTrunk() {
+    if (!trunk_) trunk_ = new TrunkWindow(app_, engine_, this);
+    trunk_->show();
+    trunk_->raise();
+}
+
+void MainWindow::TrunkDataChanged() {
+    if (trunk_) trunk_->Display_Trunk();
+}
+
 void MainWindow::RefreshEditors() {
+    TrunkDataChanged();
     if (memEditor_) {
         memEditor_->SetupAuxControls(); // the radio may have changed
         memEditor_->Redisplay();
@@ -891,6 +907,7 @@ void MainWindow::SignalDisplay(int, int, const std::array<uint32_t, MeterLabels>
 }
 
 void MainWindow::RefreshControls(const ControlSetup& setup) {
+    if (trunk_) trunk_->RadioChanged();
     modeButton_[ModeSearch]->setEnabled(setup.SearchEnabled);
     modeButton_[ModeTurboSearch]->setEnabled(setup.TurboSearchEnabled);
     memBut_->setEnabled(setup.MemButEnabled);

@@ -35,6 +35,8 @@ const Row Rows[] = {
     {ProtoOpto, 0, "opto"},
     {ProtoAor8000, 0, "aor-ar8000"},
     {ProtoAor5000, 0, "aor-ar5000"},
+    {ProtoBearcat, 0, "bearcat-bc245"}, {ProtoBearcat, 1, "bearcat-bc780"},
+    {ProtoBearcat, 2, "bearcat-bc895"}, {ProtoBcd396, 0, "bcd396t"},
     {ProtoHamlib, 0, "", 1}, // Hamlib's dummy radio
 };
 
@@ -55,6 +57,8 @@ class Family : public ::testing::TestWithParam<Row>, public LinkRig {
         p.MinFreq = 0;
         p.MaxFreq = NoFrequency - 1;
         p.CompAddr = 0xE0;
+        // The memory a family tunes through, as a new profile of it has.
+        if (Model().Serial.VfoChan >= 0) p.VfoChan = Model().Serial.VfoChan;
         p.HamlibModel = row.HamlibModel;
         if (*row.SimName) {
             const SimModel* model = FindSimModel(row.SimName);
@@ -93,6 +97,16 @@ class Family : public ::testing::TestWithParam<Row>, public LinkRig {
     }
     // A radio to talk to: a simulated one, or one the family opens itself.
     bool Talks() { return (sim || Caps().OwnConnection) && Has(OpApply) && Has(OpRead); }
+    // Tunes where the family can (and reads back where it can).
+    void Tune(int32_t frequency) {
+        if (Talks()) {
+            TuneAndRead(frequency, 2);
+        } else if (sim && Has(OpApply)) {
+            state.Current.Frequency = frequency;
+            state.Current.Mode = 2;
+            radio.ApplyRadioState();
+        }
+    }
 
     SimRadio* sim = nullptr;
 };
@@ -154,6 +168,7 @@ TEST_P(Family, StoresRecallsLoadsAndClearsMemories) {
     state.Current = MakeBlankChannel();
     state.Current.Frequency = Other;
     state.Current.Mode = 2;
+    state.Current.Valid = true; // a channel the scan visits
     radio.StoreChannel();
 
     TuneAndRead(Tuned, 2);
@@ -184,14 +199,14 @@ TEST_P(Family, SignalOnAndOffByEveryDetectMethod) {
         sim->Schedule.Entries.push_back(a);
     }
     Open();
-    if (Talks()) TuneAndRead(Tuned, 2);
+    Tune(Tuned);
     const uint8_t detects = Model().Detects;
     for (uint8_t detect : {DetectHardware, DetectSoftware, DetectBoth}) {
         if (!(detects & (1u << detect))) continue;
         EXPECT_GT(SignalWith(detect), 0) << "detect " << int(detect);
     }
     // Off the active frequency: nothing, whatever the method.
-    if (Talks()) TuneAndRead(Other, 2);
+    Tune(Other);
     for (uint8_t detect : {DetectNone, DetectHardware, DetectSoftware, DetectBoth}) {
         if (!(detects & (1u << detect))) continue;
         EXPECT_EQ(SignalWith(detect), 0) << "detect " << int(detect);
