@@ -1,6 +1,8 @@
 #include "sim/Catalog.h"
 
 #include "sim/IcomRadio.h"
+#include "sim/KenwoodRadio.h"
+#include "sim/Thf6aRadio.h"
 
 namespace rigvane {
 
@@ -24,12 +26,17 @@ std::vector<std::string> SimRadioNames() {
     std::vector<std::string> names;
     for (IcomRadio::Model m : IcomModels)
         names.push_back(IcomRadio::ModelName(m));
+    for (const char* n : {"kenwood", "thf6a", "thg71"})
+        names.push_back(n);
     return names;
 }
 
 std::unique_ptr<SimRadio> MakeSimRadio(const std::string& name, std::string* error) {
     for (IcomRadio::Model m : IcomModels)
         if (name == IcomRadio::ModelName(m)) return std::make_unique<IcomRadio>(m);
+    if (name == "kenwood") return std::make_unique<KenwoodRadio>();
+    if (name == "thf6a") return std::make_unique<Thf6aRadio>(Thf6aRadio::Model::F6a);
+    if (name == "thg71") return std::make_unique<Thf6aRadio>(Thf6aRadio::Model::G71);
     if (error) {
         std::string known;
         for (const std::string& n : SimRadioNames())
