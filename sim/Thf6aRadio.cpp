@@ -57,7 +57,7 @@ Thf6aRadio::Thf6aRadio(Model model) : model_(model) {
             Menu[word] = "0";
         Menu["CNT"] = "8";
         Menu["BAL"] = "2";
-        Menu["NAR 0"] = Menu["NAR 1"] = "0";
+        Menu["NAR 0"] = Menu["NAR 1"] = Menu["NAR 2"] = "0";
         for (int n = 0; n < 10; ++n) {
             char nn[3];
             std::snprintf(nn, sizeof nn, "%02d", n);

@@ -32,6 +32,7 @@
 #include "ui/MessageWindow.h"
 #include "ui/RadioParms.h"
 #include "ui/StatusWindow.h"
+#include "ui/Thf6aParms.h"
 #include "ui/Twips.h"
 #include "ui/VfoWindow.h"
 
@@ -865,14 +866,18 @@ void MainWindow::LoadSetRange(int first, int last) {
 }
 
 bool MainWindow::DialogAvailable(int code) {
-    // The global parameters dialog and the eight radio parameters dialogs.
-    return code >= ActionGlobalParms && code <= ProfileCount;
+    // The global parameters dialog, the eight radio parameters dialogs and the
+    // TH-F6A settings.
+    return (code >= ActionGlobalParms && code <= ProfileCount) || code == ActionThf6aParms;
 }
 
 bool MainWindow::RunDialog(int code) {
     if (!DialogAvailable(code)) return false;
     if (code == ActionGlobalParms) {
         GlobalParms dialog(app_, this);
+        dialog.exec();
+    } else if (code == ActionThf6aParms) {
+        Thf6aParms dialog(app_, this);
         dialog.exec();
     } else {
         RadioParms dialog(app_, code - 1, this);
