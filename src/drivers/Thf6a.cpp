@@ -252,10 +252,23 @@ class Ops {
         if (Simple({name}) != Kind::Reply) ctx_.Log.Dply(rejected);
     }
 
+    // A memory and then its name; a memory without a name keeps an empty one.
     void Load() {
+        if (!LoadMemory()) return;
+        RadioState& st = ctx_.State;
+        Exchange(ctx_, {"MNA " + std::string(row_.Prefix) + Thf6aChannelText(st.CurrentChannel)},
+                 [&](size_t, const Answer& a, bool) {
+                     if (a.How == Kind::Reply && CheckChannel(a, row_.Offset))
+                         st.Current.Service = Rest(a.Fields, row_.Offset + 1);
+                     return true;
+                 });
+    }
+
+    // True when the radio sent the memory asked for and it was taken.
+    bool LoadMemory() {
         RadioState& st = ctx_.State;
         const std::string channel = Thf6aChannelText(st.CurrentChannel);
-        if (channel.empty()) return;
+        if (channel.empty()) return false;
         bool loaded = false;
         Exchange(ctx_, {"MR " + std::string(row_.Prefix) + "0," + channel},
                  [&](size_t, const Answer& a, bool) {
@@ -280,19 +293,12 @@ class Ops {
                      }
                      return true;
                  });
-        if (!loaded) return;
-        // The name; a memory without one keeps an empty name.
-        Exchange(ctx_, {"MNA " + std::string(row_.Prefix) + channel},
-                 [&](size_t, const Answer& a, bool) {
-                     if (a.How == Kind::Reply && CheckChannel(a, row_.Offset))
-                         st.Current.Service = Rest(a.Fields, row_.Offset + 1);
-                     return true;
-                 });
+        return loaded;
     }
 
     void Read() {
         if (ctx_.Profile.Memory) {
-            Load();
+            LoadMemory();
         } else {
             ReadVfo();
         }
@@ -599,6 +605,7 @@ FamilyCaps BuildCaps() {
     aux.ForcedChecks = 0x08; // 3
     aux.ForcedLists = 0x30;  // 4, 5
     // List 4 is the repeater offset: its index is the offset code the memory body sends.
+    aux.OffsetList = true;
     aux.Bandwidths = {"none", "+0.6Mhz", "+1.2Mhz", "+5.0Mhz", "-0.6Mhz", "-1.2Mhz", "-5.0Mhz"};
     f6a.Light = true;
     f6a.Dialog = ModelDialog::Thf6a;
