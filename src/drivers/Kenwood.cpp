@@ -1,5 +1,6 @@
 #include "drivers/Kenwood.h"
 
+#include <algorithm>
 #include <cctype>
 #include <exception>
 
@@ -83,8 +84,13 @@ class Operation {
             if (eom.empty()) return;
             size_t end;
             while (!done_ && (end = residue.find(';')) != std::string::npos) {
-                const std::string answer = TrimBlanks(residue.substr(0, end));
+                std::string answer = residue.substr(0, end);
                 residue.erase(0, end + 1);
+                // Line ends some radios put between answers are not part of them.
+                answer.erase(std::remove_if(answer.begin(), answer.end(),
+                                            [](char c) { return c == '\r' || c == '\n'; }),
+                             answer.end());
+                answer = TrimBlanks(answer);
                 Handle(answer, command);
             }
             if (!ctx_.Link.PortOpen()) return;

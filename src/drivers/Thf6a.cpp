@@ -117,8 +117,11 @@ void Exchange(DriverContext& ctx, const std::vector<std::string>& lines, const H
         buffer += got;
         size_t cr;
         while ((cr = buffer.find('\r')) != std::string::npos) {
-            const std::string line = TrimBlanks(buffer.substr(0, cr));
+            std::string line = buffer.substr(0, cr);
             buffer.erase(0, cr + 1);
+            // A radio that ends its lines with CR LF leaves the LF in front of the next.
+            line.erase(std::remove(line.begin(), line.end(), '\n'), line.end());
+            line = TrimBlanks(line);
             if (line.empty() || next >= sent.size()) continue;
             const size_t index = sent[next];
             Answer a;

@@ -147,6 +147,20 @@ TEST(Kenwood, SignalTakesEveryDigitAndCapsAtEleven) {
     EXPECT_EQ(r.Signal(), 0);
 }
 
+TEST(Kenwood, NoisyLineChangesNothing) {
+    KenwoodRig r;
+    r.sim->NoiseBytes = 45;
+    r.Current().Frequency = 777;
+    for (int i = 0; i < 20; ++i) {
+        r.Read();
+        r.Load();
+        r.Current().Frequency = 777;
+        EXPECT_EQ(r.Signal(), 0);
+    }
+    EXPECT_EQ(r.CountMessages("Data Processing Error"), 0);
+    EXPECT_LT(r.host.NowMs(), 600000);
+}
+
 TEST(Kenwood, SilentRadioCostsBoundedTriesAndOneMessage) {
     KenwoodRig r;
     r.sim->PoweredOn = false;

@@ -238,6 +238,23 @@ TEST(Thf6a, WrongModelIsReported) {
               1);
 }
 
+TEST(Thf6a, NoisyLineChangesNothing) {
+    HandheldRig r;
+    r.sim->NoiseBytes = 45;
+    r.state.CurrentChannel = 5;
+    for (int i = 0; i < 20; ++i) {
+        r.Current() = MakeBlankChannel();
+        r.Current().Frequency = 777;
+        r.Read();
+        EXPECT_EQ(r.Current().Frequency, 777);
+        r.Load();
+        EXPECT_EQ(r.Current().Frequency, 0);
+        EXPECT_EQ(r.Signal(), 0);
+    }
+    EXPECT_EQ(r.CountMessages("Data Processing Error"), 0);
+    EXPECT_LT(r.host.NowMs(), 600000);
+}
+
 TEST(Thf6a, SilentRadioCostsBoundedTriesAndOneMessage) {
     HandheldRig r;
     r.sim->PoweredOn = false;
