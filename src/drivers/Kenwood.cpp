@@ -217,7 +217,10 @@ FamilyCaps BuildCaps() {
 
 class KenwoodDriver : public RadioDriver {
   public:
-    const FamilyCaps& Caps() const override { return KenwoodCaps(); }
+    const FamilyCaps& Caps() const override {
+        static const FamilyCaps caps = BuildCaps();
+        return caps;
+    }
 
     void Open(DriverContext& ctx) override {
         Run(ctx, Code::Init);
@@ -246,13 +249,9 @@ class KenwoodDriver : public RadioDriver {
 
 } // namespace
 
-const FamilyCaps& KenwoodCaps() {
-    static const FamilyCaps caps = BuildCaps();
-    return caps;
-}
-
-std::unique_ptr<RadioDriver> MakeKenwoodDriver() {
-    return std::make_unique<KenwoodDriver>();
+RadioDriver& KenwoodFamily() {
+    static KenwoodDriver driver;
+    return driver;
 }
 
 bool KenwoodReadIf(const std::string& answer, Channel& into) {

@@ -4,7 +4,6 @@
 // function; the driver remembers which one it last switched to in the
 // profile's DriverState and sends the switch only when it has to change.
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -12,8 +11,8 @@
 
 namespace rigvane {
 
-std::unique_ptr<RadioDriver> MakeKenwoodDriver();
-const FamilyCaps& KenwoodCaps();
+// The family's one driver object (it keeps no state of its own).
+RadioDriver& KenwoodFamily();
 
 // Answer parsers, public for the tests. Each takes one answer without its
 // ";" and changes nothing unless the whole answer is well formed.

@@ -608,7 +608,6 @@ FamilyCaps BuildCaps() {
     aux.ForcedChecks = 0x08; // 3
     aux.ForcedLists = 0x30;  // 4, 5
     // List 4 is the repeater offset: its index is the offset code the memory body sends.
-    aux.OffsetList = true;
     aux.Bandwidths = {"none", "+0.6Mhz", "+1.2Mhz", "+5.0Mhz", "-0.6Mhz", "-1.2Mhz", "-5.0Mhz"};
     f6a.Light = true;
     f6a.Dialog = ModelDialog::Thf6a;
@@ -626,7 +625,10 @@ FamilyCaps BuildCaps() {
 
 class Thf6aDriver : public RadioDriver {
   public:
-    const FamilyCaps& Caps() const override { return Thf6aCaps(); }
+    const FamilyCaps& Caps() const override {
+        static const FamilyCaps caps = BuildCaps();
+        return caps;
+    }
     void Open(DriverContext& ctx) override {
         Guarded(ctx, [](Ops& o) { o.Open(); });
     }
@@ -665,13 +667,9 @@ class Thf6aDriver : public RadioDriver {
 
 } // namespace
 
-const FamilyCaps& Thf6aCaps() {
-    static const FamilyCaps caps = BuildCaps();
-    return caps;
-}
-
-std::unique_ptr<RadioDriver> MakeThf6aDriver() {
-    return std::make_unique<Thf6aDriver>();
+RadioDriver& Thf6aFamily() {
+    static Thf6aDriver driver;
+    return driver;
 }
 
 std::optional<std::string> Thf6aRawCommand(DriverContext& ctx, const std::string& line) {

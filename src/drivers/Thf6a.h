@@ -5,7 +5,6 @@
 // "?" for a command the radio does not know. The two models differ only in
 // the data of their model rows (prefixes, band digit, field offset, band plan).
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,8 +13,8 @@
 
 namespace rigvane {
 
-std::unique_ptr<RadioDriver> MakeThf6aDriver();
-const FamilyCaps& Thf6aCaps();
+// The family's one driver object (it keeps no state of its own).
+RadioDriver& Thf6aFamily();
 
 // Sends one raw command line and returns the radio's answer line ("N" or "?"
 // for a refusal); nothing when the radio did not answer. The settings dialog

@@ -100,9 +100,6 @@ struct AuxSpec {
     std::array<const char*, 7> ListCaptions{};  // nullptr: the window's own caption
     std::vector<std::string> Bandwidths;        // items of list 4; empty: the window's own
     std::vector<std::string> Tones;             // items of list 0; empty: the tone table
-    // List 4 holds the repeater offset, not a bandwidth: the modulation and
-    // list 4 do not follow each other.
-    bool OffsetList = false;
 };
 
 // The settings dialog a model has in the Parms menu.

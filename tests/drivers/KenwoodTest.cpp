@@ -9,7 +9,7 @@ namespace rigvane::test {
 namespace {
 
 struct KenwoodRig : TextRadioRig<KenwoodRadio> {
-    KenwoodRig() : TextRadioRig(MakeKenwoodDriver(), "kenwood") {}
+    KenwoodRig() : TextRadioRig(KenwoodFamily(), "kenwood") {}
     void Tune(int32_t f, uint8_t mode) {
         Current().Frequency = f;
         Current().Mode = mode;

@@ -22,8 +22,8 @@ namespace rigvane::test {
 
 template <typename SimType> class TextRadioRig {
   public:
-    TextRadioRig(std::unique_ptr<RadioDriver> d, const std::string& simName, uint8_t model = 0)
-        : driver(std::move(d)), log(host, slots, settings.Global),
+    TextRadioRig(RadioDriver& d, const std::string& simName, uint8_t model = 0)
+        : driver(&d), log(host, slots, settings.Global),
           link(host, settings, log, slots, state,
                [this](const std::string& device) -> std::unique_ptr<SerialPort> {
                    if (!IsSimDevice(device)) return nullptr;
@@ -96,7 +96,7 @@ template <typename SimType> class TextRadioRig {
         return n;
     }
 
-    std::unique_ptr<RadioDriver> driver;
+    RadioDriver* driver;
     SimHost host;
     Settings settings;
     FileSlots slots;

@@ -12,7 +12,7 @@ namespace {
 
 struct HandheldRig : TextRadioRig<Thf6aRadio> {
     explicit HandheldRig(uint8_t model = 0, const char* sim = nullptr)
-        : TextRadioRig(MakeThf6aDriver(), sim ? sim : model == 1 ? "thg71" : "thf6a", model) {}
+        : TextRadioRig(Thf6aFamily(), sim ? sim : model == 1 ? "thg71" : "thf6a", model) {}
     void Tune(int32_t f, uint8_t mode) {
         Current().Frequency = f;
         Current().Mode = mode;
