@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 
 #include "core/CodeTables.h"
-#include "drivers/Drivers.h"
+#include "drivers/Registry.h"
 #include "storage/FrequencyDatabase.h"
 #include "storage/FrequencyFileReader.h"
 #include "storage/FrequencyFileWriter.h"
@@ -34,7 +35,6 @@ Engine::Engine(App& app)
                           app.settings, app.database, app.progress} {
     context_.Actions = this;
     context_.Views = &Views;
-    if (!app_.radio.HasDriver(ProtoIcom)) RegisterDrivers(app_.radio);
     secondTimer_ = app_.host.CreateTimer([this] { SecondTick(); });
     app_.host.SetTimer(secondTimer_, 1000, true);
     repeatTimer_ = app_.host.CreateTimer([this] { RepeatTick(); });
@@ -49,12 +49,33 @@ void Engine::SetView(EngineView* view) {
     view_ = view ? view : &defaultView_;
 }
 
+bool Engine::OpenFrequencyFile(const std::string& path) {
+    lastFrequencyFile_ = path;
+    const bool read = ReadFrequencyFile(context_, path);
+    view_->RefreshEditors();
+    return read;
+}
+
+void Engine::OpenCommandLineFiles(const std::vector<std::string>& paths) {
+    if (paths.empty()) return;
+    OpenFrequencyFile(paths.front());
+    for (size_t i = 1; i < paths.size(); ++i)
+        app_.log.Dply("Not opened (one frequency file at a time): " + paths[i]);
+}
+
 StartupHooks Engine::MakeStartupHooks(StartupHooks base) {
     base.OpenRadio = [this](App&) { app_.radio.OpenRadio(); };
     base.LoadDatabase = [this](App&) {
         // A database that cannot be read is reported once by the reader's
-        // box; the program goes on without descriptions.
-        ReadDatabase(context_, app_.settings.Global.DbFile);
+        // box; the program goes on without descriptions. The default name
+        // that nobody chose (a first start) is not worth a box: one line.
+        const std::string& db = app_.settings.Global.DbFile;
+        std::error_code ec;
+        if (db == Globals().DbFile && !std::filesystem::exists(db, ec)) {
+            app_.log.Dply("No frequency database " + db + ": service names are not looked up.");
+            return;
+        }
+        ReadDatabase(context_, db);
     };
     return base;
 }
@@ -78,7 +99,8 @@ void Engine::IdleWait(int64_t since, int ms) {
 }
 
 bool Engine::RadioReachable() {
-    return app_.settings.Selected().Protocol != ProtoLocal && app_.link.PortOpen();
+    // A radio without a port (the test radio) never opens one.
+    return app_.link.PortOpen();
 }
 
 void Engine::ApplyState() {
@@ -296,7 +318,7 @@ void Engine::ManualPass() {
     state_.StackTop = -1;
     view_->SetBusyCursor(false);
     if (!state_.DropDownOpen) {
-        if (app_.settings.Selected().Protocol != ProtoLocal) app_.radio.ReadRadioState();
+        if (app_.radio.Has(OpRead)) app_.radio.ReadRadioState();
         DisplayVfo();
         DisplayChannel();
         SignalCheck();
@@ -493,11 +515,7 @@ void Engine::RunAction(int code) {
     case ActionOpenFile: {
         const std::string path =
             view_->ChooseFile(FrequencyFileFilter, 2, lastFrequencyFile_, false);
-        if (!path.empty()) {
-            lastFrequencyFile_ = path;
-            ReadFrequencyFile(context_, path);
-            view_->RefreshEditors();
-        }
+        if (!path.empty()) OpenFrequencyFile(path);
         break;
     }
     case ActionSaveFile:
