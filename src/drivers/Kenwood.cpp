@@ -229,7 +229,6 @@ class KenwoodDriver : public RadioDriver {
     void Apply(DriverContext& ctx) override {
         const Channel& cur = ctx.State.Current;
         const Channel& last = ctx.State.LastSent;
-        if (cur.Mode == 0 || cur.Frequency <= 0) return;
         if (cur.Frequency != last.Frequency || cur.Mode != last.Mode) Run(ctx, Code::Tune);
         if (cur.Atten != last.Atten) Run(ctx, Code::Attenuator);
         if (ctx.Profile.ExpCmd && (cur.Notch != last.Notch || cur.Antenna != last.Antenna ||

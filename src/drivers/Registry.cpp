@@ -5,7 +5,9 @@
 
 #include "core/CodeTables.h"
 #include "drivers/Icom.h"
+#include "drivers/Kenwood.h"
 #include "drivers/Local.h"
+#include "drivers/Thf6a.h"
 
 namespace rigvane {
 
@@ -15,6 +17,8 @@ const std::vector<RadioDriver*>& SupportedFamilies() {
             &LocalFamily(),
             &IcomFamily(),
             &OptoFamily(),
+            &KenwoodFamily(),
+            &Thf6aFamily(),
         };
         std::sort(all.begin(), all.end(), [](const RadioDriver* a, const RadioDriver* b) {
             return a->Caps().Protocol < b->Caps().Protocol;

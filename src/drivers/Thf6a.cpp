@@ -597,6 +597,7 @@ FamilyCaps BuildCaps() {
     f6a.Serial.MinMhz = "0000.00010";
     f6a.Serial.MaxChan = 411;
     f6a.Serial.Timeout = 30;
+    f6a.Serial.Model = 0;
     AuxSpec& aux = f6a.VfoAux;
     aux.CheckCaptions[3] = "CTCSS On";
     aux.CheckCaptions[4] = "DCS On";
@@ -608,6 +609,7 @@ FamilyCaps BuildCaps() {
     aux.ForcedChecks = 0x08; // 3
     aux.ForcedLists = 0x30;  // 4, 5
     // List 4 is the repeater offset: its index is the offset code the memory body sends.
+    aux.BandwidthFollowsMode = false;
     aux.Bandwidths = {"none", "+0.6Mhz", "+1.2Mhz", "+5.0Mhz", "-0.6Mhz", "-1.2Mhz", "-5.0Mhz"};
     f6a.Light = true;
     f6a.Dialog = ModelDialog::Thf6a;
@@ -633,7 +635,6 @@ class Thf6aDriver : public RadioDriver {
         Guarded(ctx, [](Ops& o) { o.Open(); });
     }
     void Apply(DriverContext& ctx) override {
-        if (ctx.State.Current.Mode == 0) return;
         Guarded(ctx, [](Ops& o) { o.Apply(); });
     }
     void Read(DriverContext& ctx) override {

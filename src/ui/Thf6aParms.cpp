@@ -178,16 +178,7 @@ bool Thf6aParms::Run(bool write) {
         app_.host.MessageBox("Error!", "The radio is not connected.", MsgIcon::Exclamation);
         return false;
     }
-    DriverContext ctx{app_.link,
-                      app_.radioState,
-                      app_.settings.Selected(),
-                      app_.settings,
-                      app_.log,
-                      app_.memory,
-                      app_.host,
-                      0,
-                      false,
-                      [this] { return app_.progress.Cancel; }};
+    DriverContext ctx = app_.radio.Context();
     setEnabled(false);
     app_.progress.Show(write ? "Sending TH-F6A Settings" : "Reading TH-F6A Settings");
     Thf6aMenu menu = Values();

@@ -9,17 +9,12 @@ namespace rigvane::test {
 namespace {
 
 struct KenwoodRig : TextRadioRig<KenwoodRadio> {
-    KenwoodRig() : TextRadioRig(KenwoodFamily(), "kenwood") {}
-    void Tune(int32_t f, uint8_t mode) {
-        Current().Frequency = f;
-        Current().Mode = mode;
-        Apply();
-    }
+    KenwoodRig() : TextRadioRig("kenwood", ProtoKenwood) {}
 };
 
 TEST(Kenwood, SwitchesBetweenVfoAndMemoryOnlyWhenItMustAndReadsBack) {
     KenwoodRig r;
-    r.Open();
+    r.radio.OpenRadio();
     EXPECT_EQ(r.Sent(), "IF"); // the open: a lone ";" and a read
     EXPECT_FALSE(r.link.RadioNotResponding);
 
@@ -30,13 +25,13 @@ TEST(Kenwood, SwitchesBetweenVfoAndMemoryOnlyWhenItMustAndReadsBack) {
     EXPECT_EQ(r.sim->FrequencyHz, 146530000);
 
     r.state.CurrentChannel = 12;
-    r.Recall();
-    r.Recall();
+    r.radio.RecallChannel();
+    r.radio.RecallChannel();
     EXPECT_EQ(r.Sent(), "FN2|FR2|MC012|MC012");
 
     // A read with the radio's memories off goes back to the VFO in the same write.
     r.Current() = MakeBlankChannel();
-    r.Read();
+    r.radio.ReadRadioState();
     EXPECT_EQ(r.Sent(), "FN0|FR0|IF");
     EXPECT_EQ(r.Current().Frequency, 14653000);
     EXPECT_EQ(r.Current().Mode, 4);
@@ -44,7 +39,7 @@ TEST(Kenwood, SwitchesBetweenVfoAndMemoryOnlyWhenItMustAndReadsBack) {
 
     // Only the attenuator changed: only RA goes out, and no function switch.
     r.Current().Atten = true;
-    r.Apply();
+    r.radio.ApplyRadioState();
     EXPECT_EQ(r.Sent(), "RA1");
     EXPECT_EQ(r.sim->Settings["RA"], "1");
 
@@ -52,11 +47,11 @@ TEST(Kenwood, SwitchesBetweenVfoAndMemoryOnlyWhenItMustAndReadsBack) {
     r.Current().Notch = true;
     r.Current().Agc = 2;
     r.Current().NoiseBlank = 2;
-    r.Apply();
+    r.radio.ApplyRadioState();
     EXPECT_EQ(r.Sent(), "");
     r.Profile().ExpCmd = true;
     r.Current().Antenna = 2;
-    r.Apply();
+    r.radio.ApplyRadioState();
     EXPECT_EQ(r.Sent(), "NT1|GT255|AN02|NB1|NL255");
 }
 
@@ -72,10 +67,10 @@ TEST(Kenwood, StoresInTheFixedLayoutAndLoadsItBack) {
     r.state.CurrentChannel = 7;
     r.Current().Frequency = 14652000;
     r.Current().Mode = 1;
-    r.Store();
+    r.radio.StoreChannel();
     EXPECT_EQ(r.Sent(), "MW000700146520000400010");
 
-    r.Load();
+    r.radio.LoadChannel();
     EXPECT_EQ(r.Sent(), "FN2|FR2|MR0007");
     EXPECT_EQ(r.Current().Frequency, 14652000);
     EXPECT_EQ(r.Current().Mode, 1);
@@ -83,7 +78,7 @@ TEST(Kenwood, StoresInTheFixedLayoutAndLoadsItBack) {
 
     // An empty memory loads as an empty channel.
     r.state.CurrentChannel = 8;
-    r.Load();
+    r.radio.LoadChannel();
     EXPECT_EQ(r.Current().Frequency, 0);
     EXPECT_FALSE(r.Current().Valid);
 }
@@ -94,7 +89,7 @@ TEST(Kenwood, AnswersThatAreNotTheOnesAwaitedAreDropped) {
     r.sim->ForcedAnswers["MR"] =
         "IF00146520000000000000000000000400000000;MR00030043325000050000;";
     r.state.CurrentChannel = 3;
-    r.Load();
+    r.radio.LoadChannel();
     EXPECT_EQ(r.Current().Frequency, 43325000);
     EXPECT_EQ(r.Current().Mode, 4);
 
@@ -104,7 +99,7 @@ TEST(Kenwood, AnswersThatAreNotTheOnesAwaitedAreDropped) {
         r.Current().Frequency = 12345;
         r.sim->ForcedAnswers["IF"] = bad;
         r.Sent();
-        r.Read();
+        r.radio.ReadRadioState();
         EXPECT_EQ(r.Current().Frequency, 12345) << bad;
         EXPECT_EQ(r.CountMessages("Data Processing Error"), 0) << bad;
     }
@@ -152,8 +147,8 @@ TEST(Kenwood, NoisyLineChangesNothing) {
     r.sim->NoiseBytes = 45;
     r.Current().Frequency = 777;
     for (int i = 0; i < 20; ++i) {
-        r.Read();
-        r.Load();
+        r.radio.ReadRadioState();
+        r.radio.LoadChannel();
         r.Current().Frequency = 777;
         EXPECT_EQ(r.Signal(), 0);
     }
@@ -165,8 +160,8 @@ TEST(Kenwood, SilentRadioCostsBoundedTriesAndOneMessage) {
     KenwoodRig r;
     r.sim->PoweredOn = false;
     r.Current().Frequency = 777;
-    r.Read();
-    r.Read();
+    r.radio.ReadRadioState();
+    r.radio.ReadRadioState();
     EXPECT_EQ(r.Current().Frequency, 777);
     EXPECT_TRUE(r.link.RadioNotResponding);
     EXPECT_EQ(r.CountMessages("Radio not responding"), 1);

@@ -1,8 +1,6 @@
 #pragma once
-// One family driver talking to one simulated text-line radio in-process,
-// over a SerialLink on a SimHost. The operations wrap the driver's entry
-// points with the shared bookkeeping of the radio operations (LastSent
-// after an apply or a read, a blank Current before a load).
+// The radio operations over a SerialLink on a SimHost, talking to one
+// simulated text-line radio in-process through the driver registry.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -12,7 +10,8 @@
 #include "core/MessageLog.h"
 #include "core/Settings.h"
 #include "core/SimHost.h"
-#include "link/RadioDriver.h"
+#include "drivers/Registry.h"
+#include "link/Radio.h"
 #include "link/SerialLink.h"
 #include "link/SimulatedPort.h"
 #include "sim/Catalog.h"
@@ -22,62 +21,38 @@ namespace rigvane::test {
 
 template <typename SimType> class TextRadioRig {
   public:
-    TextRadioRig(RadioDriver& d, const std::string& simName, uint8_t model = 0)
-        : driver(&d), log(host, slots, settings.Global),
+    TextRadioRig(const std::string& simName, uint8_t protocol, uint8_t model = 0)
+        : log(host, slots, settings.Global),
           link(host, settings, log, slots, state,
                [this](const std::string& device) -> std::unique_ptr<SerialPort> {
                    if (!IsSimDevice(device)) return nullptr;
                    return std::make_unique<SimulatedPort>(host, peer);
-               }) {
+               }),
+          radio(link, state, settings, log, memory, host, &progress) {
         std::string error;
         peer = std::make_shared<SimPeer>(MakeSimRadio(simName, &error));
         sim = dynamic_cast<SimType*>(&peer->Radio());
         RadioProfile& p = settings.Selected();
-        p.Protocol = driver->Caps().Protocol;
+        p.Protocol = protocol;
         p.Model = model;
         p.Device = "sim:" + simName;
         p.Timeout = 30;
         p.MinFreq = 0;
+        p.Detect = DetectSoftware;
+        InstallDrivers(radio);
         EXPECT_TRUE(link.OpenPort());
     }
 
-    DriverContext Context() {
-        return DriverContext{link, state, settings.Selected(), settings, log, memory, host,
-                             0,    false, [this] { return cancelAfter-- == 0; }};
-    }
     RadioProfile& Profile() { return settings.Selected(); }
     Channel& Current() { return state.Current; }
-
-    void Open() {
-        auto c = Context();
-        driver->Open(c);
-    }
-    void Apply() {
-        auto c = Context();
-        driver->Apply(c);
-        state.LastSent = state.Current;
-    }
-    void Read() {
-        auto c = Context();
-        driver->Read(c);
-        state.LastSent = state.Current;
-    }
-    void Recall() {
-        auto c = Context();
-        driver->Recall(c);
-    }
-    void Store() {
-        auto c = Context();
-        driver->Store(c);
-    }
-    void Load() {
-        state.Current = MakeBlankChannel();
-        auto c = Context();
-        driver->Load(c);
+    RadioDriver& Driver() { return *radio.Driver(); }
+    void Tune(int32_t f, uint8_t mode) {
+        Current().Frequency = f;
+        Current().Mode = mode;
+        radio.ApplyRadioState();
     }
     uint8_t Signal() {
-        auto c = Context();
-        driver->Signal(c, DetectSoftware);
+        radio.ReadSignal();
         return state.SignalLevel;
     }
 
@@ -96,17 +71,17 @@ template <typename SimType> class TextRadioRig {
         return n;
     }
 
-    RadioDriver* driver;
     SimHost host;
     Settings settings;
     FileSlots slots;
     Memory memory;
     MessageLog log;
     RadioState state;
+    Progress progress;
     std::shared_ptr<SimPeer> peer;
     SimType* sim = nullptr;
     SerialLink link;
-    int cancelAfter = -1; // the Cancelled hook says yes after this many questions
+    Radio radio;
 
   private:
     size_t seen_ = 0;

@@ -12,21 +12,13 @@ namespace {
 
 struct HandheldRig : TextRadioRig<Thf6aRadio> {
     explicit HandheldRig(uint8_t model = 0, const char* sim = nullptr)
-        : TextRadioRig(Thf6aFamily(), sim ? sim : model == 1 ? "thg71" : "thf6a", model) {}
-    void Tune(int32_t f, uint8_t mode) {
-        Current().Frequency = f;
-        Current().Mode = mode;
-        Apply();
-    }
+        : TextRadioRig(sim ? sim : model == 1 ? "thg71" : "thf6a", ProtoThf6a, model) {}
     void SearchBank(bool store, int bank) {
         state.CurrentSearchBank = bank;
-        auto c = Context();
-        if (store) {
-            driver->StoreSearchBank(c, memory.SearchBanks[size_t(bank)]);
-        } else {
-            memory.ClearSearchBank(bank);
-            driver->LoadSearchBank(c, memory.SearchBanks[size_t(bank)]);
-        }
+        if (store)
+            radio.StoreSearchBank();
+        else
+            radio.LoadSearchBank();
     }
 };
 
@@ -34,13 +26,13 @@ const char* const F6aBody145 = "00145000000,0,0,0,0,0,0,00,00,000,000000000,0";
 
 TEST(Thf6a, OpensTunesAndReadsTheVfoBackOnBothModels) {
     HandheldRig f6a;
-    f6a.Open();
+    f6a.radio.OpenRadio();
     EXPECT_EQ(f6a.Sent(), "ID|BC 1|BC 1|MRM 0");
     f6a.Tune(14500000, 1);
     EXPECT_EQ(f6a.Sent(), std::string("VW 9,") + F6aBody145 + "|ATT 0|RBN 9");
     EXPECT_EQ(f6a.sim->FrequencyHz, 145000000);
     f6a.Current() = MakeBlankChannel();
-    f6a.Read();
+    f6a.radio.ReadRadioState();
     EXPECT_EQ(f6a.Sent(), "VMC 1,0|FQ|VR 9|ATT");
     EXPECT_EQ(f6a.Current().Frequency, 14500000);
     EXPECT_EQ(f6a.Current().Mode, 2);
@@ -54,12 +46,12 @@ TEST(Thf6a, OpensTunesAndReadsTheVfoBackOnBothModels) {
     EXPECT_EQ(f6a.Current().Frequency, 14500000);
 
     HandheldRig g71(1);
-    g71.Open();
+    g71.radio.OpenRadio();
     EXPECT_EQ(g71.Sent(), "ID");
     g71.Tune(44600000, 2);
     EXPECT_EQ(g71.Sent(), "VW 6,00446000000,0,0,0,0,0,,00,,00,000000000|RBN 5");
     g71.Current() = MakeBlankChannel();
-    g71.Read();
+    g71.radio.ReadRadioState();
     EXPECT_EQ(g71.Sent(), "VMC 0,0|FQ|VR 6");
     EXPECT_EQ(g71.Current().Frequency, 44600000);
     EXPECT_EQ(g71.CountMessages("**"), 0);
@@ -85,10 +77,10 @@ TEST(Thf6a, MemoriesRoundTripWithTonesOffsetLockoutAndName) {
     c.Bandwidth = 4; // -0.6 MHz
     c.Service = "Repeater Nine";
     c.Valid = false;
-    r.Store();
+    r.radio.StoreChannel();
     EXPECT_EQ(r.Sent(), "MW 0,I-5,00146520000,0,2,0,0,1,0,08,11,000,000600000,2,1|MNA I-5,Repeater");
 
-    r.Load();
+    r.radio.LoadChannel();
     EXPECT_EQ(r.Sent(), "MR 0,I-5|MNA I-5");
     EXPECT_EQ(c.Frequency, 14652000);
     EXPECT_EQ(c.Mode, 4);
@@ -101,12 +93,12 @@ TEST(Thf6a, MemoriesRoundTripWithTonesOffsetLockoutAndName) {
 
     // An empty memory loads as an empty channel; past PR2 nothing goes out.
     r.state.CurrentChannel = 6;
-    r.Load();
+    r.radio.LoadChannel();
     EXPECT_EQ(c.Frequency, 0);
     r.state.CurrentChannel = 412;
     c.Frequency = 14500000;
-    r.Store();
-    r.Load();
+    r.radio.StoreChannel();
+    r.radio.LoadChannel();
     EXPECT_EQ(r.Sent(), "MR 0,006");
 
     HandheldRig g71(1);
@@ -116,9 +108,9 @@ TEST(Thf6a, MemoriesRoundTripWithTonesOffsetLockoutAndName) {
     g71.Current().Bandwidth = 1;
     g71.Current().Valid = true;
     g71.Current().Service = "Simplex";
-    g71.Store();
+    g71.radio.StoreChannel();
     EXPECT_EQ(g71.Sent(), "MW 0,0,005,00145000000,0,1,0,0,0,,00,,00,000600000,0|MNA 0,005,Simplex");
-    g71.Load();
+    g71.radio.LoadChannel();
     EXPECT_EQ(g71.Current().Frequency, 14500000);
     EXPECT_EQ(g71.Current().Bandwidth, 1);
     EXPECT_TRUE(g71.Current().Valid);
@@ -142,7 +134,7 @@ TEST(Thf6a, ShortGarbledOrWrongMemoryAnswersAreNotTaken) {
                             "MR 0,006,00145000000,0,0,0,0,0,0,08,08,000,000600000,0,0\r",
                             "MR 0,5555,00145000000,0,0,0,0,0,0,08,08,000,000600000,0,0\r"}) {
         r.sim->ForcedAnswers["MR"] = bad;
-        r.Load();
+        r.radio.LoadChannel();
         EXPECT_EQ(r.Current().Frequency, 0) << bad;
     }
     EXPECT_EQ(r.CountMessages("Radio sent bad packet->MR 0,005,"), 3);
@@ -159,12 +151,12 @@ TEST(Thf6a, RecallRefusedOnceSwitchesToMemoryModeAndRetriesOnce) {
                                "000000000", "0"},
                               false,
                               ""};
-    r.Open();
+    r.radio.OpenRadio();
     r.Sent();
     // The driver believes the radio in memory mode; the radio is not.
     r.Profile().DriverState = 1;
     r.state.CurrentChannel = 5;
-    r.Recall();
+    r.radio.RecallChannel();
     EXPECT_EQ(r.Sent(), "MC 1,005|VMC 1,1|MC 1,005");
     EXPECT_EQ(r.sim->FrequencyHz, 145500000);
     EXPECT_EQ(r.CountMessages("could not select"), 0);
@@ -173,7 +165,7 @@ TEST(Thf6a, RecallRefusedOnceSwitchesToMemoryModeAndRetriesOnce) {
     r.Tune(14500000, 1);
     EXPECT_EQ(r.Sent().rfind("VMC 1,0|VW 9,", 0), 0u);
     r.state.CurrentChannel = 6;
-    r.Recall();
+    r.radio.RecallChannel();
     EXPECT_EQ(r.Sent(), "VMC 1,1|MC 1,006|VMC 1,1|MC 1,006");
     EXPECT_EQ(r.CountMessages("Radio could not select memory channel 006"), 1);
 }
@@ -218,7 +210,7 @@ TEST(Thf6a, SearchBanksWriteInOrderAndReadBack) {
 
 TEST(Thf6a, SignalReadsBusyThenTheMeter) {
     HandheldRig r;
-    r.Open();
+    r.radio.OpenRadio();
     r.sim->Schedule.Parse("145.0 9\n", nullptr);
     r.Tune(14500000, 1);
     r.Sent();
@@ -232,7 +224,7 @@ TEST(Thf6a, SignalReadsBusyThenTheMeter) {
 
 TEST(Thf6a, WrongModelIsReported) {
     HandheldRig r(0, "thg71");
-    r.Open();
+    r.radio.OpenRadio();
     EXPECT_EQ(r.CountMessages("--Model TH-G71 attached, TH-F6Aselected in Rigvane"), 1);
     EXPECT_EQ(r.CountMessages("Wrong Radio Model selected in PARMS. Radio functions may not work!"),
               1);
@@ -245,9 +237,9 @@ TEST(Thf6a, NoisyLineChangesNothing) {
     for (int i = 0; i < 20; ++i) {
         r.Current() = MakeBlankChannel();
         r.Current().Frequency = 777;
-        r.Read();
+        r.radio.ReadRadioState();
         EXPECT_EQ(r.Current().Frequency, 777);
-        r.Load();
+        r.radio.LoadChannel();
         EXPECT_EQ(r.Current().Frequency, 0);
         EXPECT_EQ(r.Signal(), 0);
     }
@@ -260,7 +252,7 @@ TEST(Thf6a, SilentRadioCostsBoundedTriesAndOneMessage) {
     r.sim->PoweredOn = false;
     r.Tune(14500000, 1);
     r.Current().Frequency = 777;
-    r.Read();
+    r.radio.ReadRadioState();
     EXPECT_EQ(r.Current().Frequency, 777);
     EXPECT_EQ(r.CountMessages("Radio not responding"), 1);
     EXPECT_LT(r.host.NowMs(), 60000);
@@ -279,9 +271,10 @@ TEST(Thf6a, RadioTestWalksShortWordsAndStopsWhenCancelled) {
         EXPECT_FALSE(unique.count(never)) << never;
 
     HandheldRig r;
-    r.cancelAfter = 7;
-    auto c = r.Context();
-    r.driver->RadioTest(c);
+    int asked = 0;
+    DriverContext c = r.radio.Context();
+    c.Cancelled = [&asked] { return asked++ == 7; };
+    r.Driver().RadioTest(c);
     EXPECT_EQ(r.Sent(), "AA|AA 0|AA 1|AAA|AAA 0|AAA 1|AAB");
     EXPECT_EQ(r.state.RawCommand, "?");
 }
