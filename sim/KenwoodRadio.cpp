@@ -20,6 +20,11 @@ std::string Padded(int64_t v, int width) {
     return buf;
 }
 
+// What the receiver tunes: 100 kHz to 1300 MHz.
+bool InRange(int64_t hz) {
+    return hz >= 100000 && hz <= 1300000000;
+}
+
 // Digits each extended setting takes.
 const std::map<std::string, size_t> SettingWidths = {{"RA", 2}, {"NT", 1}, {"GT", 3},
                                                      {"AN", 2}, {"NB", 1}, {"NL", 3}};
@@ -55,7 +60,7 @@ std::string KenwoodRadio::Command(const std::string& c, int64_t nowMs) {
     if (word == "FA" || word == "FB") {
         int64_t& vfo = VfoHz[word == "FB"];
         if (query) return word + Padded(vfo, 11) + ";";
-        if (!Digits(c, 2, 11)) return Unknown(c);
+        if (!Digits(c, 2, 11) || !InRange(std::stoll(c.substr(2)))) return Unknown(c);
         vfo = std::stoll(c.substr(2));
     } else if (word == "MD") {
         if (query) return "MD" + std::string(1, Mode) + ";";
@@ -76,8 +81,10 @@ std::string KenwoodRadio::Command(const std::string& c, int64_t nowMs) {
         // MW, split flag, channel (3), frequency (11), mode, five more.
         if (c.size() != 23 || !Digits(c.substr(0, 18), 2, 16) || std::stoi(c.substr(3, 3)) > 99)
             return Unknown(c);
+        const int64_t hz = std::stoll(c.substr(6, 11));
+        if (hz != 0 && !InRange(hz)) return Unknown(c); // 0 empties the memory
         Memory& m = Memories[size_t(std::stoi(c.substr(3, 3)))];
-        m.FrequencyHz = std::stoll(c.substr(6, 11));
+        m.FrequencyHz = hz;
         m.Mode = c[17];
         m.Tail = c.substr(18);
     } else if (word == "MR") {

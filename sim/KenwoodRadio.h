@@ -8,7 +8,8 @@
 //
 // IF answers in the layout of the ten-meter transceivers: frequency at
 // characters 3..13, the mode digit at character 30. SM answers four digits,
-// twice the activity level at the tuned frequency. MR answers
+// twice the activity level at the tuned frequency. It tunes 0.1 to 1300 MHz;
+// a frequency beyond is a malformed command. MR answers
 // "MR0" + channel + frequency + mode + the five stored trailing characters.
 #include <array>
 #include <map>

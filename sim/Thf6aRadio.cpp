@@ -80,6 +80,12 @@ bool Thf6aRadio::ValidChannel(const std::string& ch) const {
     return ch == "PR1" || ch == "PR2";
 }
 
+bool Thf6aRadio::InRange(const std::string& hertz) const {
+    const int64_t hz = std::stoll(hertz);
+    if (model_ == Model::F6a) return hz >= 100000 && hz <= 1300000000;
+    return (hz >= 118000000 && hz <= 174000000) || (hz >= 400000000 && hz <= 470000000);
+}
+
 void Thf6aRadio::Retune() {
     const Band& b = Bands[size_t(Control)];
     const std::vector<std::string>* fields = &b.Vfo;
@@ -132,7 +138,7 @@ std::string Thf6aRadio::Command(const std::string& line, int64_t nowMs) {
         if (args.size() != 1 + BodyFields() || !IsDigits(args[1]) || args[1].size() != 11)
             return Unknown(line);
         Band& b = Bands[size_t(Control)];
-        if (b.MemoryMode) return refused;
+        if (b.MemoryMode || !InRange(args[1])) return refused;
         b.Vfo.assign(args.begin() + 1, args.end());
         answer = echo;
     } else if (word == "RBN") {
@@ -148,7 +154,7 @@ std::string Thf6aRadio::Command(const std::string& line, int64_t nowMs) {
         Band& b = Bands[size_t(Control)];
         if (args.empty()) return "FQ " + b.Vfo[0] + "," + b.Vfo[1] + "\r";
         if (args.size() != 2 || !IsDigits(args[0]) || args[0].size() != 11) return Unknown(line);
-        if (b.MemoryMode) return refused;
+        if (b.MemoryMode || !InRange(args[0])) return refused;
         b.Vfo[0] = args[0];
         b.Vfo[1] = args[1];
         answer = echo;
@@ -212,6 +218,7 @@ std::string Thf6aRadio::MemoryCommand(const std::string& word, std::vector<std::
     if (args.size() != 2 + BodyFields() + 1 || !IsDigits(args[2]) || args[2].size() != 11 ||
         (args.back() != "0" && args.back() != "1"))
         return Unknown(line);
+    if (!InRange(args[2])) return "N\r";
     Memory& m = Memories[ch];
     m.Fields.assign(args.begin() + 2, args.end() - 1);
     m.Lockout = args.back() == "1";

@@ -12,7 +12,8 @@
 // fields, a lockout flag and a name of up to 8 characters. The TH-G71 puts
 // "0," before the channel of MW, MR and MNA and has no attenuator, lamp or
 // menu settings. BY answers the squelch from the activity schedule and SM
-// the meter as level / 3.
+// the meter as level / 3. The TH-F6A receives 0.1 to 1300 MHz, the TH-G71
+// 118 to 174 and 400 to 470 MHz; it refuses a frequency beyond.
 #include <array>
 #include <map>
 #include <string>
@@ -59,6 +60,7 @@ class Thf6aRadio : public TextLineRadio {
 
   private:
     bool ValidChannel(const std::string& channel) const;
+    bool InRange(const std::string& hertz) const;
     std::string MemoryCommand(const std::string& word, std::vector<std::string> args,
                               const std::string& line);
     std::string MenuCommand(const std::string& word, const std::vector<std::string>& args,

@@ -76,6 +76,8 @@ class Operation {
             const size_t before = residue.size();
             residue += ctx_.Link.SendAndReceive(toSend, eom, "");
             if (residue.size() == before) {
+                // The link has made its tries already: asking again only waits longer.
+                if (!toSend.empty() && ctx_.Link.RadioNotResponding) return;
                 ++tries;
                 toSend = command;
             } else {

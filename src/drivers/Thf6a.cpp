@@ -79,11 +79,12 @@ struct Answer {
 // answer with the line's index and whether it came in the first
 // transmission; it returns true when the line is settled (it is not sent
 // again). Unsettled lines go out again when the radio falls quiet, until
-// the retry count of quiet passes is used up.
+// the retry count of quiet passes is used up. False when the radio did not
+// answer at all (the link has tried its retries already).
 using Handler = std::function<bool(size_t line, const Answer&, bool firstPass)>;
 
-void Exchange(DriverContext& ctx, const std::vector<std::string>& lines, const Handler& handle) {
-    if (lines.empty() || !ctx.Link.PortOpen()) return;
+bool Exchange(DriverContext& ctx, const std::vector<std::string>& lines, const Handler& handle) {
+    if (lines.empty() || !ctx.Link.PortOpen()) return true;
     std::vector<bool> settled(lines.size(), false);
     std::vector<size_t> sent;
     auto transmission = [&] {
@@ -102,12 +103,14 @@ void Exchange(DriverContext& ctx, const std::vector<std::string>& lines, const H
     std::string buffer;
     int quiet = 0;
     for (int pass = 0; quiet < ctx.Link.RetryCount && pass < MaxPasses; ++pass) {
+        const bool sending = !text.empty();
         const std::string got = ctx.Link.SendAndReceive(text, "\r", "");
-        if (!ctx.Link.PortOpen()) return;
+        if (!ctx.Link.PortOpen()) return false;
         if (got.empty()) {
+            if (sending && ctx.Link.RadioNotResponding) return false;
             ++quiet;
             text = transmission();
-            if (sent.empty()) return;
+            if (sent.empty()) return true;
             next = 0;
             firstPass = false;
             buffer.clear();
@@ -142,8 +145,9 @@ void Exchange(DriverContext& ctx, const std::vector<std::string>& lines, const H
         bool all = true;
         for (bool s : settled)
             all = all && s;
-        if (all) return;
+        if (all) return true;
     }
+    return true;
 }
 
 // The bad-packet message of a reply that cannot be read.
@@ -169,7 +173,7 @@ class Ops {
     bool SetMemoryMode(bool memory) {
         ctx_.Profile.DriverState = memory ? MemoryMode : 0;
         bool ok = true;
-        Exchange(ctx_, {"VMC " + std::string(row_.Band) + "," + (memory ? row_.MemoryValue : "0")},
+        Talk({"VMC " + std::string(row_.Band) + "," + (memory ? row_.MemoryValue : "0")},
                  [&](size_t, const Answer& a, bool) {
                      if (a.How != Kind::Reply) {
                          ctx_.Log.Dply(std::string("*Radio rejected setting") +
@@ -183,7 +187,7 @@ class Ops {
     }
 
     void Open() {
-        Exchange(ctx_, {"ID"}, [&](size_t, const Answer& a, bool) {
+        Talk({"ID"}, [&](size_t, const Answer& a, bool) {
             CheckModel(a.Line);
             return true;
         });
@@ -210,7 +214,7 @@ class Ops {
             lines.push_back("RBN " + HexDigit(Thf6aBand(model_, cur.Frequency, 'R')));
         }
         const size_t last = lines.size() - 1;
-        Exchange(ctx_, lines, [&](size_t i, const Answer& a, bool firstPass) {
+        Talk(lines, [&](size_t i, const Answer& a, bool firstPass) {
             if (a.How == Kind::Reply) return true;
             if (firstPass) {
                 ctx_.Link.DebugLog("ThF6A", " Failed-Retrying->" + lines[i]);
@@ -259,7 +263,7 @@ class Ops {
     void Load() {
         if (!LoadMemory()) return;
         RadioState& st = ctx_.State;
-        Exchange(ctx_, {"MNA " + std::string(row_.Prefix) + Thf6aChannelText(st.CurrentChannel)},
+        Talk({"MNA " + std::string(row_.Prefix) + Thf6aChannelText(st.CurrentChannel)},
                  [&](size_t, const Answer& a, bool) {
                      if (a.How == Kind::Reply && CheckChannel(a, row_.Offset))
                          st.Current.Service = Rest(a.Fields, row_.Offset + 1);
@@ -273,7 +277,7 @@ class Ops {
         const std::string channel = Thf6aChannelText(st.CurrentChannel);
         if (channel.empty()) return false;
         bool loaded = false;
-        Exchange(ctx_, {"MR " + std::string(row_.Prefix) + "0," + channel},
+        Talk({"MR " + std::string(row_.Prefix) + "0," + channel},
                  [&](size_t, const Answer& a, bool) {
                      if (a.How == Kind::Refused) {
                          Channel& c = st.Current;
@@ -306,7 +310,7 @@ class Ops {
             ReadVfo();
         }
         if (row_.F6a) {
-            Exchange(ctx_, {"ATT"}, [&](size_t, const Answer& a, bool) {
+            Talk({"ATT"}, [&](size_t, const Answer& a, bool) {
                 if (a.How != Kind::Reply)
                     ctx_.Log.Dply("Radio rejected ATT request");
                 else if (a.Fields.size() < 2)
@@ -324,7 +328,7 @@ class Ops {
         // would be a false hit.
         st.SignalLevel = 0;
         bool busy = false;
-        Exchange(ctx_, {"BY " + std::string(row_.Band)}, [&](size_t, const Answer& a, bool) {
+        Talk({"BY " + std::string(row_.Band)}, [&](size_t, const Answer& a, bool) {
             if (a.How != Kind::Reply)
                 ctx_.Log.Dply("*Radio rejected Signal request");
             else if (a.Fields.size() < 3)
@@ -335,7 +339,7 @@ class Ops {
         });
         if (!busy) return;
         st.SignalLevel = 9;
-        Exchange(ctx_, {"SM " + std::string(row_.Band)}, [&](size_t, const Answer& a, bool) {
+        Talk({"SM " + std::string(row_.Band)}, [&](size_t, const Answer& a, bool) {
             if (a.How != Kind::Reply) {
                 ctx_.Log.Dply("*Radio rejected Signal Strength Reqst");
             } else if (a.Fields.size() < 3 || !IsDigits(a.Fields[2]) || a.Fields[2].size() > 3) {
@@ -361,7 +365,7 @@ class Ops {
         Channel lower = ctx_.State.Current, upper = ctx_.State.Current;
         bool haveLower = false, haveUpper = false;
         std::string name;
-        Exchange(ctx_, {"MR " + p + "0,L" + n, "MR " + p + "0,U" + n, "MNA " + p + "L" + n},
+        Talk({"MR " + p + "0,L" + n, "MR " + p + "0,U" + n, "MNA " + p + "L" + n},
                  [&](size_t i, const Answer& a, bool) {
                      if (refused) return true;
                      if (a.How != Kind::Reply) {
@@ -432,7 +436,7 @@ class Ops {
         const std::vector<std::string> lines{memory("L", lower), memory("U", upper),
                                              "MNA " + p + "L" + n + "," + name,
                                              "MNA " + p + "U" + n + "," + name};
-        Exchange(ctx_, lines, [&](size_t i, const Answer& a, bool) {
+        Talk(lines, [&](size_t i, const Answer& a, bool) {
             if (a.How != Kind::Reply)
                 ctx_.Log.Dply(std::string("*Radio rejected setting") +
                               (i < 2 ? " of Search Channel " : " of Text for Search Channel ") +
@@ -445,7 +449,7 @@ class Ops {
     Kind Simple(const std::vector<std::string>& lines, std::string* reply = nullptr) {
         Kind kind = Kind::Refused;
         bool answered = false;
-        Exchange(ctx_, lines, [&](size_t, const Answer& a, bool) {
+        Talk(lines, [&](size_t, const Answer& a, bool) {
             kind = a.How;
             answered = true;
             if (reply) *reply = a.Line;
@@ -456,7 +460,7 @@ class Ops {
 
     std::optional<std::string> Raw(const std::string& line) {
         std::optional<std::string> reply;
-        Exchange(ctx_, {line}, [&](size_t, const Answer& a, bool) {
+        Talk({line}, [&](size_t, const Answer& a, bool) {
             reply = a.Line;
             return true;
         });
@@ -490,6 +494,13 @@ class Ops {
 
   private:
     static std::string Lockout(bool valid) { return valid ? ",0" : ",1"; }
+
+    // One exchange of this operation; once the radio has been silent the
+    // operation sends nothing more (each exchange would only wait its time out).
+    void Talk(const std::vector<std::string>& lines, const Handler& handle) {
+        if (silent_) return;
+        silent_ = !Exchange(ctx_, lines, handle);
+    }
 
     // Fields from `from` on joined again: a name may hold a comma.
     static std::string Rest(const std::vector<std::string>& fields, size_t from) {
@@ -534,7 +545,7 @@ class Ops {
         Channel& cur = ctx_.State.Current;
         SetMemoryMode(false);
         bool haveFrequency = false;
-        Exchange(ctx_, {"FQ"}, [&](size_t, const Answer& a, bool) {
+        Talk({"FQ"}, [&](size_t, const Answer& a, bool) {
             if (a.How != Kind::Reply) {
                 ctx_.Log.Dply("Radio rejected VFO frequency request");
             } else if (a.Fields.size() < 2 || !IsDigits(a.Fields[1]) || a.Fields[1].size() < 10) {
@@ -548,7 +559,7 @@ class Ops {
             return true;
         });
         if (!haveFrequency) return;
-        Exchange(ctx_, {"VR " + HexDigit(Thf6aBand(model_, cur.Frequency, 'V'))},
+        Talk({"VR " + HexDigit(Thf6aBand(model_, cur.Frequency, 'V'))},
                  [&](size_t, const Answer& a, bool) {
                      if (a.How != Kind::Reply) {
                          ctx_.Log.Dply("Radio rejected VFO data request");
@@ -569,6 +580,7 @@ class Ops {
     DriverContext& ctx_;
     int model_;
     const ModelRow& row_;
+    bool silent_ = false;
 };
 
 // Every entry point traps its own failures.

@@ -198,14 +198,16 @@ TEST(Thf6a, SearchBanksWriteInOrderAndReadBack) {
 
     // The TH-F6A's band edges bound the bank ...
     r.memory.SearchBanks[5] = bank;
-    r.memory.SearchBanks[5].Upper = 50000000;
+    r.memory.SearchBanks[5].Upper = 45000000;
     r.SearchBank(true, 5);
+    ASSERT_TRUE(r.sim->Memories.count("U5"));
     EXPECT_EQ(r.sim->Memories["U5"].Fields[0], "00173900000");
     // ... but they are no TH-G71 band plan.
     HandheldRig g71(1);
     g71.memory.SearchBanks[5] = r.memory.SearchBanks[5];
     g71.SearchBank(true, 5);
-    EXPECT_EQ(g71.sim->Memories["U5"].Fields[0], "00500000000");
+    ASSERT_TRUE(g71.sim->Memories.count("U5"));
+    EXPECT_EQ(g71.sim->Memories["U5"].Fields[0], "00450000000");
 }
 
 TEST(Thf6a, SignalReadsBusyThenTheMeter) {
