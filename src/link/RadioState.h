@@ -30,6 +30,14 @@ struct RadioState {
     int CurrentSearchBank = 0;   // search bank moved by LoadSearchBank / StoreSearchBank
     int CurrentTrunkBank = 0;    // trunk bank moved by LoadTrunkBank / SetTrunkBank
     bool LightOn = false;        // the main window's light switch (SetLight)
+    // Set by a driver when the radio refused (or did not answer) the last
+    // frequency or memory channel it was asked to tune to: it is still where
+    // it was. The engine clears it before it tunes and skips the listening.
+    bool TuneRefused = false;
+    // A refused signal request was reported; the next one is not, until a
+    // signal read is answered again (a radio without signal reads would
+    // otherwise fill the log on every read).
+    bool SignalRefusalShown = false;
 };
 
 } // namespace rigvane
