@@ -42,12 +42,16 @@ void KenwoodRadio::Retune() {
     FrequencyHz = Function == 2 ? Memories[size_t(Channel)].FrequencyHz : VfoHz[Function & 1];
 }
 
+char KenwoodRadio::ShownMode() const {
+    return Function == 2 ? Memories[size_t(Channel)].Mode : Mode;
+}
+
 std::string KenwoodRadio::IfAnswer() const {
     // IF, frequency (11), step (4), RIT offset (6), RIT, XIT, bank, memory
     // channel (2), receiving, mode (character 30), function, scan, split,
     // tone, tone number (2), shift.
     return "IF" + Padded(FrequencyHz, 11) + "0000" + "+00000" + "000" +
-           Padded(Channel % 100, 2) + "0" + std::string(1, Mode) +
+           Padded(Channel % 100, 2) + "0" + std::string(1, ShownMode()) +
            std::to_string(Function) + "000000;";
 }
 
@@ -63,7 +67,7 @@ std::string KenwoodRadio::Command(const std::string& c, int64_t nowMs) {
         if (!Digits(c, 2, 11) || !InRange(std::stoll(c.substr(2)))) return Unknown(c);
         vfo = std::stoll(c.substr(2));
     } else if (word == "MD") {
-        if (query) return "MD" + std::string(1, Mode) + ";";
+        if (query) return "MD" + std::string(1, ShownMode()) + ";";
         if (!Digits(c, 2, 1) || c[2] == '0' || c[2] > '9') return Unknown(c);
         Mode = c[2];
     } else if (word == "FN" || word == "FR") {
@@ -74,9 +78,8 @@ std::string KenwoodRadio::Command(const std::string& c, int64_t nowMs) {
     } else if (word == "MC") {
         if (query) return "MC" + Padded(Channel, 3) + ";";
         if (!Digits(c, 2, 3) || std::stoi(c.substr(2)) > 99) return Unknown(c);
+        if (Memories[size_t(std::stoi(c.substr(2)))].FrequencyHz == 0) return Unknown(c); // empty
         Channel = std::stoi(c.substr(2));
-        if (Function == 2 && Memories[size_t(Channel)].FrequencyHz > 0)
-            Mode = Memories[size_t(Channel)].Mode;
     } else if (word == "MW") {
         // MW, split flag, channel (3), frequency (11), mode, five more.
         if (c.size() != 23 || !Digits(c.substr(0, 18), 2, 16) || std::stoi(c.substr(3, 3)) > 99)

@@ -9,7 +9,7 @@
 // IF answers in the layout of the ten-meter transceivers: frequency at
 // characters 3..13, the mode digit at character 30. SM answers four digits,
 // twice the activity level at the tuned frequency. It tunes 0.1 to 1300 MHz;
-// a frequency beyond is a malformed command. MR answers
+// a frequency beyond, or an empty memory channel, is a malformed command. MR answers
 // "MR0" + channel + frequency + mode + the five stored trailing characters.
 #include <array>
 #include <map>
@@ -31,7 +31,7 @@ class KenwoodRadio : public TextLineRadio {
     std::string Name() const override { return "kenwood"; }
 
     std::array<int64_t, 2> VfoHz{};
-    char Mode = '4';
+    char Mode = '4'; // of the VFOs
     int Function = 0; // FN: 0 VFO A, 1 VFO B, 2 memory
     int Display = 0;  // FR
     int Channel = 0;  // memory channel shown in memory mode
@@ -47,6 +47,8 @@ class KenwoodRadio : public TextLineRadio {
   private:
     void Retune();
     std::string IfAnswer() const;
+    // In memory mode the memory's mode shows, else the mode of the VFOs.
+    char ShownMode() const;
 };
 
 } // namespace rigvane

@@ -66,8 +66,9 @@ class Operation {
         if (!ctx_.Link.PortOpen()) return;
         const std::string command = Command();
         if (command.empty()) return;
+        const bool tunes = code_ == Code::Tune || code_ == Code::Recall;
         std::string eom;
-        if (code_ == Code::Read || code_ == Code::Load || code_ == Code::Signal) eom = ";";
+        if (tunes || code_ == Code::Read || code_ == Code::Load || code_ == Code::Signal) eom = ";";
         std::string& residue = ctx_.State.ReplyResidue;
         residue.clear();
         std::string toSend = command;
@@ -77,13 +78,13 @@ class Operation {
             residue += ctx_.Link.SendAndReceive(toSend, eom, "");
             if (residue.size() == before) {
                 // The link has made its tries already: asking again only waits longer.
-                if (!toSend.empty() && ctx_.Link.RadioNotResponding) return;
+                if (!toSend.empty() && ctx_.Link.RadioNotResponding) break;
                 ++tries;
                 toSend = command;
             } else {
                 toSend.clear();
             }
-            if (eom.empty()) return;
+            if (eom.empty()) break;
             size_t end;
             while (!done_ && (end = residue.find(';')) != std::string::npos) {
                 std::string answer = residue.substr(0, end);
@@ -95,8 +96,10 @@ class Operation {
                 answer = TrimBlanks(answer);
                 Handle(answer, command);
             }
-            if (!ctx_.Link.PortOpen()) return;
+            if (!ctx_.Link.PortOpen()) break;
         }
+        // Silence, or a refusal without the read-back: the radio is where it was.
+        if (tunes && !done_) ctx_.State.TuneRefused = true;
     }
 
   private:
@@ -117,12 +120,14 @@ class Operation {
             // Without a mode digit "MD;" would be a query, not a setting.
             const std::string digit = ModeDigit(cur.Mode);
             if (!digit.empty()) c += "MD" + digit + ";";
-            return c;
+            // The set commands have no answer; asking for the frequency back
+            // tells whether the radio took it.
+            return c + "FA;";
         }
         case Code::Attenuator:
             return Prefix(InVfo) + (cur.Atten ? "RA1;" : "RA0;");
         case Code::Recall:
-            return Prefix(InMemory) + "MC" + Channel3() + ";";
+            return Prefix(InMemory) + "MC" + Channel3() + ";MC;";
         case Code::Store: {
             // The layout is fixed-width: a mode without a digit is written as 0.
             const std::string digit = ModeDigit(cur.Mode);
@@ -160,13 +165,19 @@ class Operation {
     void Handle(const std::string& answer, const std::string& command) {
         RadioState& st = ctx_.State;
         if (answer == "?") {
-            // The radio refused the command: nothing is recorded and waiting on
-            // for an answer that will not come only costs time.
+            // The radio refused a command: nothing is recorded. A tune waits on
+            // for its read-back; anything else ends, as its answer will not come.
             ctx_.Link.DebugLog("Kenwood refused:", command);
-            done_ = true;
+            if (code_ != Code::Tune && code_ != Code::Recall) done_ = true;
             return;
         }
-        if (code_ == Code::Read && answer.compare(0, 2, "IF") == 0) {
+        if (code_ == Code::Tune && answer.size() == 13 && answer.compare(0, 2, "FA") == 0) {
+            done_ = true;
+            st.TuneRefused = answer.substr(2) != FrequencyText(st.Current.Frequency);
+        } else if (code_ == Code::Recall && answer.size() == 5 && answer.compare(0, 2, "MC") == 0) {
+            done_ = true;
+            st.TuneRefused = answer.substr(2) != Channel3();
+        } else if (code_ == Code::Read && answer.compare(0, 2, "IF") == 0) {
             done_ = KenwoodReadIf(answer, st.Current);
         } else if (code_ == Code::Load && answer.compare(0, 2, "MR") == 0) {
             done_ = KenwoodReadMr(answer, st.Current);

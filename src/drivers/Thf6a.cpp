@@ -203,6 +203,8 @@ class Ops {
     void Apply() {
         Channel& cur = ctx_.State.Current;
         if (cur.Frequency == 0) return;
+        // Until the radio has taken the frequency it is still where it was.
+        ctx_.State.TuneRefused = true;
         if (InMemoryMode() && !SetMemoryMode(false)) return;
         const int vfoBand = Thf6aBand(model_, cur.Frequency, 'V');
         std::vector<std::string> lines{"VW " + HexDigit(vfoBand) + "," +
@@ -215,7 +217,10 @@ class Ops {
         }
         const size_t last = lines.size() - 1;
         Talk(lines, [&](size_t i, const Answer& a, bool firstPass) {
-            if (a.How == Kind::Reply) return true;
+            if (a.How == Kind::Reply) {
+                if (i == 0) ctx_.State.TuneRefused = false;
+                return true;
+            }
             if (firstPass) {
                 ctx_.Link.DebugLog("ThF6A", " Failed-Retrying->" + lines[i]);
                 // The band cannot be selected from memory mode.
@@ -231,15 +236,21 @@ class Ops {
     }
 
     void Recall() {
+        bool& refused = ctx_.State.TuneRefused;
+        refused = true;
         const std::string channel = Thf6aChannelText(ctx_.State.CurrentChannel);
         if (channel.empty()) return;
         if (!InMemoryMode()) SetMemoryMode(true);
         const std::string line = "MC " + std::string(row_.Band) + "," + channel;
-        if (Simple({line}) != Kind::Refused) return;
-        // Refused: the radio was not in memory mode after all; once more in it.
-        SetMemoryMode(true);
-        if (Simple({line}) == Kind::Refused)
-            ctx_.Log.Dply("Radio could not select memory channel " + channel);
+        Kind kind = Simple({line});
+        if (kind == Kind::Refused && !silent_) {
+            // Refused: the radio was not in memory mode after all; once more in it.
+            SetMemoryMode(true);
+            kind = Simple({line});
+            if (kind == Kind::Refused && !silent_)
+                ctx_.Log.Dply("Radio could not select memory channel " + channel);
+        }
+        refused = kind != Kind::Reply;
     }
 
     void Store() {
@@ -329,19 +340,21 @@ class Ops {
         st.SignalLevel = 0;
         bool busy = false;
         Talk({"BY " + std::string(row_.Band)}, [&](size_t, const Answer& a, bool) {
-            if (a.How != Kind::Reply)
-                ctx_.Log.Dply("*Radio rejected Signal request");
-            else if (a.Fields.size() < 3)
+            if (a.How != Kind::Reply) {
+                SignalRefused("*Radio rejected Signal request");
+            } else if (a.Fields.size() < 3) {
                 BadPacket(ctx_, a.Line);
-            else
+            } else {
                 busy = a.Fields[2] == "1";
+                st.SignalRefusalShown = false;
+            }
             return true;
         });
         if (!busy) return;
         st.SignalLevel = 9;
         Talk({"SM " + std::string(row_.Band)}, [&](size_t, const Answer& a, bool) {
             if (a.How != Kind::Reply) {
-                ctx_.Log.Dply("*Radio rejected Signal Strength Reqst");
+                SignalRefused("*Radio rejected Signal Strength Reqst");
             } else if (a.Fields.size() < 3 || !IsDigits(a.Fields[2]) || a.Fields[2].size() > 3) {
                 BadPacket(ctx_, a.Line);
             } else {
@@ -494,6 +507,14 @@ class Ops {
 
   private:
     static std::string Lockout(bool valid) { return valid ? ",0" : ",1"; }
+
+    // A refused signal read is reported once until one is answered again: the
+    // scan asks on every step.
+    void SignalRefused(const char* text) {
+        if (ctx_.State.SignalRefusalShown) return;
+        ctx_.State.SignalRefusalShown = true;
+        ctx_.Log.Dply(text);
+    }
 
     // One exchange of this operation; once the radio has been silent the
     // operation sends nothing more (each exchange would only wait its time out).

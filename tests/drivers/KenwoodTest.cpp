@@ -19,15 +19,24 @@ TEST(Kenwood, SwitchesBetweenVfoAndMemoryOnlyWhenItMustAndReadsBack) {
     EXPECT_FALSE(r.link.RadioNotResponding);
 
     r.Tune(14652000, 4);
-    EXPECT_EQ(r.Sent(), "FN0|FR0|FA00146520000|MD5");
+    EXPECT_EQ(r.Sent(), "FN0|FR0|FA00146520000|MD5|FA");
     r.Tune(14653000, 4);
-    EXPECT_EQ(r.Sent(), "FA00146530000|MD5");
+    EXPECT_EQ(r.Sent(), "FA00146530000|MD5|FA");
     EXPECT_EQ(r.sim->FrequencyHz, 146530000);
 
+    r.sim->Memories[12] = {162550000, '5', "00000"};
     r.state.CurrentChannel = 12;
     r.radio.RecallChannel();
     r.radio.RecallChannel();
-    EXPECT_EQ(r.Sent(), "FN2|FR2|MC012|MC012");
+    EXPECT_EQ(r.Sent(), "FN2|FR2|MC012|MC|MC012|MC");
+    EXPECT_FALSE(r.state.TuneRefused);
+    EXPECT_EQ(r.sim->FrequencyHz, 162550000);
+    // An empty channel is refused: the radio stays where it was.
+    r.state.CurrentChannel = 13;
+    r.radio.RecallChannel();
+    EXPECT_TRUE(r.state.TuneRefused);
+    EXPECT_EQ(r.sim->FrequencyHz, 162550000);
+    r.Sent();
 
     // A read with the radio's memories off goes back to the VFO in the same write.
     r.Current() = MakeBlankChannel();
@@ -55,11 +64,19 @@ TEST(Kenwood, SwitchesBetweenVfoAndMemoryOnlyWhenItMustAndReadsBack) {
     EXPECT_EQ(r.Sent(), "NT1|GT255|AN02|NB1|NL255");
 }
 
-TEST(Kenwood, ModeTenTunesWithoutAskingForTheMode) {
+TEST(Kenwood, ModeTenTunesWithoutAskingForTheModeAndARefusedTuneIsKnown) {
     KenwoodRig r;
     r.Tune(14652000, 10);
-    EXPECT_EQ(r.Sent(), "FN0|FR0|FA00146520000");
+    EXPECT_EQ(r.Sent(), "FN0|FR0|FA00146520000|FA");
     EXPECT_EQ(r.sim->Mode, '4'); // untouched
+    EXPECT_FALSE(r.state.TuneRefused);
+    r.Tune(350000000, 4); // 3500 MHz: beyond the receiver
+    EXPECT_TRUE(r.state.TuneRefused);
+    EXPECT_EQ(r.sim->FrequencyHz, 146520000);
+    r.state.TuneRefused = false;
+    r.sim->PoweredOn = false;
+    r.Tune(14660000, 4);
+    EXPECT_TRUE(r.state.TuneRefused);
 }
 
 TEST(Kenwood, StoresInTheFixedLayoutAndLoadsItBack) {

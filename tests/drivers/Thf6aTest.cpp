@@ -63,6 +63,7 @@ TEST(Thf6a, ARefusedTuneIsRetriedOnceThenReported) {
     r.Tune(14500000, 1);
     EXPECT_EQ(r.Sent(), std::string("VW 9,") + F6aBody145 + "|ATT 0|RBN 9|VW 9," + F6aBody145);
     EXPECT_EQ(r.CountMessages("Radio rejected setting of VFO Freq 0145.00000"), 1);
+    EXPECT_TRUE(r.state.TuneRefused);
 }
 
 TEST(Thf6a, MemoriesRoundTripWithTonesOffsetLockoutAndName) {
@@ -159,6 +160,7 @@ TEST(Thf6a, RecallRefusedOnceSwitchesToMemoryModeAndRetriesOnce) {
     r.radio.RecallChannel();
     EXPECT_EQ(r.Sent(), "MC 1,005|VMC 1,1|MC 1,005");
     EXPECT_EQ(r.sim->FrequencyHz, 145500000);
+    EXPECT_FALSE(r.state.TuneRefused);
     EXPECT_EQ(r.CountMessages("could not select"), 0);
 
     // Tuning leaves memory mode first; an empty channel is reported after one retry.
@@ -168,6 +170,7 @@ TEST(Thf6a, RecallRefusedOnceSwitchesToMemoryModeAndRetriesOnce) {
     r.radio.RecallChannel();
     EXPECT_EQ(r.Sent(), "VMC 1,1|MC 1,006|VMC 1,1|MC 1,006");
     EXPECT_EQ(r.CountMessages("Radio could not select memory channel 006"), 1);
+    EXPECT_TRUE(r.state.TuneRefused);
 }
 
 TEST(Thf6a, SearchBanksWriteInOrderAndReadBack) {
