@@ -46,7 +46,10 @@ Memory::Memory() {
 
 void Memory::ClearScanBank(int n) {
     if (n < 0 || n >= static_cast<int>(ScanBanks.size())) return;
-    Channel& b = ScanBanks[n];
+    ClearScanBankRecord(ScanBanks[n]);
+}
+
+void Memory::ClearScanBankRecord(Channel& b) {
     b.Valid = false;
     b.Lower = 0;
     b.Upper = 0;
@@ -55,7 +58,10 @@ void Memory::ClearScanBank(int n) {
 
 void Memory::ClearSearchBank(int n) {
     if (n < 0 || n >= static_cast<int>(SearchBanks.size())) return;
-    Channel& b = SearchBanks[n];
+    ClearSearchBankRecord(SearchBanks[n]);
+}
+
+void Memory::ClearSearchBankRecord(Channel& b) {
     b.Valid = false;
     b.Lower = 0;
     b.Upper = 0;

@@ -105,6 +105,9 @@ struct Memory {
     Memory();
     void ClearScanBank(int n);
     void ClearSearchBank(int n);
+    // The clear rules of one bank record (the fields a bank uses).
+    static void ClearScanBankRecord(Channel& b);
+    static void ClearSearchBankRecord(Channel& b);
     // Clears channels, trunk IDs, banks and trunk-bank settings. Resetting the
     // operating mode to 0 is the caller's part (the engine owns the mode).
     void ClearAllMemory();

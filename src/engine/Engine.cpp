@@ -35,6 +35,16 @@ Engine::Engine(App& app)
                           app.settings, app.database, app.progress} {
     context_.Actions = this;
     context_.Views = &Views;
+    // File work reaches the windows through the view: a changed channel, the
+    // refresh after a read, sort or lookup, and the busy pointer meanwhile.
+    Views.OnEntryChanged = [this](EntryKind kind, int index) {
+        if (kind == EntryKind::Channel) view_->ChannelChanged(index);
+    };
+    Views.OnMemoryRefresh = [this] {
+        view_->MemoryReplaced();
+        view_->RefreshEditors();
+    };
+    Views.OnBusy = [this](bool busy) { view_->SetBusyCursor(busy); };
     secondTimer_ = app_.host.CreateTimer([this] { SecondTick(); });
     app_.host.SetTimer(secondTimer_, 1000, true);
     repeatTimer_ = app_.host.CreateTimer([this] { RepeatTick(); });
@@ -51,9 +61,7 @@ void Engine::SetView(EngineView* view) {
 
 bool Engine::OpenFrequencyFile(const std::string& path) {
     lastFrequencyFile_ = path;
-    const bool read = ReadFrequencyFile(context_, path);
-    view_->RefreshEditors();
-    return read;
+    return ReadFrequencyFile(context_, path); // refreshes the windows when done
 }
 
 void Engine::OpenCommandLineFiles(const std::vector<std::string>& paths) {
@@ -547,11 +555,9 @@ void Engine::RunAction(int code) {
     }
     case ActionSort:
         SortChannels(context_);
-        view_->RefreshEditors();
         break;
     case ActionLookup:
         LookupServices(context_);
-        view_->RefreshEditors();
         break;
     case ActionLogFileName: {
         const std::string path = view_->ChooseFile(LogFileFilter, 2, g.LogFile, true);
@@ -610,7 +616,7 @@ bool Engine::SaveFrequencyFile() {
 void Engine::ClearEverything() {
     const Answer a =
         app_.host.MessageBox("Clear ALL", "All Channels & Banks will be cleared\n Are you sure?",
-                             MsgIcon::Question, Buttons::YesNo);
+                             MsgIcon::Question, Buttons::YesNo, Answer::No);
     if (a != Answer::Yes) return;
     RadioState& rs = app_.radioState;
     if (rs.SignalLevel > 0) SignalOff();

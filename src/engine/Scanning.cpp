@@ -238,6 +238,7 @@ void Engine::RecordHitBegin() {
         app_.radio.ReadRadioState();
     }
     DisplayVfo();
+    if (hitStored_) view_->ChannelChanged(channel); // its count and time stamp
     if (g.MemSync == 1) view_->ShowChannelInEditor(channel);
     app_.log.Dply(HitLine(channel, rs.Current, rs.SignalLevel));
     state_.ResumeCountdown = g.RsmTime;

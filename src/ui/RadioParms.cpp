@@ -637,7 +637,9 @@ void RadioParms::accept() {
 }
 
 bool RadioParms::ConfirmDiscard(const char* title, const char* question) {
-    return app_.host.MessageBox(title, question, MsgIcon::Question, Buttons::YesNo) == Answer::Yes;
+    // Yes throws the edits away: Enter keeps them.
+    return app_.host.MessageBox(title, question, MsgIcon::Question, Buttons::YesNo, Answer::No) ==
+           Answer::Yes;
 }
 
 void RadioParms::reject() {

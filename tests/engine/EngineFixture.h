@@ -31,6 +31,9 @@ struct Recorder : EngineView {
     std::deque<std::string> Files; // answers of ChooseFile, "" when empty
     std::vector<std::string> FileFilters;
     int Refreshes = 0;
+    int Replaced = 0;                 // MemoryReplaced calls
+    std::vector<int> ChangedChannels; // ChannelChanged calls
+    std::vector<bool> BusyCalls;
     int VfoMarkers = 0;
     int EditorChannel_ = -1;
     bool DialogShown = true;
@@ -62,6 +65,9 @@ struct Recorder : EngineView {
         return f;
     }
     void RefreshEditors() override { ++Refreshes; }
+    void MemoryReplaced() override { ++Replaced; }
+    void ChannelChanged(int c) override { ChangedChannels.push_back(c); }
+    void SetBusyCursor(bool busy) override { BusyCalls.push_back(busy); }
     void ActiveVfoChanged() override { ++VfoMarkers; }
     void SignalDisplay(int, int, const std::array<uint32_t, MeterLabels>& c) override { Meter = c; }
 };

@@ -208,6 +208,7 @@ TEST(ModeEngine, ClearEverythingAsksFirst) {
     ASSERT_EQ(r.host.Boxes.size(), 1u);
     EXPECT_EQ(r.host.Boxes[0].Title, "Clear ALL");
     EXPECT_EQ(r.host.Boxes[0].Text, "All Channels & Banks will be cleared\n Are you sure?");
+    EXPECT_EQ(r.host.Boxes[0].Default, Answer::No); // Enter keeps the data
     EXPECT_EQ(r.Ch(4).Frequency, 14600000);
     EXPECT_TRUE(r.app.memory.ScanBanks[2].Valid);
     EXPECT_EQ(r.S().Mode, ModeManual);
@@ -400,6 +401,61 @@ TEST(ModeEngine, ConnectionAndDialogsEndInManualWithTheRadioOpened) {
     EXPECT_EQ(rs.Current.Frequency, 14652000);
     EXPECT_TRUE(r.app.link.PortOpen());
     EXPECT_EQ(r.view.ModeButtons.back(), ModeManual);
+}
+
+TEST(ModeEngine, WindowsFollowFileWork) {
+    TempDir dir;
+    const std::string frq = dir.Path() + "/in.frq";
+    {
+        std::ofstream out(frq);
+        out << "005 0145.50000 FM 00000 00000 NDLY Fire\n";
+        out << "@ 3 10 20 SCAN Fire\n";
+        out << "007 0146.00000 FM 00000 00000 NDLY Tower\n";
+    }
+    EngineRig r;
+    Engine& e = *r.engine;
+    auto balanced = [&] {
+        int depth = 0;
+        for (bool b : r.view.BusyCalls)
+            depth += b ? 1 : -1;
+        return depth == 0;
+    };
+
+    // Open: each channel line redraws its channel; then one refresh of every
+    // window (editors, VFOs, spectrum); the busy pointer while reading.
+    r.view.BusyCalls.clear();
+    r.view.Files.push_back(frq);
+    e.RequestAction(ActionOpenFile);
+    e.RunPass();
+    EXPECT_EQ(r.view.ChangedChannels, (std::vector<int>{5, 7}));
+    EXPECT_EQ(r.view.Refreshes, 1);
+    EXPECT_EQ(r.view.Replaced, 1);
+    ASSERT_FALSE(r.view.BusyCalls.empty());
+    EXPECT_TRUE(r.view.BusyCalls.front());
+    EXPECT_TRUE(balanced());
+
+    // Sort and lookup rearrange or fill channels: one refresh each.
+    e.RequestAction(ActionSort);
+    e.RunPass();
+    EXPECT_EQ(r.view.Refreshes, 2);
+    e.RequestAction(ActionLookup);
+    e.RunPass();
+    EXPECT_EQ(r.view.Refreshes, 3);
+    EXPECT_EQ(r.view.Replaced, 3);
+
+    // A file that cannot be opened still leaves the pointer normal.
+    r.view.BusyCalls.clear();
+    r.view.Files.push_back(dir.Path() + "/missing.frq");
+    e.RequestAction(ActionOpenFile);
+    e.RunPass();
+    EXPECT_TRUE(balanced());
+
+    // Clear ALL answered Yes refreshes too.
+    r.host.Answers.push_back(Answer::Yes);
+    const int before = r.view.Refreshes;
+    e.RequestAction(ActionClearAll);
+    e.RunPass();
+    EXPECT_EQ(r.view.Refreshes, before + 1);
 }
 
 // Another radio chosen while the scan tunes a channel: everything up to the

@@ -33,6 +33,7 @@ class TestHost : public QtHost {
     struct Box {
         std::string Title, Text;
         MsgIcon Icon;
+        Answer Default;
     };
     std::vector<Box> Boxes;
     std::deque<Answer> Answers; // for questions; No when empty
@@ -45,8 +46,8 @@ class TestHost : public QtHost {
     }
     void Beep() override { ++Beeps; }
     Answer MessageBox(const std::string& title, const std::string& text, MsgIcon icon,
-                      Buttons buttons) override {
-        Boxes.push_back({title, text, icon});
+                      Buttons buttons, Answer defaultButton) override {
+        Boxes.push_back({title, text, icon, EffectiveDefault(buttons, defaultButton)});
         if (buttons == Buttons::Ok) return Answer::Ok;
         if (Answers.empty()) return Answer::No;
         const Answer a = Answers.front();
@@ -572,6 +573,7 @@ void RadioParmsTest::cancelAndUndoAskFirst() {
     Child<QPushButton>(dlg, "UndoCmd")->click();
     QCOMPARE(f.host.LastTitle(), QString("Undo"));
     QCOMPARE(f.host.LastText(), QString("Loose changes?"));
+    QCOMPARE(f.host.Boxes.back().Default, Answer::No); // Enter keeps the edits
     QCOMPARE(int(dlg.Working(0).Baud), 6);
     f.host.Answers = {Answer::Yes};
     Child<QPushButton>(dlg, "UndoCmd")->click();
