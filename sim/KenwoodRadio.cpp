@@ -120,4 +120,13 @@ std::string KenwoodRadio::Command(const std::string& c, int64_t nowMs) {
     return answer;
 }
 
+std::vector<SimModel> KenwoodSimModels() {
+    SimModel m;
+    m.Name = "kenwood";
+    m.Family = "KENWOOD";
+    m.Description = "Kenwood CAT receiver";
+    m.Make = [](const SimOptions&) { return std::unique_ptr<SimRadio>(new KenwoodRadio()); };
+    return {m};
+}
+
 } // namespace rigvane

@@ -14,6 +14,7 @@
 #include <array>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "sim/TextLineRadio.h"
 
@@ -50,5 +51,8 @@ class KenwoodRadio : public TextLineRadio {
     // In memory mode the memory's mode shows, else the mode of the VFOs.
     char ShownMode() const;
 };
+
+// The catalogue row of the receiver ("kenwood").
+std::vector<SimModel> KenwoodSimModels();
 
 } // namespace rigvane

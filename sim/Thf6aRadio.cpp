@@ -267,4 +267,20 @@ std::string Thf6aRadio::MenuCommand(const std::string& word, const std::vector<s
     return Unknown(line);
 }
 
+std::vector<SimModel> Thf6aSimModels() {
+    std::vector<SimModel> models;
+    for (const auto model : {Thf6aRadio::Model::F6a, Thf6aRadio::Model::G71}) {
+        SimModel m;
+        const bool f6a = model == Thf6aRadio::Model::F6a;
+        m.Name = f6a ? "thf6a" : "thg71";
+        m.Family = "TH-F6A";
+        m.Description = f6a ? "Kenwood TH-F6A" : "Kenwood TH-G71";
+        m.Make = [model](const SimOptions&) {
+            return std::unique_ptr<SimRadio>(new Thf6aRadio(model));
+        };
+        models.push_back(std::move(m));
+    }
+    return models;
+}
+
 } // namespace rigvane

@@ -69,4 +69,7 @@ class Thf6aRadio : public TextLineRadio {
     Model model_;
 };
 
+// The catalogue rows of the handhelds ("thf6a", "thg71").
+std::vector<SimModel> Thf6aSimModels();
+
 } // namespace rigvane

@@ -49,8 +49,6 @@ void ApplyChangedFields(Channel& target, const Channel& from, const Channel& to)
     RIGVANE_FIELD(Signal)
     RIGVANE_FIELD(TimeStamp)
     RIGVANE_FIELD(Service)
-    RIGVANE_FIELD(DriverFlag)
-    RIGVANE_FIELD(Written)
     RIGVANE_FIELD(Notch)
     RIGVANE_FIELD(Preamp)
     RIGVANE_FIELD(Sync)
@@ -68,7 +66,6 @@ void ApplyChangedFields(Channel& target, const Channel& from, const Channel& to)
     RIGVANE_FIELD(Step)
     RIGVANE_FIELD(Lower)
     RIGVANE_FIELD(Upper)
-    RIGVANE_FIELD(ModelText)
 #undef RIGVANE_FIELD
 }
 

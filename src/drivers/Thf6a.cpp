@@ -79,8 +79,9 @@ struct Answer {
 // answer with the line's index and whether it came in the first
 // transmission; it returns true when the line is settled (it is not sent
 // again). Unsettled lines go out again when the radio falls quiet, until
-// the retry count of quiet passes is used up. False when the radio did not
-// answer at all (the link has tried its retries already).
+// the retry count of quiet passes is used up. False when nothing the radio
+// sent answered a line: silence, or bytes that are no answer (the link has
+// made its tries already, so asking again would only wait longer).
 using Handler = std::function<bool(size_t line, const Answer&, bool firstPass)>;
 
 bool Exchange(DriverContext& ctx, const std::vector<std::string>& lines, const Handler& handle) {
@@ -102,6 +103,7 @@ bool Exchange(DriverContext& ctx, const std::vector<std::string>& lines, const H
     bool firstPass = true;
     std::string buffer;
     int quiet = 0;
+    bool understood = false;
     for (int pass = 0; quiet < ctx.Link.RetryCount && pass < MaxPasses; ++pass) {
         const bool sending = !text.empty();
         const std::string got = ctx.Link.SendAndReceive(text, "\r", "");
@@ -116,6 +118,8 @@ bool Exchange(DriverContext& ctx, const std::vector<std::string>& lines, const H
             buffer.clear();
             continue;
         }
+        // No line end in all the link's tries: noise, not an answer.
+        if (sending && got.find('\r') == std::string::npos) return understood;
         text.clear();
         buffer += got;
         size_t cr;
@@ -140,6 +144,7 @@ bool Exchange(DriverContext& ctx, const std::vector<std::string>& lines, const H
                 if (a.Fields[0] != CommandWord(lines[index])) continue;
             }
             ++next;
+            understood = true;
             if (handle(index, a, firstPass)) settled[index] = true;
         }
         bool all = true;
@@ -147,7 +152,7 @@ bool Exchange(DriverContext& ctx, const std::vector<std::string>& lines, const H
             all = all && s;
         if (all) return true;
     }
-    return true;
+    return understood;
 }
 
 // The bad-packet message of a reply that cannot be read.
@@ -651,6 +656,7 @@ FamilyCaps BuildCaps() {
     g71.Serial.MaxChan = 199;
     g71.Light = false; // the TH-G71 has no lamp command
     g71.Dialog = ModelDialog::None;
+    g71.Modes = 1 << 2; // narrow FM only: its memories have no mode
     caps.Models = {f6a, g71};
     caps.Ops = OpApply | OpRead | OpRecall | OpStore | OpLoad | OpSignal | OpLoadSearchBank |
                OpStoreSearchBank | OpLight | OpRadioTest;

@@ -872,31 +872,20 @@ ControlSetup Engine::ComputeControls() const {
     ControlSetup c;
     c.LoadEnabled = !noLog;
     c.VfoToMemEnabled = !(!prof.Memory && noLog);
-    switch (prof.Protocol) {
-    case ProtoLocal:
-        c.SearchToRadioVisible = c.RadioToSearchVisible = true;
-        break;
-    case ProtoAor8000:
-        c.Aor8000MenuEnabled = true;
-        break;
-    case ProtoOpto:
-    case ProtoBcd396:
-        c.LoadEnabled = c.SetEnabled = false;
-        c.MemButEnabled = false;
-        break;
-    case ProtoBearcat:
+    const FamilyCaps& caps = app_.link.CapsFor(prof.Protocol);
+    const ModelCaps& model = caps.Model(prof.Model);
+    c.SearchToRadioVisible = c.RadioToSearchVisible = caps.SearchBankButtons;
+    c.Aor8000MenuEnabled = model.Dialog == ModelDialog::Aor8000;
+    c.Thf6aMenuEnabled = model.Dialog == ModelDialog::Thf6a;
+    if (!caps.RadioMemories) c.LoadEnabled = c.SetEnabled = c.MemButEnabled = false;
+    if (caps.VfoChannel) {
         c.BcVfoVisible = true;
         c.BcVfoText = std::to_string(prof.VfoChan) + "<->VFO";
-        c.CtcssVisible = prof.Model != 0;
-        if (prof.Model == 2) c.LightEnabled = false;
-        break;
-    case ProtoThf6a:
-        c.SearchToRadioVisible = c.RadioToSearchVisible = true;
-        c.Thf6aMenuEnabled = prof.Model == 0;
-        break;
-    default:
-        break;
     }
+    c.CtcssVisible = model.Ctcss;
+    // The switch stays usable where the family has no light of its own to
+    // drive; it goes grey on a model whose light cannot be switched.
+    c.LightEnabled = !caps.Has(OpLight) || model.Light;
     c.ComText = "COM " + std::to_string(prof.Port);
     c.ModelText = ModelName(prof.Protocol, prof.Model);
     c.SelRadText = std::to_string(s.SelectedRadio + 1);
@@ -908,7 +897,7 @@ ControlSetup Engine::ComputeControls() const {
 void Engine::DropDownInit() {
     view_->SetBusyCursor(true);
     RadioProfile& prof = app_.settings.Selected();
-    if (prof.Protocol == ProtoOpto || prof.Protocol == ProtoBcd396) prof.Memory = false;
+    if (!app_.link.CapsFor(prof.Protocol).RadioMemories) prof.Memory = false;
     const ControlSetup setup = ComputeControls();
     state_.LoadSetFirst = prof.MinChan;
     state_.LoadSetLast = prof.MaxChan;

@@ -51,8 +51,7 @@ AuxLayout MakeAuxLayout(const AuxSpec& aux, bool showAux) {
     a.ListShown[6] = false;
 
     for (int i = 0; i < AuxCheckCount; ++i) {
-        if (aux.CheckCaptions[size_t(i)])
-            a.CheckCaptions[size_t(i)] = aux.CheckCaptions[size_t(i)];
+        if (aux.CheckCaptions[size_t(i)]) a.CheckCaptions[size_t(i)] = aux.CheckCaptions[size_t(i)];
         if (!showAux && (aux.HiddenChecks >> i & 1)) a.CheckShown[size_t(i)] = false;
         if (aux.ForcedChecks >> i & 1) a.CheckShown[size_t(i)] = true;
     }
@@ -67,21 +66,20 @@ AuxLayout MakeAuxLayout(const AuxSpec& aux, bool showAux) {
     return a;
 }
 
+AuxSpec AuxOf(const SerialLink& link, const RadioProfile& radio) {
+    if (link.DriverOf(radio.Protocol)) return link.ModelCapsFor(radio).VfoAux;
+    return AuxSpecFor(radio.Protocol, radio.Model);
+}
+
 AuxSpec AuxSpecFor(int protocol, int model) {
     AuxSpec s;
     switch (protocol) {
-    case ProtoIcom:
-        s.Bandwidths = {"Narrow", "Narrow", "Medium", "Medium", "Wide", "Wide", "Wide"};
-        s.HiddenChecks = Bits({0, 1, 2, 3});
-        s.HiddenLists = Bits({0, 3, 5, 6});
-        break;
     case ProtoKenwood:
         s.CheckCaptions[0] = "Notch Filter On";
         s.HiddenChecks = Bits({1, 2, 3, 4});
         s.HiddenLists = Bits({0, 4, 5, 6});
         break;
     case ProtoAor3000:
-    case ProtoOpto:
         s.Frame = false;
         break;
     case ProtoAor8000:
@@ -127,8 +125,9 @@ AuxSpec AuxSpecFor(int protocol, int model) {
             s.Bandwidths.push_back(OffsetCaption(OffsetTexts[i]));
         s.HiddenLists = Bits({1, 2, 3});
         s.HiddenChecks = Bits({1});
+        s.BandwidthFollowsMode = false; // list 4 holds the offsets
         break;
-    default: // no radio, BCD396T: the common set-up
+    default: // the families whose driver has its own, BCD396T: the common set-up
         break;
     }
     return s;

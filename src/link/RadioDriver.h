@@ -119,6 +119,8 @@ struct ModelCaps {
     SerialDefaults Serial;
     AuxSpec VfoAux;
     bool NoReply = false;     // sends and never waits for an answer (AR3000)
+    uint16_t Modes = 0x3FE;   // bit n: the model has modulation code n (1..9)
+    uint8_t Detects = 0x0F;   // bit n: DetectMethod n works with the model
     bool Light = false;       // the light switch works
     bool Ctcss = false;       // the main window's CTCSS control shows
     ModelDialog Dialog = ModelDialog::None;
@@ -147,6 +149,13 @@ struct FamilyCaps {
         return model >= 0 && model < int(Models.size()) ? Models[size_t(model)] : Models.front();
     }
 };
+
+// The capabilities of a protocol no driver serves yet: no operations, the
+// plain serial defaults, one model, no model choice.
+const FamilyCaps& NeutralCaps(int protocol);
+// What opening or locating such a protocol says: "KENWOOD protocol not
+// supported yet".
+std::string NotSupportedText(int protocol);
 
 // One radio family's driver. The operations act on ctx.State (Current,
 // LastSent, CurrentChannel, SignalLevel, ...) exactly as link/Radio's

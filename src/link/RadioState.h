@@ -30,6 +30,10 @@ struct RadioState {
     int CurrentSearchBank = 0;   // search bank moved by LoadSearchBank / StoreSearchBank
     int CurrentTrunkBank = 0;    // trunk bank moved by LoadTrunkBank / SetTrunkBank
     bool LightOn = false;        // the main window's light switch (SetLight)
+    // A driver's note between operations about the radio (TH-F6A: the
+    // radio was switched to its memory mode); OpenRadio clears it.
+    bool DriverFlag = false;
+    std::string ModelText; // the model the radio reported (BCD396T)
     // Set by a driver when the radio refused (or did not answer) the last
     // frequency or memory channel it was asked to tune to: it is still where
     // it was. The engine clears it before it tunes and skips the listening.

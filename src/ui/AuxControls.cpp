@@ -5,8 +5,6 @@
 #include <QGroupBox>
 #include <QLabel>
 
-#include "drivers/Registry.h"
-
 namespace rigvane {
 
 void DropDownCombo::showPopup() {
@@ -40,9 +38,8 @@ AuxWidgets BuildAuxFrame(QWidget* parent, const QString& frameName, const QStrin
     return w;
 }
 
-AuxLayout AuxLayoutFor(const RadioProfile& radio, bool showAux) {
-    if (DriverFor(radio.Protocol)) return MakeAuxLayout(ModelCapsFor(radio).VfoAux, showAux);
-    return MakeAuxLayout(AuxSpecFor(radio.Protocol, radio.Model), showAux);
+AuxLayout AuxLayoutFor(const SerialLink& link, const RadioProfile& radio, bool showAux) {
+    return MakeAuxLayout(AuxOf(link, radio), showAux);
 }
 
 void ApplyAuxLayout(const AuxWidgets& w, const AuxLayout& layout) {

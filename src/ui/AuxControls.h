@@ -42,7 +42,7 @@ AuxWidgets BuildAuxFrame(QWidget* parent, const QString& frameName, const QStrin
 
 // The aux layout of a radio: its family's capabilities (VfoAux of the
 // model), or the built-in set-up while the family has no driver.
-AuxLayout AuxLayoutFor(const RadioProfile& radio, bool showAux);
+AuxLayout AuxLayoutFor(const SerialLink& link, const RadioProfile& radio, bool showAux);
 
 // Items, captions and visibility; the shown controls are laid out without gaps.
 void ApplyAuxLayout(const AuxWidgets& w, const AuxLayout& layout);

@@ -190,7 +190,7 @@ void MemoryEditor::BuildMenus() {
 void MemoryEditor::SetupAuxControls() {
     const RadioProfile& radio = app_.settings.Selected();
     updating_ = true;
-    ApplyAuxLayout(aux_, AuxLayoutFor(radio, app_.settings.Global.ShowAux));
+    ApplyAuxLayout(aux_, AuxLayoutFor(app_.link, radio, app_.settings.Global.ShowAux));
     updating_ = false;
     ShowForm(true);
 }

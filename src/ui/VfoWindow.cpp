@@ -250,7 +250,7 @@ void VfoWindow::Drop_Down_Init() {
 
     // 2..5. The aux lists, captions and visibility for the selected radio,
     // shared with the memory channel editor.
-    ApplyAuxLayout(aux_, AuxLayoutFor(radio, app_.settings.Global.ShowAux));
+    ApplyAuxLayout(aux_, AuxLayoutFor(app_.link, radio, app_.settings.Global.ShowAux));
 
     // 6. Digit faces.
     SetDigitFonts();
@@ -399,9 +399,9 @@ void VfoWindow::RepeatTick() {
 void VfoWindow::ModeClicked(int index) {
     if (updating_) return;
     engine_.SetDropDownOpen(false);
-    // On the TH-F6A the bandwidth field is the repeater offset: the
-    // modulation does not choose it.
-    const bool bandwidthFollows = app_.settings.Selected().Protocol != ProtoThf6a;
+    // Where list 4 means something else (a repeater offset), the modulation
+    // does not choose it.
+    const bool bandwidthFollows = AuxOf(app_.link, app_.settings.Selected()).BandwidthFollowsMode;
     ApplyEdit([index, bandwidthFollows](Channel& r) {
         r.Mode = static_cast<uint8_t>(index);
         if (!bandwidthFollows) return;
@@ -418,7 +418,7 @@ void VfoWindow::AuxCheckClicked(int i, bool on) {
 
 void VfoWindow::AuxListClicked(int i, int index) {
     if (updating_) return;
-    const bool modeFollows = app_.settings.Selected().Protocol != ProtoThf6a;
+    const bool modeFollows = AuxOf(app_.link, app_.settings.Selected()).BandwidthFollowsMode;
     engine_.SetDropDownOpen(false);
     ApplyEdit([i, index, modeFollows](Channel& r) {
         r.*AuxCodes[i] = static_cast<uint8_t>(index);

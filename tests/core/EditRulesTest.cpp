@@ -48,7 +48,7 @@ TEST(EditRules, ReplayTouchesOnlyChangedFields) {
     to.Signal = 5;
     to.TimeStamp = 6;
     to.Service = "x";
-    to.DriverFlag = to.Written = to.Notch = to.Preamp = to.Sync = to.Trunked = true;
+    to.Notch = to.Preamp = to.Sync = to.Trunked = true;
     to.Tone1 = 1;
     to.Tone2 = 2;
     to.Tone2On = true;
@@ -62,7 +62,6 @@ TEST(EditRules, ReplayTouchesOnlyChangedFields) {
     to.Step = 1250;
     to.Lower = 7;
     to.Upper = 8;
-    to.ModelText = "m";
     Channel target = from;
     ApplyChangedFields(target, from, to);
     EXPECT_EQ(target, to);

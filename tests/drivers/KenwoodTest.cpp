@@ -159,31 +159,5 @@ TEST(Kenwood, SignalTakesEveryDigitAndCapsAtEleven) {
     EXPECT_EQ(r.Signal(), 0);
 }
 
-TEST(Kenwood, NoisyLineChangesNothing) {
-    KenwoodRig r;
-    r.sim->NoiseBytes = 45;
-    r.Current().Frequency = 777;
-    for (int i = 0; i < 20; ++i) {
-        r.radio.ReadRadioState();
-        r.radio.LoadChannel();
-        r.Current().Frequency = 777;
-        EXPECT_EQ(r.Signal(), 0);
-    }
-    EXPECT_EQ(r.CountMessages("Data Processing Error"), 0);
-    EXPECT_LT(r.host.NowMs(), 600000);
-}
-
-TEST(Kenwood, SilentRadioCostsBoundedTriesAndOneMessage) {
-    KenwoodRig r;
-    r.sim->PoweredOn = false;
-    r.Current().Frequency = 777;
-    r.radio.ReadRadioState();
-    r.radio.ReadRadioState();
-    EXPECT_EQ(r.Current().Frequency, 777);
-    EXPECT_TRUE(r.link.RadioNotResponding);
-    EXPECT_EQ(r.CountMessages("Radio not responding"), 1);
-    EXPECT_EQ(r.Signal(), 0);
-}
-
 } // namespace
 } // namespace rigvane::test

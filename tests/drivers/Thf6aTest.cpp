@@ -235,34 +235,6 @@ TEST(Thf6a, WrongModelIsReported) {
               1);
 }
 
-TEST(Thf6a, NoisyLineChangesNothing) {
-    HandheldRig r;
-    r.sim->NoiseBytes = 45;
-    r.state.CurrentChannel = 5;
-    for (int i = 0; i < 20; ++i) {
-        r.Current() = MakeBlankChannel();
-        r.Current().Frequency = 777;
-        r.radio.ReadRadioState();
-        EXPECT_EQ(r.Current().Frequency, 777);
-        r.radio.LoadChannel();
-        EXPECT_EQ(r.Current().Frequency, 0);
-        EXPECT_EQ(r.Signal(), 0);
-    }
-    EXPECT_EQ(r.CountMessages("Data Processing Error"), 0);
-    EXPECT_LT(r.host.NowMs(), 600000);
-}
-
-TEST(Thf6a, SilentRadioCostsBoundedTriesAndOneMessage) {
-    HandheldRig r;
-    r.sim->PoweredOn = false;
-    r.Tune(14500000, 1);
-    r.Current().Frequency = 777;
-    r.radio.ReadRadioState();
-    EXPECT_EQ(r.Current().Frequency, 777);
-    EXPECT_EQ(r.CountMessages("Radio not responding"), 1);
-    EXPECT_LT(r.host.NowMs(), 60000);
-}
-
 TEST(Thf6a, RadioTestWalksShortWordsAndStopsWhenCancelled) {
     const std::vector<std::string> words = Thf6aTestWords();
     const std::set<std::string> unique(words.begin(), words.end());

@@ -6,8 +6,9 @@
 #include <unistd.h>
 
 #include "EngineFixture.h"
+#include "common/FakeFamily.h"
+#include "common/TempDir.h"
 #include "storage/FrequencyFileReader.h"
-#include "storage/TempDir.h"
 
 namespace rigvane::test {
 namespace {
@@ -357,13 +358,43 @@ TEST(ModeEngine, EntryFieldsControlSetupAndSwitches) {
 
     EXPECT_EQ(Engine::SpeedLabelText(25), "speed    75%");
 
-    // A Bearcat model 2: no light switch, CTCSS shown.
+    // The controls follow the family's data: a model whose light cannot be
+    // switched, one with CTCSS and a settings dialog, a VFO channel, no
+    // radio memories.
+    FakeFamily family(ProtoBearcat);
+    family.caps.Ops |= OpLight;
+    family.caps.VfoChannel = true;
+    family.caps.Models[0].Light = true;
+    family.caps.Models[1].Ctcss = true;
+    family.caps.Models[1].Dialog = ModelDialog::Thf6a;
+    AddFamily(r.app.link, family);
     RadioProfile& p = r.Profile();
     p.Protocol = ProtoBearcat;
-    p.Model = 2;
+    p.VfoChan = 17;
     ControlSetup c = e.ComputeControls();
+    EXPECT_TRUE(c.LightEnabled);
+    EXPECT_FALSE(c.CtcssVisible);
+    EXPECT_FALSE(c.Thf6aMenuEnabled);
+    EXPECT_TRUE(c.BcVfoVisible);
+    EXPECT_EQ(c.BcVfoText, "17<->VFO");
+    p.Model = 1;
+    c = e.ComputeControls();
     EXPECT_FALSE(c.LightEnabled);
     EXPECT_TRUE(c.CtcssVisible);
+    EXPECT_TRUE(c.Thf6aMenuEnabled);
+    EXPECT_FALSE(c.Aor8000MenuEnabled);
+    family.caps.RadioMemories = false;
+    p.Memory = true;
+    e.DropDownInit();
+    EXPECT_FALSE(p.Memory);
+    c = e.ComputeControls();
+    EXPECT_FALSE(c.LoadEnabled || c.SetEnabled || c.MemButEnabled);
+    // A protocol no driver serves: the plain set-up.
+    p.Protocol = ProtoAor5000;
+    c = e.ComputeControls();
+    EXPECT_TRUE(c.LightEnabled && c.LoadEnabled && c.MemButEnabled);
+    EXPECT_FALSE(c.BcVfoVisible || c.CtcssVisible || c.SearchToRadioVisible);
+    p.Model = 0;
     // "Don't Update Memory" with the computer's memories: no Load, no VFO->Mem.
     p.Protocol = ProtoIcom;
     e.NoLogClicked(true);

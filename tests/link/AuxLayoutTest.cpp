@@ -51,6 +51,9 @@ TEST(AuxLayout, RadioOwnControlsAndLists) {
     EXPECT_EQ(a.ListItems[4][1], "+0.6Mhz");
     EXPECT_EQ(a.ListItems[4][6], "-5.0Mhz");
     // Radios without aux controls lose the frame, unless unused ones are shown.
-    EXPECT_EQ(Shown(MakeAuxLayout(AuxSpecFor(ProtoOpto, 0), false)).back(), '-');
+    AuxSpec none;
+    none.Frame = false;
+    EXPECT_EQ(Shown(MakeAuxLayout(none, false)).back(), '-');
+    EXPECT_EQ(Shown(MakeAuxLayout(none, true)).back(), 'f');
     EXPECT_EQ(MakeAuxLayout(AuxSpecFor(ProtoAor8000, 0), false).ListItems[0][16], " 0");
 }
