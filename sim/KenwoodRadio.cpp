@@ -50,9 +50,8 @@ std::string KenwoodRadio::IfAnswer() const {
     // IF, frequency (11), step (4), RIT offset (6), RIT, XIT, bank, memory
     // channel (2), receiving, mode (character 30), function, scan, split,
     // tone, tone number (2), shift.
-    return "IF" + Padded(FrequencyHz, 11) + "0000" + "+00000" + "000" +
-           Padded(Channel % 100, 2) + "0" + std::string(1, ShownMode()) +
-           std::to_string(Function) + "000000;";
+    return "IF" + Padded(FrequencyHz, 11) + "0000" + "+00000" + "000" + Padded(Channel % 100, 2) +
+           "0" + std::string(1, ShownMode()) + std::to_string(Function) + "000000;";
 }
 
 std::string KenwoodRadio::Command(const std::string& c, int64_t nowMs) {

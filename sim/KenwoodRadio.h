@@ -32,7 +32,7 @@ class KenwoodRadio : public TextLineRadio {
     std::string Name() const override { return "kenwood"; }
 
     std::array<int64_t, 2> VfoHz{};
-    char Mode = '4'; // of the VFOs
+    char Mode = '4';  // of the VFOs
     int Function = 0; // FN: 0 VFO A, 1 VFO B, 2 memory
     int Display = 0;  // FR
     int Channel = 0;  // memory channel shown in memory mode

@@ -35,20 +35,20 @@ std::string Join(const std::vector<std::string>& fields, size_t from = 0) {
 
 // Menu settings that hold one number, with their largest value.
 const std::map<std::string, int> MenuNumbers = {
-    {"MRM", 1},  {"ARO", 1}, {"ELK", 1}, {"NSFT", 1}, {"ANT", 1}, {"BEP", 1}, {"TXH", 1},
-    {"DLK", 1},  {"VXB", 1}, {"TXS", 1}, {"CKEY", 1}, {"TH", 1},  {"DATP", 1}, {"SCR", 2},
-    {"SV", 9},   {"APO", 2}, {"BAT", 1}, {"TSP", 1},  {"PT", 6},  {"VXG", 9}, {"VXD", 6},
-    {"BAL", 4},  {"CNT", 16}};
+    {"MRM", 1},  {"ARO", 1}, {"ELK", 1}, {"NSFT", 1}, {"ANT", 1},  {"BEP", 1},
+    {"TXH", 1},  {"DLK", 1}, {"VXB", 1}, {"TXS", 1},  {"CKEY", 1}, {"TH", 1},
+    {"DATP", 1}, {"SCR", 2}, {"SV", 9},  {"APO", 2},  {"BAT", 1},  {"TSP", 1},
+    {"PT", 6},   {"VXG", 9}, {"VXD", 6}, {"BAL", 4},  {"CNT", 16}};
 
 } // namespace
 
 Thf6aRadio::Thf6aRadio(Model model) : model_(model) {
     const std::vector<std::string> vfo =
         model == Model::F6a
-            ? std::vector<std::string>{"00145000000", "0", "0", "0", "0", "0",
+            ? std::vector<std::string>{"00145000000", "0",  "0",  "0",   "0",         "0",
                                        "0",           "08", "08", "000", "000600000", "0"}
-            : std::vector<std::string>{"00145000000", "0", "0", "0", "0", "0", "", "08", "",
-                                       "08",          "000600000"};
+            : std::vector<std::string>{"00145000000", "0", "0",  "0",        "0", "0", "",
+                                       "08",          "",  "08", "000600000"};
     Bands[0].Vfo = vfo;
     Bands[1].Vfo = vfo;
     Bands[1].Vfo[0] = "00446000000";
@@ -121,7 +121,8 @@ std::string Thf6aRadio::Command(const std::string& line, int64_t nowMs) {
         if (args.empty() || band(args[0]) < 0) return Unknown(line);
         Band& b = Bands[size_t(band(args[0]))];
         const std::string memoryValue = f6a ? "1" : "2";
-        if (args.size() == 1) return "VMC " + args[0] + "," + (b.MemoryMode ? memoryValue : "0") + "\r";
+        if (args.size() == 1)
+            return "VMC " + args[0] + "," + (b.MemoryMode ? memoryValue : "0") + "\r";
         if (args.size() != 2) return Unknown(line);
         if (args[1] != "0" && args[1] != memoryValue) return refused;
         b.MemoryMode = args[1] != "0";

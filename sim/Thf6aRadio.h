@@ -45,7 +45,7 @@ class Thf6aRadio : public TextLineRadio {
     size_t BodyFields() const { return model_ == Model::F6a ? 12 : 11; }
 
     std::array<Band, 2> Bands;
-    int Control = 0; // BC: the band that is tuned
+    int Control = 0;                        // BC: the band that is tuned
     std::map<std::string, Memory> Memories; // by channel text ("005", "I-3", "L2")
     bool Attenuator = false;
     bool Lamp = false;

@@ -44,8 +44,7 @@ std::string FrequencyText(int32_t frequency) {
 
 // The radio's mode digit; mode 0, 10 and anything unknown have none.
 std::string ModeDigit(int mode) {
-    return mode >= 0 && mode < int(KenwoodModeDigits.size()) ? KenwoodModeDigits[size_t(mode)]
-                                                              : "";
+    return mode >= 0 && mode < int(KenwoodModeDigits.size()) ? KenwoodModeDigits[size_t(mode)] : "";
 }
 
 bool ReadFrequencyAndMode(const std::string& a, size_t freqAt, size_t modeAt, Channel& into) {

@@ -17,9 +17,9 @@ namespace {
 constexpr std::array<int32_t, 12> Steps = {500,  625,  833,  900,  1000, 1250,
                                            1500, 2000, 2500, 3000, 5000, 10000};
 // Upper edge of each TH-F6A band, 10 Hz units.
-constexpr std::array<int32_t, 15> BandEdges = {
-    17399999, 39999999, 46999999, 179999,   179999,   2969999,  5399999,  10799999,
-    13699999, 17399999, 21599999, 39999999, 46999999, 80599999, 129999999};
+constexpr std::array<int32_t, 15> BandEdges = {17399999, 39999999, 46999999, 179999,   179999,
+                                               2969999,  5399999,  10799999, 13699999, 17399999,
+                                               21599999, 39999999, 46999999, 80599999, 129999999};
 
 // Which step a band allows: 5 and 6.25 kHz below band 12, 8.33 kHz only in
 // the air band (8), 9 kHz only in the medium-wave band (4), the rest everywhere.
@@ -179,15 +179,15 @@ class Ops {
         ctx_.Profile.DriverState = memory ? MemoryMode : 0;
         bool ok = true;
         Talk({"VMC " + std::string(row_.Band) + "," + (memory ? row_.MemoryValue : "0")},
-                 [&](size_t, const Answer& a, bool) {
-                     if (a.How != Kind::Reply) {
-                         ctx_.Log.Dply(std::string("*Radio rejected setting") +
-                                       (memory ? " of MEMORY mode.." : " of VFO mode.."));
-                         ctx_.Profile.DriverState = memory ? 0 : MemoryMode;
-                         ok = false;
-                     }
-                     return true;
-                 });
+             [&](size_t, const Answer& a, bool) {
+                 if (a.How != Kind::Reply) {
+                     ctx_.Log.Dply(std::string("*Radio rejected setting") +
+                                   (memory ? " of MEMORY mode.." : " of VFO mode.."));
+                     ctx_.Profile.DriverState = memory ? 0 : MemoryMode;
+                     ok = false;
+                 }
+                 return true;
+             });
         return ok;
     }
 
@@ -280,11 +280,11 @@ class Ops {
         if (!LoadMemory()) return;
         RadioState& st = ctx_.State;
         Talk({"MNA " + std::string(row_.Prefix) + Thf6aChannelText(st.CurrentChannel)},
-                 [&](size_t, const Answer& a, bool) {
-                     if (a.How == Kind::Reply && CheckChannel(a, row_.Offset))
-                         st.Current.Service = Rest(a.Fields, row_.Offset + 1);
-                     return true;
-                 });
+             [&](size_t, const Answer& a, bool) {
+                 if (a.How == Kind::Reply && CheckChannel(a, row_.Offset))
+                     st.Current.Service = Rest(a.Fields, row_.Offset + 1);
+                 return true;
+             });
     }
 
     // True when the radio sent the memory asked for and it was taken.
@@ -294,28 +294,28 @@ class Ops {
         if (channel.empty()) return false;
         bool loaded = false;
         Talk({"MR " + std::string(row_.Prefix) + "0," + channel},
-                 [&](size_t, const Answer& a, bool) {
-                     if (a.How == Kind::Refused) {
-                         Channel& c = st.Current;
-                         c.Frequency = 0;
-                         c.Mode = 2;
-                         c.Valid = c.Atten = false;
-                         c.Service.clear();
-                     } else if (a.How == Kind::Rejected) {
-                         ctx_.Log.Dply("* Radio failed to set channel" + channel);
-                     } else if (CheckChannel(a, row_.Offset + 1)) {
-                         Channel scratch = st.Current;
-                         std::string why;
-                         if (Thf6aDecodeMemory(model_, a.Fields, row_.Offset + 2, scratch, &why)) {
-                             st.Current = scratch;
-                             loaded = true;
-                         } else {
-                             if (!why.empty()) ctx_.Log.Dply(why);
-                             BadPacket(ctx_, a.Line);
-                         }
+             [&](size_t, const Answer& a, bool) {
+                 if (a.How == Kind::Refused) {
+                     Channel& c = st.Current;
+                     c.Frequency = 0;
+                     c.Mode = 2;
+                     c.Valid = c.Atten = false;
+                     c.Service.clear();
+                 } else if (a.How == Kind::Rejected) {
+                     ctx_.Log.Dply("* Radio failed to set channel" + channel);
+                 } else if (CheckChannel(a, row_.Offset + 1)) {
+                     Channel scratch = st.Current;
+                     std::string why;
+                     if (Thf6aDecodeMemory(model_, a.Fields, row_.Offset + 2, scratch, &why)) {
+                         st.Current = scratch;
+                         loaded = true;
+                     } else {
+                         if (!why.empty()) ctx_.Log.Dply(why);
+                         BadPacket(ctx_, a.Line);
                      }
-                     return true;
-                 });
+                 }
+                 return true;
+             });
         return loaded;
     }
 
@@ -384,26 +384,26 @@ class Ops {
         bool haveLower = false, haveUpper = false;
         std::string name;
         Talk({"MR " + p + "0,L" + n, "MR " + p + "0,U" + n, "MNA " + p + "L" + n},
-                 [&](size_t i, const Answer& a, bool) {
-                     if (refused) return true;
-                     if (a.How != Kind::Reply) {
-                         refused = true;
-                         return true;
-                     }
-                     if (i == 2) {
-                         if (a.Fields.size() > row_.Offset) name = Rest(a.Fields, row_.Offset + 1);
-                         return true;
-                     }
-                     Channel& into = i == 0 ? lower : upper;
-                     std::string why;
-                     if (Thf6aDecodeMemory(model_, a.Fields, row_.Offset + 2, into, &why)) {
-                         (i == 0 ? haveLower : haveUpper) = true;
-                     } else {
-                         if (!why.empty()) ctx_.Log.Dply(why);
-                         BadPacket(ctx_, a.Line);
-                     }
+             [&](size_t i, const Answer& a, bool) {
+                 if (refused) return true;
+                 if (a.How != Kind::Reply) {
+                     refused = true;
                      return true;
-                 });
+                 }
+                 if (i == 2) {
+                     if (a.Fields.size() > row_.Offset) name = Rest(a.Fields, row_.Offset + 1);
+                     return true;
+                 }
+                 Channel& into = i == 0 ? lower : upper;
+                 std::string why;
+                 if (Thf6aDecodeMemory(model_, a.Fields, row_.Offset + 2, into, &why)) {
+                     (i == 0 ? haveLower : haveUpper) = true;
+                 } else {
+                     if (!why.empty()) ctx_.Log.Dply(why);
+                     BadPacket(ctx_, a.Line);
+                 }
+                 return true;
+             });
         if (refused || !haveLower) {
             bank.Lower = bank.Upper = bank.Step = 0;
             bank.Valid = false;
@@ -586,21 +586,21 @@ class Ops {
         });
         if (!haveFrequency) return;
         Talk({"VR " + HexDigit(Thf6aBand(model_, cur.Frequency, 'V'))},
-                 [&](size_t, const Answer& a, bool) {
-                     if (a.How != Kind::Reply) {
-                         ctx_.Log.Dply("Radio rejected VFO data request");
-                         return true;
-                     }
-                     Channel scratch = cur;
-                     std::string why;
-                     if (Thf6aDecodeMemory(model_, a.Fields, row_.Offset + 1, scratch, &why)) {
-                         cur = scratch;
-                     } else {
-                         if (!why.empty()) ctx_.Log.Dply(why);
-                         BadPacket(ctx_, a.Line);
-                     }
+             [&](size_t, const Answer& a, bool) {
+                 if (a.How != Kind::Reply) {
+                     ctx_.Log.Dply("Radio rejected VFO data request");
                      return true;
-                 });
+                 }
+                 Channel scratch = cur;
+                 std::string why;
+                 if (Thf6aDecodeMemory(model_, a.Fields, row_.Offset + 1, scratch, &why)) {
+                     cur = scratch;
+                 } else {
+                     if (!why.empty()) ctx_.Log.Dply(why);
+                     BadPacket(ctx_, a.Line);
+                 }
+                 return true;
+             });
     }
 
     DriverContext& ctx_;
@@ -807,12 +807,26 @@ bool Thf6aDecodeMemory(int model, const std::vector<std::string>& fields, size_t
                        Channel& into, std::string* why) {
     // The fields in the order the memory body writes them; the lockout at
     // the end is only in memory answers.
-    enum F { Freq, Step, Shift, Reverse, Notch, Ctcss, Dcs, Tone, CtcssTone, DcsCode, Offset, Mode,
-             Skip, Lockout };
-    static const std::vector<F> F6a = {Freq, Step,      Shift,   Reverse, Notch, Ctcss, Dcs,
+    enum F {
+        Freq,
+        Step,
+        Shift,
+        Reverse,
+        Notch,
+        Ctcss,
+        Dcs,
+        Tone,
+        CtcssTone,
+        DcsCode,
+        Offset,
+        Mode,
+        Skip,
+        Lockout
+    };
+    static const std::vector<F> F6a = {Freq, Step,      Shift,   Reverse, Notch, Ctcss,  Dcs,
                                        Tone, CtcssTone, DcsCode, Offset,  Mode,  Lockout};
-    static const std::vector<F> G71 = {Freq, Step, Shift,     Reverse, Notch, Ctcss,
-                                       Skip, Tone, Skip, CtcssTone, Offset, Lockout};
+    static const std::vector<F> G71 = {Freq, Step, Shift, Reverse,   Notch,  Ctcss,
+                                       Skip, Tone, Skip,  CtcssTone, Offset, Lockout};
     const std::vector<F>& layout = model == 1 ? G71 : F6a;
     const size_t required = layout.size() - 1;
     if (why) why->clear();
@@ -920,9 +934,9 @@ std::vector<std::string> Thf6aFields(const std::string& line) {
 
 std::vector<std::string> Thf6aTestWords() {
     // Words that could transmit, reset or lock the set, or change its memory.
-    static const char* const Never[] = {"TX",  "LAN", "BAT", "ID",   "SR", "BEP",
-                                        "MW",  "LK",  "ATT", "LMP",  "VOX", "MRM",
-                                        "NSFT", "MR", "DATP", "CNT", "CR", "FQ"};
+    static const char* const Never[] = {"TX",   "LAN", "BAT",  "ID",  "SR",  "BEP",
+                                        "MW",   "LK",  "ATT",  "LMP", "VOX", "MRM",
+                                        "NSFT", "MR",  "DATP", "CNT", "CR",  "FQ"};
     const std::string letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
     const std::string tail = letters + "0123456789";
     std::vector<std::string> words;

@@ -21,12 +21,19 @@ namespace rigvane {
 namespace {
 
 // What each check box of the menu stands for, in the order of its commands.
-const char* const CheckCaptions[Thf6aMenu::CheckCount] = {
-    "Memory recall on current band", "Automatic repeater offset", "Tuning enable with lock",
-    "Beat shift",                    "Bar antenna",               "Key beep",
-    "Narrow FM (band C)",            "TX hold",                   "DTMF lock",
-    "VOX on busy",                   "TX inhibit",                "Call key 1750 Hz",
-    "DTMF TX hold"};
+const char* const CheckCaptions[Thf6aMenu::CheckCount] = {"Memory recall on current band",
+                                                          "Automatic repeater offset",
+                                                          "Tuning enable with lock",
+                                                          "Beat shift",
+                                                          "Bar antenna",
+                                                          "Key beep",
+                                                          "Narrow FM (band C)",
+                                                          "TX hold",
+                                                          "DTMF lock",
+                                                          "VOX on busy",
+                                                          "TX inhibit",
+                                                          "Call key 1750 Hz",
+                                                          "DTMF TX hold"};
 const char* const ListCaptions[Thf6aMenu::ListCount] = {
     "Packet speed", "Scan resume", "Battery saver", "Auto power off", "Battery",
     "DTMF speed",   "DTMF pause",  "VOX gain",      "VOX delay"};
@@ -46,11 +53,11 @@ void Thf6aParms::Build() {
     QMenu* file = bar->addMenu("&File");
     file->setObjectName("FIle_Menu");
     // The file items only show the file dialog.
-    QAction* open = file->addAction("&Open", this,
-                                    [this] { QFileDialog::getOpenFileName(this, "Open"); });
+    QAction* open =
+        file->addAction("&Open", this, [this] { QFileDialog::getOpenFileName(this, "Open"); });
     open->setObjectName("File_open");
-    QAction* save = file->addAction("&Save", this,
-                                    [this] { QFileDialog::getSaveFileName(this, "Save"); });
+    QAction* save =
+        file->addAction("&Save", this, [this] { QFileDialog::getSaveFileName(this, "Save"); });
     save->setObjectName("File_Save");
     outer->setMenuBar(bar);
 
@@ -108,7 +115,8 @@ void Thf6aParms::Build() {
 
     auto* dtmf = new QGroupBox("DTMF memories", this);
     auto* dtmfGrid = new QGridLayout(dtmf);
-    const auto* digits = new QRegularExpressionValidator(QRegularExpression("[0-9A-D*#]{0,16}"), this);
+    const auto* digits =
+        new QRegularExpressionValidator(QRegularExpression("[0-9A-D*#]{0,16}"), this);
     for (size_t n = 0; n < dtmfNumbers_.size(); ++n) {
         dtmfNumbers_[n] = new QLineEdit(dtmf);
         dtmfNumbers_[n]->setObjectName(QString("DTMFNumber_%1").arg(n));
@@ -182,8 +190,8 @@ bool Thf6aParms::Run(bool write) {
     setEnabled(false);
     app_.progress.Show(write ? "Sending TH-F6A Settings" : "Reading TH-F6A Settings");
     Thf6aMenu menu = Values();
-    const bool done = write ? WriteThf6aMenu(ctx, menu, app_.progress)
-                            : ReadThf6aMenu(ctx, menu, app_.progress);
+    const bool done =
+        write ? WriteThf6aMenu(ctx, menu, app_.progress) : ReadThf6aMenu(ctx, menu, app_.progress);
     app_.progress.Hide();
     if (!write) Show(menu); // what was read so far, also when stopped
     setEnabled(true);

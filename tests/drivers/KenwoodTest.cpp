@@ -102,9 +102,8 @@ TEST(Kenwood, StoresInTheFixedLayoutAndLoadsItBack) {
 
 TEST(Kenwood, AnswersThatAreNotTheOnesAwaitedAreDropped) {
     KenwoodRig r;
-        // An IF arriving while a memory loads is not the memory.
-    r.sim->ForcedAnswers["MR"] =
-        "IF00146520000000000000000000000400000000;MR00030043325000050000;";
+    // An IF arriving while a memory loads is not the memory.
+    r.sim->ForcedAnswers["MR"] = "IF00146520000000000000000000000400000000;MR00030043325000050000;";
     r.state.CurrentChannel = 3;
     r.radio.LoadChannel();
     EXPECT_EQ(r.Current().Frequency, 43325000);
@@ -128,7 +127,7 @@ TEST(Kenwood, ParsersRejectShortAndGarbledAnswers) {
     Channel c;
     c.Frequency = 1;
     EXPECT_FALSE(KenwoodReadIf("IF00146520000000000000000000", c)); // 28 characters
-    EXPECT_FALSE(KenwoodReadMr("MR000700146520000", c));           // 17: no mode digit
+    EXPECT_FALSE(KenwoodReadMr("MR000700146520000", c));            // 17: no mode digit
     EXPECT_FALSE(KenwoodReadMr("MR0007001465200x04", c));
     EXPECT_EQ(c.Frequency, 1);
     EXPECT_TRUE(KenwoodReadMr("MR0007001465200004", c));

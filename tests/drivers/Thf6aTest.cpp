@@ -12,7 +12,10 @@ namespace {
 
 struct HandheldRig : TextRadioRig<Thf6aRadio> {
     explicit HandheldRig(uint8_t model = 0, const char* sim = nullptr)
-        : TextRadioRig(sim ? sim : model == 1 ? "thg71" : "thf6a", ProtoThf6a, model) {}
+        : TextRadioRig(sim          ? sim
+                       : model == 1 ? "thg71"
+                                    : "thf6a",
+                       ProtoThf6a, model) {}
     void SearchBank(bool store, int bank) {
         state.CurrentSearchBank = bank;
         if (store)
@@ -79,7 +82,8 @@ TEST(Thf6a, MemoriesRoundTripWithTonesOffsetLockoutAndName) {
     c.Service = "Repeater Nine";
     c.Valid = false;
     r.radio.StoreChannel();
-    EXPECT_EQ(r.Sent(), "MW 0,I-5,00146520000,0,2,0,0,1,0,08,11,000,000600000,2,1|MNA I-5,Repeater");
+    EXPECT_EQ(r.Sent(),
+              "MW 0,I-5,00146520000,0,2,0,0,1,0,08,11,000,000600000,2,1|MNA I-5,Repeater");
 
     r.radio.LoadChannel();
     EXPECT_EQ(r.Sent(), "MR 0,I-5|MNA I-5");
@@ -130,10 +134,11 @@ TEST(Thf6a, OffsetChoiceBeyondTheTableIsNone) {
 TEST(Thf6a, ShortGarbledOrWrongMemoryAnswersAreNotTaken) {
     HandheldRig r;
     r.state.CurrentChannel = 5;
-    for (const char* bad : {"MR 0,005,00145000000,0\r", "MR 0,005,001450x0000,0,0,0,0,0,0,08,08,000,000600000,0,0\r",
-                            "MR 0,005,00145000000,0,0,0,0,0,0,99,08,000,000600000,0,0\r",
-                            "MR 0,006,00145000000,0,0,0,0,0,0,08,08,000,000600000,0,0\r",
-                            "MR 0,5555,00145000000,0,0,0,0,0,0,08,08,000,000600000,0,0\r"}) {
+    for (const char* bad :
+         {"MR 0,005,00145000000,0\r", "MR 0,005,001450x0000,0,0,0,0,0,0,08,08,000,000600000,0,0\r",
+          "MR 0,005,00145000000,0,0,0,0,0,0,99,08,000,000600000,0,0\r",
+          "MR 0,006,00145000000,0,0,0,0,0,0,08,08,000,000600000,0,0\r",
+          "MR 0,5555,00145000000,0,0,0,0,0,0,08,08,000,000600000,0,0\r"}) {
         r.sim->ForcedAnswers["MR"] = bad;
         r.radio.LoadChannel();
         EXPECT_EQ(r.Current().Frequency, 0) << bad;
@@ -148,10 +153,10 @@ TEST(Thf6a, ShortGarbledOrWrongMemoryAnswersAreNotTaken) {
 
 TEST(Thf6a, RecallRefusedOnceSwitchesToMemoryModeAndRetriesOnce) {
     HandheldRig r;
-    r.sim->Memories["005"] = {{"00145500000", "0", "0", "0", "0", "0", "0", "00", "00", "000",
-                               "000000000", "0"},
-                              false,
-                              ""};
+    r.sim->Memories["005"] = {
+        {"00145500000", "0", "0", "0", "0", "0", "0", "00", "00", "000", "000000000", "0"},
+        false,
+        ""};
     r.radio.OpenRadio();
     r.Sent();
     // The driver believes the radio in memory mode; the radio is not.
