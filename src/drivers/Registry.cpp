@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/CodeTables.h"
+#include "drivers/Hamlib.h"
 #include "drivers/Icom.h"
 #include "drivers/Kenwood.h"
 #include "drivers/Local.h"
@@ -19,6 +20,7 @@ const std::vector<RadioDriver*>& SupportedFamilies() {
             &OptoFamily(),
             &KenwoodFamily(),
             &Thf6aFamily(),
+            &HamlibDriverInstance(),
         };
         std::sort(all.begin(), all.end(), [](const RadioDriver* a, const RadioDriver* b) {
             return a->Caps().Protocol < b->Caps().Protocol;
