@@ -4,6 +4,8 @@
 #include "sim/Bcd396tRadio.h"
 #include "sim/BearcatRadio.h"
 #include "sim/IcomRadio.h"
+#include "sim/KenwoodRadio.h"
+#include "sim/Thf6aRadio.h"
 
 namespace rigvane {
 
@@ -22,7 +24,8 @@ const std::vector<SimModel>& SimCatalog() {
     static const std::vector<SimModel> catalogue = [] {
         std::vector<SimModel> all;
         // One entry per family's radio file.
-        for (auto family : {IcomSimModels, AorSimModels, BearcatSimModels, Bcd396tSimModels}) {
+        for (auto family : {IcomSimModels, AorSimModels, BearcatSimModels, Bcd396tSimModels,
+                            KenwoodSimModels, Thf6aSimModels}) {
             for (SimModel& m : family())
                 all.push_back(std::move(m));
         }

@@ -9,7 +9,9 @@
 #include "drivers/Bearcat.h"
 #include "drivers/Hamlib.h"
 #include "drivers/Icom.h"
+#include "drivers/Kenwood.h"
 #include "drivers/Local.h"
+#include "drivers/Thf6a.h"
 
 namespace rigvane {
 
@@ -23,6 +25,8 @@ const std::vector<RadioDriver*>& SupportedFamilies() {
             &Aor5000(),
             &BearcatFamily(),
             &Bcd396tFamily(),
+            &KenwoodFamily(),
+            &Thf6aFamily(),
             &HamlibDriverInstance(),
         };
         std::sort(all.begin(), all.end(), [](const RadioDriver* a, const RadioDriver* b) {

@@ -327,7 +327,14 @@ void Radio::RadioTest() {
     link_.RadioDelay();
     {
         BusyScope busy(Profile());
+        // A walk over a radio's command words is long: the progress window's
+        // Cancel ends it (the driver asks DriverContext::Cancelled).
+        Progress none;
+        Progress& progress = TrunkProgress ? *TrunkProgress : none;
+        progress.Cancel = false;
+        if (Has(OpRadioTest)) progress.Show("Testing Radio");
         Run(OpRadioTest, [](RadioDriver& d, DriverContext& ctx) { d.RadioTest(ctx); });
+        if (Has(OpRadioTest)) progress.Hide();
     }
     log_.Dply("Ending Radio Testing...");
 }

@@ -39,6 +39,7 @@
 #include "ui/RigctldServer.h"
 #include "ui/StatusWindow.h"
 #include "ui/TrunkEditor.h"
+#include "ui/Thf6aParms.h"
 #include "ui/Twips.h"
 #include "ui/VfoWindow.h"
 
@@ -967,8 +968,9 @@ void MainWindow::LoadSetRange(int first, int last) {
 
 bool MainWindow::DialogAvailable(int code) {
     // The global parameters dialog, the eight radio parameters dialogs and
-    // the AR8000 settings.
-    return (code >= ActionGlobalParms && code <= ProfileCount) || code == ActionAor8000Parms;
+    // the AR8000 and TH-F6A settings.
+    return (code >= ActionGlobalParms && code <= ProfileCount) || code == ActionAor8000Parms ||
+           code == ActionThf6aParms;
 }
 
 bool MainWindow::RunDialog(int code) {
@@ -982,6 +984,9 @@ bool MainWindow::RunDialog(int code) {
         if (ModelCapsFor(app_.settings.Selected()).Dialog != ModelDialog::Aor8000) return false;
         Aor8000Parms dialog(app_, this);
         dialog.ReadRadio();
+        dialog.exec();
+    } else if (code == ActionThf6aParms) {
+        Thf6aParms dialog(app_, this);
         dialog.exec();
     } else {
         RadioParms dialog(app_, code - 1, this);

@@ -79,4 +79,13 @@ inline void AddFamily(SerialLink& link, RadioDriver& family) {
     };
 }
 
+// Makes `link` serve no driver for `protocol`, as for a family not written
+// yet, and every other protocol as before.
+inline void RemoveFamily(SerialLink& link, int protocol) {
+    DriverLookup others = link.Drivers;
+    link.Drivers = [others, protocol](int p) -> RadioDriver* {
+        return p == protocol || !others ? nullptr : others(p);
+    };
+}
+
 } // namespace rigvane::test

@@ -37,6 +37,9 @@ const Row Rows[] = {
     {ProtoAor5000, 0, "aor-ar5000"},
     {ProtoBearcat, 0, "bearcat-bc245"}, {ProtoBearcat, 1, "bearcat-bc780"},
     {ProtoBearcat, 2, "bearcat-bc895"}, {ProtoBcd396, 0, "bcd396t"},
+    {ProtoKenwood, 0, "kenwood"},
+    {ProtoThf6a, 0, "thf6a"},
+    {ProtoThf6a, 1, "thg71"},
     {ProtoHamlib, 0, "", 1}, // Hamlib's dummy radio
 };
 
@@ -168,12 +171,15 @@ TEST_P(Family, StoresRecallsLoadsAndClearsMemories) {
     state.Current = MakeBlankChannel();
     state.Current.Frequency = Other;
     state.Current.Mode = 2;
-    state.Current.Valid = true; // a channel the scan visits
+    state.Current.Valid = true; // a channel in use: visited by the scan, not locked out
     radio.StoreChannel();
 
     TuneAndRead(Tuned, 2);
     radio.RecallChannel();
+    // With the radio's memories in use a read reads the channel, not the VFO.
+    Profile().Memory = true;
     radio.ReadRadioState();
+    Profile().Memory = false;
     EXPECT_EQ(state.Current.Frequency, Other);
 
     state.Current = MakeBlankChannel();
