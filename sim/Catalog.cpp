@@ -1,5 +1,7 @@
 #include "sim/Catalog.h"
 
+#include "sim/Ar3000aRadio.h"
+#include "sim/DrakeRadio.h"
 #include "sim/IcomRadio.h"
 
 namespace rigvane {
@@ -24,12 +26,18 @@ std::vector<std::string> SimRadioNames() {
     std::vector<std::string> names;
     for (IcomRadio::Model m : IcomModels)
         names.push_back(IcomRadio::ModelName(m));
+    for (const char* name : {"drake-r8a", "drake-r8", "aor-ar3000a", "aor-ar3000"})
+        names.push_back(name);
     return names;
 }
 
 std::unique_ptr<SimRadio> MakeSimRadio(const std::string& name, std::string* error) {
     for (IcomRadio::Model m : IcomModels)
         if (name == IcomRadio::ModelName(m)) return std::make_unique<IcomRadio>(m);
+    if (name == "drake-r8a") return std::make_unique<DrakeR8aRadio>();
+    if (name == "drake-r8") return std::make_unique<DrakeR8Radio>();
+    if (name == "aor-ar3000a") return std::make_unique<Ar3000aRadio>(false);
+    if (name == "aor-ar3000") return std::make_unique<Ar3000aRadio>(true);
     if (error) {
         std::string known;
         for (const std::string& n : SimRadioNames())
