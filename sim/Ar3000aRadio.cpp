@@ -104,8 +104,8 @@ std::string Ar3000aRadio::Answer(const std::string& command, int64_t nowMs) {
             }
             Channel = found;
             if (bank[size_t(found)].Hz > 0) State = bank[size_t(found)];
-            const std::string line = bank[size_t(found)].Hz > 0 ? StatusLine()
-                                                                 : "Y 0000.00000 X J 12.50 Q";
+            const std::string line =
+                bank[size_t(found)].Hz > 0 ? StatusLine() : "Y 0000.00000 X J 12.50 Q";
             return "#" + ZeroPadded(found, 2) + " " + line + "\r\n";
         }
     }

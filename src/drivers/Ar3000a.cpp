@@ -82,8 +82,7 @@ class Operation {
 
     bool ExpectsAnswer() const {
         if (NoReply()) return false; // the AR3000 never answers
-        return code_ == CodeRecall || code_ == CodeLoad || code_ == CodeRead ||
-               code_ == CodeSignal;
+        return code_ == CodeRecall || code_ == CodeLoad || code_ == CodeRead || code_ == CodeSignal;
     }
 
     void Run() {

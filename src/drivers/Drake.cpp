@@ -63,6 +63,14 @@ bool AllDigits(const std::string& s) {
     return true;
 }
 
+// The radio's "PE" answer, at the start of a line: the bytes 50 45 may also
+// stand inside an R8A status record (a frequency with the digits 4550).
+bool PacketError(const std::string& reply) {
+    for (size_t at = reply.find("PE"); at != std::string::npos; at = reply.find("PE", at + 1))
+        if (at == 0 || reply[at - 1] == '\r' || reply[at - 1] == '\n') return true;
+    return false;
+}
+
 // A memory name as the radio can take it: control bytes would end the line.
 std::string NameText(const std::string& service) {
     std::string name = service.substr(0, NameChars);
@@ -109,9 +117,12 @@ bool DecodeR8(const std::string& rec, Channel& cur) {
     cur.Antenna = Bit(p7, 4) ? 2 : Bit(p7, 5) ? 1 : 0;
     const bool s6 = Bit(p7, 6), s7 = Bit(p7, 7), b4 = Bit(p8, 4);
     uint8_t mode = 4;
-    if (!s6 && !s7) mode = b4 ? 6 : 5;
-    else if (s7 && !s6) mode = b4 ? 8 : 9;
-    else if (!s7 && s6 && !b4) mode = 1;
+    if (!s6 && !s7)
+        mode = b4 ? 6 : 5;
+    else if (s7 && !s6)
+        mode = b4 ? 8 : 9;
+    else if (!s7 && s6 && !b4)
+        mode = 1;
     cur.Bandwidth = Bit(p8, 5) ? 6 : uint8_t(Bit(p8, 7) + 2 * Bit(p8, 6));
     if (mode == 1 && cur.Bandwidth < 2) mode = 2;
     if (mode == 1 && cur.Bandwidth > 3) mode = 3;
@@ -229,8 +240,9 @@ class Operation {
                 toSend.clear();
             }
             const std::string& r = st.ReplyResidue;
-            if (r.find("PE") != std::string::npos) {
-                ctx_.Log.Dply("Drake Reported Packet Error! " + std::string(" TIMEOUT increase needed!"));
+            if (PacketError(r)) {
+                ctx_.Log.Dply("Drake Reported Packet Error! " +
+                              std::string(" TIMEOUT increase needed!"));
                 outcome = Outcome::PacketError;
                 break;
             }
@@ -456,8 +468,7 @@ bool DrakeDecodeStatus(const std::string& reply, Channel& cur) {
          pair = reply.find("\r\n", pair + 2)) {
         while (start < pair && (reply[start] == '\r' || reply[start] == '\n'))
             ++start;
-        if (pair - start >= R8RecordChars &&
-            DecodeR8(reply.substr(start, pair - start), cur))
+        if (pair - start >= R8RecordChars && DecodeR8(reply.substr(start, pair - start), cur))
             return true;
         start = pair + 2;
     }

@@ -35,7 +35,8 @@ TEST(DrakeR8a, TuningPacketCarriesLineFeedBytesAndReadsBack) {
     rig.Current().Bandwidth = 2;
     rig.Current().Valid = false;
     rig.Apply();
-    EXPECT_EQ(sim.Commands.back(), "Q" + Bytes({0x00, 0x00, 0x00, 0x42, 0x01, 0x00, 0x0A}) + PacketEnd);
+    EXPECT_EQ(sim.Commands.back(),
+              "Q" + Bytes({0x00, 0x00, 0x00, 0x42, 0x01, 0x00, 0x0A}) + PacketEnd);
     EXPECT_EQ(sim.FrequencyHz, 14200000);
     EXPECT_TRUE(rig.Current().Valid); // the apply marks the state valid
 
@@ -55,6 +56,13 @@ TEST(DrakeR8a, TuningPacketCarriesLineFeedBytesAndReadsBack) {
     rig.Read();
     EXPECT_FALSE(rig.Current().Valid);
     EXPECT_TRUE(rig.Current().Sync);
+
+    // 14.5455 MHz packs as 50 45, the letters of the radio's packet error:
+    // inside a record they are a frequency.
+    rig.Tune(1454550, 6);
+    rig.Apply();
+    rig.Read();
+    EXPECT_EQ(rig.Current().Frequency, 1454550);
     EXPECT_EQ(rig.Messages("Drake"), 0);
 }
 
