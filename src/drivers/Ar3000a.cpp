@@ -229,8 +229,9 @@ class Ar3000aDriver : public RadioDriver {
 
 } // namespace
 
-std::unique_ptr<RadioDriver> MakeAr3000aDriver() {
-    return std::make_unique<Ar3000aDriver>();
+RadioDriver& Ar3000aFamily() {
+    static Ar3000aDriver driver;
+    return driver;
 }
 
 void Ar3000aWords::Read(std::string& residue, Channel& cur, uint8_t& signal) {

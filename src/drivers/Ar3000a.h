@@ -5,7 +5,6 @@
 // by blanks, carriage returns, line feeds and ">" prompts, read word by word.
 // Memories are four banks of 100 channels, selected with "nX".
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,7 +12,8 @@
 
 namespace rigvane {
 
-std::unique_ptr<RadioDriver> MakeAr3000aDriver();
+// The family's driver (one object serves every profile of the family).
+RadioDriver& Ar3000aFamily();
 
 // The words of an answer, read as they arrive. One reader per operation.
 struct Ar3000aWords {

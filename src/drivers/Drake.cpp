@@ -411,8 +411,9 @@ class DrakeDriver : public RadioDriver {
 
 } // namespace
 
-std::unique_ptr<RadioDriver> MakeDrakeDriver() {
-    return std::make_unique<DrakeDriver>();
+RadioDriver& DrakeFamily() {
+    static DrakeDriver driver;
+    return driver;
 }
 
 std::string DrakeR8aPacket(Channel& cur) {

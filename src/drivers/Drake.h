@@ -5,14 +5,14 @@
 // R8A mirrors its tuning packet, the R8 sends a line of characters. Memory
 // channels are addressed by number (the R8 only up to 99). Neither radio has
 // a signal command: scans watch the carrier-detect line.
-#include <memory>
 #include <string>
 
 #include "link/RadioDriver.h"
 
 namespace rigvane {
 
-std::unique_ptr<RadioDriver> MakeDrakeDriver();
+// The family's driver (one object serves every profile of the family).
+RadioDriver& DrakeFamily();
 
 // The seven bytes of an R8A tuning packet for `cur` (without "Q", 00 and
 // 7F). A bandwidth above 4 is first lowered to 4 in `cur` itself, so the

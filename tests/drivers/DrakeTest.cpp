@@ -15,7 +15,7 @@ namespace {
 struct DrakeRig : DriverRig {
     explicit DrakeRig(int model)
         : DriverRig(model == 0 ? "drake-r8a" : "drake-r8", ProtoDrake, uint8_t(model),
-                    MakeDrakeDriver()) {}
+                    DrakeFamily()) {}
     void Tune(int32_t frequency, uint8_t mode) {
         Current() = MakeBlankChannel();
         Current().Frequency = frequency;

@@ -20,8 +20,7 @@ namespace rigvane::test {
 
 class DriverRig {
   public:
-    DriverRig(const char* simName, uint8_t protocol, uint8_t model,
-              std::unique_ptr<RadioDriver> radioDriver)
+    DriverRig(const char* simName, uint8_t protocol, uint8_t model, RadioDriver& radioDriver)
         : log(host, slots, settings.Global),
           link(host, settings, log, slots, state,
                [this](const std::string& device) -> std::unique_ptr<SerialPort> {
@@ -30,7 +29,7 @@ class DriverRig {
                    port = p.get();
                    return p;
                }),
-          driver(std::move(radioDriver)) {
+          driver(&radioDriver) {
         std::string error;
         peer = std::make_shared<SimPeer>(MakeSimRadio(simName, &error));
         RadioProfile& p = settings.Selected();
@@ -89,12 +88,12 @@ class DriverRig {
     std::shared_ptr<SimPeer> peer;
     SimulatedPort* port = nullptr;
     SerialLink link;
-    std::unique_ptr<RadioDriver> driver;
+    RadioDriver* driver;
 
   private:
     void Call(void (RadioDriver::*op)(DriverContext&)) {
         DriverContext ctx = Context();
-        (driver.get()->*op)(ctx);
+        (driver->*op)(ctx);
     }
 };
 
