@@ -8,9 +8,11 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "core/Version.h"
 #include "engine/App.h"
 #include "engine/Engine.h"
 #include "engine/Startup.h"
@@ -23,16 +25,19 @@
 namespace {
 
 const char* const Usage =
-    "Usage: rigvane [--ini PATH]\n"
+    "Usage: rigvane [--ini PATH] [FILE.frq]\n"
     "Drives a communications receiver or scanner over a serial port.\n"
     "\n"
+    "  FILE.frq     frequency file to open after start-up\n"
     "  --ini PATH   settings file to read at start and write at the end\n"
     "               (default: $XDG_CONFIG_HOME/rigvane/RIGVANE.INI)\n"
     "  --help       show this text\n"
+    "  --version    show the version\n"
     "  --headless   run without windows (rigvane --headless --help)\n";
 
 struct Options {
     std::string IniPath;
+    std::vector<std::string> Files; // frequency files named on the command line
 };
 
 // False (with a message) for a bad command line.
@@ -47,6 +52,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             options.IniPath = argv[++i];
         } else if (arg.rfind("--ini=", 0) == 0 && arg.size() > 6) {
             options.IniPath = arg.substr(6);
+        } else if (!arg.empty() && arg[0] != '-') {
+            options.Files.push_back(arg);
         } else {
             std::fprintf(stderr, "rigvane: unknown option '%s'\n%s", arg.c_str(), Usage);
             return false;
@@ -80,6 +87,10 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::fputs(Usage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("rigvane %s\n", rigvane::Version);
             return 0;
         }
     }
@@ -123,6 +134,7 @@ int main(int argc, char** argv) {
     rigvane::MainWindow mainWindow(app, engine);
     mainWindow.Start(options.IniPath, hooks);
     window = &mainWindow;
+    engine.OpenCommandLineFiles(options.Files); // before the main loop's first pass
     if (stopRequested) QTimer::singleShot(0, &mainWindow, &rigvane::MainWindow::CloseQuietly);
     const int rc = qapp.exec();
     window = nullptr;

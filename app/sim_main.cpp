@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Version.h"
 #include "sim/Catalog.h"
 #include "sim/IcomRadio.h"
 
@@ -62,6 +63,7 @@ void Usage(FILE* to) {
                  "  --echo            echo every byte received, as the CI-V bus does\n"
                  "  --baud N          pace the answers at N baud (10 bits per byte)\n"
                  "  --activity FILE   active frequencies: MHZ LEVEL [ON_SECONDS OFF_SECONDS]\n"
+                 "  --version         show the version\n"
                  "Prints the pseudo-terminal's path as the first line, then serves until\n"
                  "SIGTERM or SIGINT.\n",
                  names.c_str());
@@ -108,6 +110,9 @@ int main(int argc, char** argv) {
         std::string v;
         if (arg == "--help" || arg == "-h") {
             Usage(stdout);
+            return 0;
+        } else if (arg == "--version") {
+            std::printf("rigvane-sim %s\n", rigvane::Version);
             return 0;
         } else if (arg == "--radio") {
             if (!value(&radioName)) return Fail("--radio needs a name");

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 
 #include "core/CodeTables.h"
 #include "drivers/Drivers.h"
@@ -49,12 +50,33 @@ void Engine::SetView(EngineView* view) {
     view_ = view ? view : &defaultView_;
 }
 
+bool Engine::OpenFrequencyFile(const std::string& path) {
+    lastFrequencyFile_ = path;
+    const bool read = ReadFrequencyFile(context_, path);
+    view_->RefreshEditors();
+    return read;
+}
+
+void Engine::OpenCommandLineFiles(const std::vector<std::string>& paths) {
+    if (paths.empty()) return;
+    OpenFrequencyFile(paths.front());
+    for (size_t i = 1; i < paths.size(); ++i)
+        app_.log.Dply("Not opened (one frequency file at a time): " + paths[i]);
+}
+
 StartupHooks Engine::MakeStartupHooks(StartupHooks base) {
     base.OpenRadio = [this](App&) { app_.radio.OpenRadio(); };
     base.LoadDatabase = [this](App&) {
         // A database that cannot be read is reported once by the reader's
-        // box; the program goes on without descriptions.
-        ReadDatabase(context_, app_.settings.Global.DbFile);
+        // box; the program goes on without descriptions. The default name
+        // that nobody chose (a first start) is not worth a box: one line.
+        const std::string& db = app_.settings.Global.DbFile;
+        std::error_code ec;
+        if (db == Globals().DbFile && !std::filesystem::exists(db, ec)) {
+            app_.log.Dply("No frequency database " + db + ": service names are not looked up.");
+            return;
+        }
+        ReadDatabase(context_, db);
     };
     return base;
 }
@@ -493,11 +515,7 @@ void Engine::RunAction(int code) {
     case ActionOpenFile: {
         const std::string path =
             view_->ChooseFile(FrequencyFileFilter, 2, lastFrequencyFile_, false);
-        if (!path.empty()) {
-            lastFrequencyFile_ = path;
-            ReadFrequencyFile(context_, path);
-            view_->RefreshEditors();
-        }
+        if (!path.empty()) OpenFrequencyFile(path);
         break;
     }
     case ActionSaveFile:

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/Channel.h"
 #include "core/Host.h"
@@ -280,6 +281,11 @@ class Engine : public FileKeywordActions {
     // Stores an action code and requests mode 15 (a menu item).
     void RequestAction(int code);
     void ClearEverything(); // asks "Clear ALL" first
+    // Reads a frequency file as File, Open does once a name is chosen.
+    bool OpenFrequencyFile(const std::string& path);
+    // The files named on the command line: the first is opened, the others
+    // are reported in the Message window (one file is open at a time).
+    void OpenCommandLineFiles(const std::vector<std::string>& paths);
     void DisplayVfo();
     void DisplayChannel();
 

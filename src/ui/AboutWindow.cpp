@@ -7,11 +7,9 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-namespace rigvane {
+#include "core/Version.h"
 
-namespace {
-const char* const Version = "0.1";
-}
+namespace rigvane {
 
 AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent, Qt::Dialog) {
     setObjectName("About");

@@ -29,6 +29,7 @@
 #include "ui/AboutWindow.h"
 #include "ui/ActivityDisplay.h"
 #include "ui/GlobalParms.h"
+#include "ui/HelpPage.h"
 #include "ui/MessageWindow.h"
 #include "ui/RadioParms.h"
 #include "ui/StatusWindow.h"
@@ -81,15 +82,6 @@ class ClickLabel : public QLabel {
         e->accept();
     }
 };
-
-QString HelpFile() {
-    const QStringList places = {QCoreApplication::applicationDirPath() + "/Rigvane.html",
-                                QDir::currentPath() + "/Rigvane.html"};
-    for (const QString& p : places) {
-        if (QFileInfo::exists(p)) return p;
-    }
-    return {};
-}
 
 } // namespace
 
@@ -254,10 +246,10 @@ void MainWindow::BuildMenus() {
     help->setObjectName("HelpMenu");
     QAction* general = item(help, "&General Help", "help_item_0");
     connect(general, &QAction::triggered, this, [] {
-        const QString page = HelpFile();
+        const QString page = HelpPagePath();
         if (!page.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(page));
     });
-    general->setVisible(!HelpFile().isEmpty()); // no help page: nothing to open
+    general->setVisible(!HelpPagePath().isEmpty()); // no help page: nothing to open
     help->addSeparator();
     QAction* about = item(help, "&About", "help_item_2");
     connect(about, &QAction::triggered, this, [this] { about_->ShowAbout(); });
@@ -556,7 +548,7 @@ void MainWindow::Start(const std::string& iniPath, const StartupHooks& hooks, bo
 }
 
 void MainWindow::RestorePosition() {
-    move(WindowPosition(app_.settings, WinMain));
+    move(WindowPosition(app_.settings, WinMain, frameGeometry().size()));
 }
 
 void MainWindow::StorePosition() {

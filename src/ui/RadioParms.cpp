@@ -21,6 +21,7 @@
 #include "core/Text.h"
 #include "engine/LocateRadio.h"
 #include "storage/SettingsFile.h"
+#include "ui/HelpPage.h"
 
 namespace rigvane {
 
@@ -669,8 +670,8 @@ void RadioParms::Undo() {
 }
 
 void RadioParms::Help() {
-    const QString page = QDir(QCoreApplication::applicationDirPath()).filePath("Rigvane.html");
-    if (QFileInfo::exists(page)) QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+    const QString page = HelpPagePath();
+    if (!page.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(page));
 }
 
 // ---- the radio search -------------------------------------------------------------

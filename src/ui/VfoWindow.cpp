@@ -766,7 +766,7 @@ void VfoWindow::closeEvent(QCloseEvent* event) {
 }
 
 void VfoWindow::RestorePosition() {
-    move(WindowPosition(app_.settings, PlacementEntry()));
+    move(WindowPosition(app_.settings, PlacementEntry(), frameGeometry().size()));
 }
 
 void VfoWindow::StorePosition() {

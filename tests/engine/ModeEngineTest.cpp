@@ -1,11 +1,13 @@
 // The mode engine: requests and the mode stack, the short modes, connection,
 // actions, clearing everything, shutdown and the control logic.
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <unistd.h>
 
 #include "EngineFixture.h"
 #include "storage/FrequencyFileReader.h"
+#include "storage/TempDir.h"
 
 namespace rigvane::test {
 namespace {
@@ -477,6 +479,32 @@ TEST(ModeEngine, FileActionsRunInTheLoopAndReturn) {
     EXPECT_TRUE(test.good());
     e.SetView(&r.view);
     std::system(("rm -rf '" + std::string(dir) + "'").c_str());
+}
+
+TEST(ModeEngine, CommandLineFilesAndAQuietFirstStart) {
+    TempDir dir;
+    const std::string frq = dir.Path() + "/given.frq";
+    std::ofstream(frq) << "007 0162.55000 FM 00000 00000 S00 TS 0000000000 VLD NDLY Weather\n";
+    EngineRig r;
+    // The first file is opened as File, Open would; the others are reported.
+    r.engine->OpenCommandLineFiles({frq, dir.Path() + "/second.frq"});
+    EXPECT_EQ(r.Ch(7).Frequency, 16255000);
+    EXPECT_EQ(r.view.Refreshes, 1);
+    EXPECT_EQ(r.Messages("Not opened (one frequency file at a time): "), 1);
+
+    // The default database missing (a first start): one line, no box. A
+    // database the user named that is missing: the reader's box.
+    const std::string here = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
+    const StartupHooks hooks = r.engine->MakeStartupHooks();
+    hooks.LoadDatabase(r.app);
+    EXPECT_TRUE(r.host.Boxes.empty());
+    EXPECT_EQ(r.Messages("No frequency database FREQLIST.DBF"), 1);
+    r.G().DbFile = "mine.dbf";
+    hooks.LoadDatabase(r.app);
+    std::filesystem::current_path(here);
+    ASSERT_EQ(r.host.Boxes.size(), 1u);
+    EXPECT_EQ(r.host.Boxes[0].Title, "DB Read");
 }
 
 } // namespace

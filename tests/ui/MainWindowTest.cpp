@@ -11,6 +11,7 @@
 #include "ui/DisplayFont.h"
 #include "ui/MainWindow.h"
 #include "ui/QtHost.h"
+#include "ui/Twips.h"
 
 using namespace rigvane;
 
@@ -22,6 +23,7 @@ class MainWindowTest : public QObject {
     void waitingWakesOnEventsAndTimers();
     void questionsWithoutWindowsChangeNothing();
     void displayFontIsOptional();
+    void placesOffEveryScreenComeBackOnScreen();
 };
 
 void MainWindowTest::closingSavesOnceWithThePositionInTwips() {
@@ -130,6 +132,24 @@ void MainWindowTest::displayFontIsOptional() {
     const QString family = RegisterDisplayFont();
     if (family.isEmpty()) QSKIP("no seven-segment face installed");
     QCOMPARE(QFontInfo(QFont("Transistor", 26)).family(), family);
+}
+
+void MainWindowTest::placesOffEveryScreenComeBackOnScreen() {
+    const QList<QRect> one = {QRect(0, 0, 1400, 900)};
+    // On screen: unchanged.
+    QCOMPARE(FitOnScreens(QRect(100, 50, 400, 300), one), QPoint(100, 50));
+    // Hanging over the right edge of a 1400-pixel screen: pulled back.
+    QCOMPARE(FitOnScreens(QRect(1120, 0, 500, 300), one), QPoint(900, 0));
+    // Stored on a second monitor that is gone: onto the nearest screen.
+    QCOMPARE(FitOnScreens(QRect(2500, 1200, 400, 300), one), QPoint(1000, 600));
+    QCOMPARE(FitOnScreens(QRect(-900, -40, 400, 300), one), QPoint(0, 0));
+    // Two screens side by side: a window on the second stays there; one
+    // straddling both goes wholly onto the one it overlaps most.
+    const QList<QRect> two = {QRect(0, 0, 1400, 900), QRect(1400, 0, 1920, 1080)};
+    QCOMPARE(FitOnScreens(QRect(2000, 500, 400, 300), two), QPoint(2000, 500));
+    QCOMPARE(FitOnScreens(QRect(1300, 100, 400, 300), two), QPoint(1400, 100));
+    // Larger than the screen: the top-left corner (title bar) stays in view.
+    QCOMPARE(FitOnScreens(QRect(300, 300, 2000, 1500), one), QPoint(0, 0));
 }
 
 QTEST_MAIN(MainWindowTest)
