@@ -209,7 +209,7 @@ inline int Run(int argc, char** argv) {
             s.SelectedRadio = selected;
         };
         if (!o.Device.empty()) a.settings.Selected().Device = o.Device;
-        radioSelected = a.settings.Selected().Protocol == ProtoLocal ||
+        radioSelected = !CapsFor(a.settings.Selected().Protocol).UsesPort ||
                         !PortDeviceName(a.settings.Selected()).empty();
         opened = a.radio.OpenRadio();
     };

@@ -26,8 +26,8 @@
 #include "core/MessageLog.h"
 #include "core/Settings.h"
 #include "core/SimHost.h"
-#include "drivers/Drivers.h"
 #include "drivers/Icom.h"
+#include "drivers/Registry.h"
 #include "link/Radio.h"
 #include "link/SerialLink.h"
 #include "link/SimulatedPort.h"
@@ -57,7 +57,7 @@ void InProcess() {
         return std::unique_ptr<SerialPort>(new SimulatedPort(host, peer));
     });
     Radio radio(link, state, settings, log, memory, host);
-    RegisterDrivers(radio);
+    InstallDrivers(radio);
     RadioProfile& p = settings.Selected();
     p.Protocol = ProtoIcom;
     p.Model = 2;
@@ -72,10 +72,12 @@ void InProcess() {
     const int n = 20000;
     const double cpu0 = CpuSeconds();
     const auto t0 = Clock::now();
+    DriverContext ctx = radio.Context();
     for (int i = 0; i < n; ++i) {
         state.Current.Frequency = 14000000 + (i % 1000) * 500;
-        radio.Send(IcomSetFrequency);
-        radio.Send(IcomReadFrequency);
+        int set = IcomSetFrequency, read = IcomReadFrequency;
+        IcomRequest(ctx, set);
+        IcomRequest(ctx, read);
     }
     const auto t1 = Clock::now();
     const double cpu = CpuSeconds() - cpu0;

@@ -32,8 +32,8 @@
 #include <sstream>
 #include <string>
 
-#include "drivers/Drivers.h"
 #include "drivers/Icom.h"
+#include "drivers/Registry.h"
 #include "engine/App.h"
 #include "engine/Engine.h"
 #include "ui/PortFactory.h"
@@ -134,7 +134,6 @@ struct Program {
             if (!inner) return inner;
             return std::unique_ptr<SerialPort>(new CountingPort(std::move(inner), count));
         });
-        RegisterDrivers(app.radio);
         if (const char* trace = std::getenv("PTY_TRACE")) {
             app.link.TraceDir = trace;
             app.link.OpenDebugFile();
@@ -293,9 +292,11 @@ void Transactions(const QString& simProgram, int openTimeout, int timeout, int n
     const long alertsBefore = prog.alerts;
     const double t0 = WallSeconds(), c0 = CpuSeconds();
     int answered = 0;
+    DriverContext ctx = prog.app.radio.Context();
     for (int i = 0; i < n; ++i) {
         prog.app.radioState.Current.Frequency = 0;
-        prog.app.radio.Send(IcomReadFrequency);
+        int read = IcomReadFrequency;
+        IcomRequest(ctx, read);
         answered += prog.app.radioState.Current.Frequency > 0;
     }
     const double wall = WallSeconds() - t0, cpu = CpuSeconds() - c0;

@@ -382,7 +382,7 @@ std::string IcomCommand(const RadioProfile& profile, const RadioState& state, in
     return frame + CivEom;
 }
 
-void IcomDriver(DriverContext& ctx, int& request) {
+void IcomRequest(DriverContext& ctx, int& request) {
     try {
         if (!ctx.Link.PortOpen()) return;
         Operation(ctx, request).Run();
@@ -397,15 +397,183 @@ void IcomDriver(DriverContext& ctx, int& request) {
 
 void IcomOpen(DriverContext& ctx) {
     int code = IcomReadFrequency;
-    IcomDriver(ctx, code);
+    IcomRequest(ctx, code);
     if (ctx.Link.RadioNotResponding) return;
     code = IcomReadMode;
-    IcomDriver(ctx, code);
+    IcomRequest(ctx, code);
     if (ctx.Link.RadioNotResponding) return;
     code = IcomReadAttenuator;
-    IcomDriver(ctx, code);
+    IcomRequest(ctx, code);
     code = IcomReadAntenna;
-    IcomDriver(ctx, code);
+    IcomRequest(ctx, code);
+}
+
+// ---- the family driver ---------------------------------------------------------
+
+namespace {
+
+void Request(DriverContext& ctx, int code) {
+    IcomRequest(ctx, code);
+}
+
+// The settings writes a memory store sends after the frequency and mode.
+void SendSettings(DriverContext& ctx) {
+    Request(ctx, IcomSetAttenuator);
+    if (ctx.Profile.ExpCmd) {
+        Request(ctx, IcomSetAgc);
+        Request(ctx, IcomSetAntenna);
+    }
+}
+
+// Mode, attenuator and (with extended commands) antenna, once a frequency
+// was read.
+void ReadSettings(DriverContext& ctx) {
+    Request(ctx, IcomReadMode);
+    Request(ctx, IcomReadAttenuator);
+    if (ctx.Profile.ExpCmd) Request(ctx, IcomReadAntenna);
+}
+
+} // namespace
+
+void IcomDriver::Open(DriverContext& ctx) {
+    if (caps_.Protocol != ProtoOpto) {
+        IcomOpen(ctx);
+        return;
+    }
+    Request(ctx, IcomOptoInit);
+    Request(ctx, IcomReadFrequency);
+}
+
+void IcomDriver::Apply(DriverContext& ctx) {
+    const Channel& cur = ctx.State.Current;
+    const Channel& last = ctx.State.LastSent;
+    if (cur.Frequency != last.Frequency) Request(ctx, IcomSetFrequency);
+    if (cur.Mode != last.Mode) Request(ctx, IcomSetMode);
+    if (cur.Atten != last.Atten) Request(ctx, IcomSetAttenuator);
+    if (ctx.Profile.ExpCmd) {
+        if (cur.Agc != last.Agc) Request(ctx, IcomSetAgc);
+        if (cur.Antenna != last.Antenna) Request(ctx, IcomSetAntenna);
+    }
+}
+
+void IcomDriver::Read(DriverContext& ctx) {
+    Request(ctx, IcomReadFrequency);
+    Channel& cur = ctx.State.Current;
+    if (cur.Frequency != 0) {
+        ReadSettings(ctx);
+    } else {
+        cur.Mode = 0;
+        cur.Atten = false;
+    }
+}
+
+void IcomDriver::Recall(DriverContext& ctx) {
+    Request(ctx, IcomSelectMemory);
+}
+
+void IcomDriver::Store(DriverContext& ctx) {
+    Request(ctx, IcomSelectMemory);
+    const Channel& cur = ctx.State.Current;
+    if (cur.Mode == 0 || cur.Frequency < 1) {
+        Request(ctx, IcomClearMemory);
+        return;
+    }
+    Request(ctx, IcomSetFrequency);
+    Request(ctx, IcomSetMode);
+    SendSettings(ctx);
+    Request(ctx, IcomWriteMemory);
+}
+
+void IcomDriver::Load(DriverContext& ctx) {
+    Request(ctx, IcomSelectMemory);
+    Request(ctx, IcomMemoryToVfo);
+    Request(ctx, IcomReadFrequency);
+    if (ctx.State.Current.Frequency > 0)
+        ReadSettings(ctx);
+    else
+        ctx.State.Current = MakeBlankChannel();
+    // The memory's attenuator is not what the radio will use: it stays off.
+    ctx.State.Current.Atten = false;
+}
+
+void IcomDriver::Signal(DriverContext& ctx, DetectMethod method) {
+    if (method == DetectBoth) { // the carrier-detect line already holds
+        Request(ctx, IcomReadSMeter);
+        return;
+    }
+    Request(ctx, IcomReadSquelch);
+    if (ctx.State.SignalLevel != 0) Request(ctx, IcomReadSMeter);
+}
+
+namespace {
+
+SerialDefaults CivSerial() {
+    SerialDefaults s;
+    s.Flow = false;
+    s.Detect = DetectHardware;
+    s.MinChan = 1;
+    s.MaxMhz = "0999.99900";
+    s.MinMhz = "0025.00000";
+    s.MaxChan = 99;
+    s.Model = 0;
+    return s;
+}
+
+FamilyCaps CivFamily(uint8_t protocol) {
+    FamilyCaps f;
+    f.Protocol = protocol;
+    f.Name = ProtocolNames[protocol];
+    f.BusAddress = true;
+    f.ExtendedCommands = true;
+    f.LocateAddresses = true;
+    return f;
+}
+
+} // namespace
+
+const FamilyCaps& IcomCaps() {
+    static const FamilyCaps caps = [] {
+        FamilyCaps f = CivFamily(ProtoIcom);
+        f.Ops = OpApply | OpRead | OpRecall | OpStore | OpLoad | OpSignal;
+        for (int model = 0; model <= 4; ++model) {
+            ModelCaps m;
+            m.Name = ModelName(ProtoIcom, model);
+            m.Serial = CivSerial();
+            m.VfoAux.Bandwidths = {"Narrow", "Narrow", "Medium", "Medium", "Wide", "Wide", "Wide"};
+            // Only the attenuator box, AGC, antenna and bandwidth mean something.
+            m.VfoAux.HiddenChecks = 0x0F;
+            m.VfoAux.HiddenLists = (1 << 0) | (1 << 3) | (1 << 5) | (1 << 6);
+            f.Models.push_back(m);
+        }
+        return f;
+    }();
+    return caps;
+}
+
+const FamilyCaps& OptoCaps() {
+    static const FamilyCaps caps = [] {
+        FamilyCaps f = CivFamily(ProtoOpto);
+        // The Opto keeps no memories the program can read or write.
+        f.Ops = OpApply | OpRead | OpRecall | OpSignal;
+        f.RadioMemories = false;
+        ModelCaps m;
+        m.Name = ModelName(ProtoOpto, 0);
+        m.Serial = CivSerial();
+        m.VfoAux.Frame = false;
+        f.Models.push_back(m);
+        return f;
+    }();
+    return caps;
+}
+
+RadioDriver& IcomFamily() {
+    static IcomDriver driver(IcomCaps());
+    return driver;
+}
+
+RadioDriver& OptoFamily() {
+    static IcomDriver driver(OptoCaps());
+    return driver;
 }
 
 } // namespace rigvane

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "link/Radio.h"
+#include "link/RadioDriver.h"
 
 namespace rigvane {
 
@@ -35,10 +35,10 @@ enum IcomCode : int {
 extern const std::string CivPreamble; // FE FE
 extern const std::string CivEom;      // FD
 
-// The driver: does nothing when the port is closed; never throws (a failure
-// of its own posts "Data Processing Error 6004! Report to author." and the
-// error text, then ends the operation).
-void IcomDriver(DriverContext& ctx, int& request);
+// One CI-V request: does nothing when the port is closed; never throws (a
+// failure of its own posts "Data Processing Error 6004! Report to author."
+// and the error text, then ends the operation).
+void IcomRequest(DriverContext& ctx, int& request);
 // The protocol 1 initialisation: 3; then 4, 17 and 18 while the radio answers.
 void IcomOpen(DriverContext& ctx);
 
@@ -51,5 +51,30 @@ std::string IcomFrequencyBytes(int32_t frequency);
 // FD) as 10 Hz units; 0 when they are not a frequency (too few bytes, a digit
 // above 9, a byte of 199 or more, or beyond the 32-bit range).
 int32_t IcomFrequencyFromBytes(const std::string& data);
+
+// The family driver: the radio operations in CI-V requests. One class
+// serves the ICOM receivers and the OPTO receivers; what differs is data
+// (IcomCaps, OptoCaps) and the OPTO initialisation.
+class IcomDriver : public RadioDriver {
+  public:
+    explicit IcomDriver(const FamilyCaps& caps) : caps_(caps) {}
+    const FamilyCaps& Caps() const override { return caps_; }
+
+    void Open(DriverContext& ctx) override;
+    void Apply(DriverContext& ctx) override;
+    void Read(DriverContext& ctx) override;
+    void Recall(DriverContext& ctx) override;
+    void Store(DriverContext& ctx) override;
+    void Load(DriverContext& ctx) override;
+    void Signal(DriverContext& ctx, DetectMethod method) override;
+
+  private:
+    const FamilyCaps& caps_;
+};
+
+const FamilyCaps& IcomCaps(); // protocol 1: R7000, generic, R8500, R9000, R746
+const FamilyCaps& OptoCaps(); // protocol 5
+RadioDriver& IcomFamily();
+RadioDriver& OptoFamily();
 
 } // namespace rigvane

@@ -12,11 +12,12 @@
 #include "link/RadioState.h"
 #include "link/SerialLink.h"
 #include "link/Radio.h"
+#include "drivers/Registry.h"
 
 namespace rigvane {
 
 struct App {
-    explicit App(Host& h) : host(h), log(h, slots, settings.Global) {}
+    explicit App(Host& h) : host(h), log(h, slots, settings.Global) { InstallDrivers(radio); }
     App(const App&) = delete;
     App& operator=(const App&) = delete;
 
@@ -29,7 +30,7 @@ struct App {
     Progress progress;           // progress window hooks and the shared cancel flag
     RadioState radioState;       // tuning-state copies: Current, LastSent, the VFOs
     // The serial link (its port factory is set by main()) and the radio
-    // operations (drivers registered with RegisterDrivers).
+    // operations, with every supported family's driver installed.
     SerialLink link{host, settings, log, slots, radioState, nullptr};
     Radio radio{link, radioState, settings, log, memory, host, &progress};
 };

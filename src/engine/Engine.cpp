@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "core/CodeTables.h"
-#include "drivers/Drivers.h"
+#include "drivers/Registry.h"
 #include "storage/FrequencyDatabase.h"
 #include "storage/FrequencyFileReader.h"
 #include "storage/FrequencyFileWriter.h"
@@ -35,7 +35,6 @@ Engine::Engine(App& app)
                           app.settings, app.database, app.progress} {
     context_.Actions = this;
     context_.Views = &Views;
-    if (!app_.radio.HasDriver(ProtoIcom)) RegisterDrivers(app_.radio);
     secondTimer_ = app_.host.CreateTimer([this] { SecondTick(); });
     app_.host.SetTimer(secondTimer_, 1000, true);
     repeatTimer_ = app_.host.CreateTimer([this] { RepeatTick(); });
@@ -100,7 +99,8 @@ void Engine::IdleWait(int64_t since, int ms) {
 }
 
 bool Engine::RadioReachable() {
-    return app_.settings.Selected().Protocol != ProtoLocal && app_.link.PortOpen();
+    // A radio without a port (the test radio) never opens one.
+    return app_.link.PortOpen();
 }
 
 void Engine::ApplyState() {
@@ -318,7 +318,7 @@ void Engine::ManualPass() {
     state_.StackTop = -1;
     view_->SetBusyCursor(false);
     if (!state_.DropDownOpen) {
-        if (app_.settings.Selected().Protocol != ProtoLocal) app_.radio.ReadRadioState();
+        if (app_.radio.Has(OpRead)) app_.radio.ReadRadioState();
         DisplayVfo();
         DisplayChannel();
         SignalCheck();

@@ -76,11 +76,11 @@ void Engine::SignalOff() {
 void Engine::MeterClick(int i) {
     if (i < 0 || i >= MeterLabels) return;
     RadioState& rs = app_.radioState;
-    if (app_.settings.Selected().Protocol != ProtoLocal) {
+    if (CapsFor(app_.settings.Selected().Protocol).UsesPort) {
         if (rs.SignalLevel < i) rs.SignalLevel = 0;
         rs.SignalThreshold = uint8_t(i + 1);
-    } else {
-        rs.SignalLevel = uint8_t(i + 1); // a simulated signal
+    } else { // the test radio: a click is a simulated signal
+        rs.SignalLevel = uint8_t(i + 1);
     }
     SigDisplay();
 }

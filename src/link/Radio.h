@@ -1,11 +1,10 @@
 #pragma once
-// The radio operations: each looks at the selected profile's protocol and
-// issues operation codes to that protocol's driver. Drivers live in the layer
-// above and are registered here by whoever builds the program
-// (RegisterDrivers in drivers/).
-#include <array>
+// The radio operations. Each one does the work every family shares (the busy
+// flag, the status texts, the read-range check, carrier-detect sampling, the
+// signal threshold and cap, the trunk progress loop) and calls the selected
+// profile's family driver for the rest. Drivers live in the layer above;
+// the link's DriverLookup (SerialLink::Drivers) says which serves a protocol.
 #include <cstdint>
-#include <functional>
 #include <random>
 #include <string>
 
@@ -21,32 +20,26 @@
 
 namespace rigvane {
 
-// A driver handles one operation code. Drivers that take text codes (Kenwood,
-// TH-F6A) format the number as decimal text themselves (50 -> "50").
-using Driver = std::function<void(DriverContext&, int& request)>;
-// A protocol's own initialisation after the port opened (e.g. the ICOM open
-// sequence). When a protocol registers none, OpenRadio sends the protocol's
-// fixed initialisation codes (BCD396T: 30, then the driver's reported model
-// text in Current.ModelText must be "BCD396T"). For BEARCAT the hook is the
-// reset that starts the Bearcat connection sequence, which OpenRadio then
-// completes.
-using OpenHook = std::function<void(DriverContext&)>;
-// Bearcat: move the ten IDs of one ID bank (1..10) of the current trunk bank
-// from (write = false) or to (write = true) the radio.
-using TrunkIdsHook = std::function<void(DriverContext&, int idBank, bool write)>;
+// What OpenRadio found.
+enum OpenResult : uint8_t {
+    OpenConnected = 0,  // connected (also with nothing to connect)
+    OpenPortFailed = 1, // the port failed to open
+    OpenNoAnswer = 2,   // the radio did not answer
+    OpenNoDriver = 3,   // no driver serves the profile's protocol yet
+};
 
 class Radio {
   public:
     Radio(SerialLink& link, RadioState& state, Settings& settings, MessageLog& log, Memory& mem,
           Host& host, Progress* trunkProgress = nullptr);
 
-    void RegisterDriver(int protocol, Driver driver, OpenHook open = {});
-    void RegisterTrunkIds(int protocol, TrunkIdsHook hook);
-    bool HasDriver(int protocol) const;
+    // The selected profile's family driver; nullptr when none serves it.
+    RadioDriver* Driver() const { return link_.Driver(); }
+    // Whether the selected profile's driver has an operation.
+    bool Has(RadioOp op) const;
 
-    // Closes and reopens the port for the selected profile and initialises the
-    // radio. 0 connected (also with nothing to connect), 1 the port failed to
-    // open, 2 the radio did not answer.
+    // Closes and reopens the port for the selected profile and initialises
+    // the radio (an OpenResult).
     uint8_t OpenRadio();
 
     void ApplyRadioState();
@@ -62,9 +55,9 @@ class Radio {
     void SetTrunkBank();
     void RadioTest();
 
-    // Issues one operation code to the selected protocol's driver (nothing
-    // when none is registered). Drivers may use it for follow-up codes.
-    void Send(int request);
+    // The context a driver works in for one operation (tests use it to reach
+    // a driver's own requests).
+    DriverContext Context();
 
     // Set by the engine and the main window; copied into every DriverContext.
     int OperatingMode = 0;
@@ -79,19 +72,14 @@ class Radio {
     RadioState& State() { return state_; }
 
   private:
-    struct Entry {
-        Driver Handle;
-        OpenHook Open;
-        TrunkIdsHook TrunkIds;
-    };
-    DriverContext MakeContext();
     RadioProfile& Profile() { return settings_.Selected(); }
-    int ProtocolNo() { return Profile().Protocol; }
-    void InitialiseRadio();
-    void BearcatOpen();
+    // Runs one driver entry point when the driver has `op`; a failure that
+    // escapes the driver is reported and ends the operation. False when the
+    // driver lacks the operation (or there is no driver).
+    template <class Call> bool Run(RadioOp op, Call&& call);
+    void InitialiseRadio(RadioDriver& driver);
     void CheckReadRange();
     void TrunkTransfer(bool write);
-    double Uniform();
 
     SerialLink& link_;
     RadioState& state_;
@@ -99,7 +87,6 @@ class Radio {
     MessageLog& log_;
     Memory& mem_;
     Host& host_;
-    std::array<Entry, ProtocolCount> drivers_;
 };
 
 } // namespace rigvane

@@ -17,6 +17,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,8 @@ struct DriverContext {
     bool LightOn = false;  // the main window's light switch
     // True when the user cancelled the running long operation (progress window).
     std::function<bool()> Cancelled;
+    // Random source of the LOCAL radio's test values (Radio::Random).
+    std::mt19937* Random = nullptr;
 };
 
 // Signal detect methods (RadioProfile::Detect).
@@ -85,6 +88,7 @@ struct SerialDefaults {
     int16_t MaxChan = 999;
     int32_t Timeout = 90;  // ms
     int16_t VfoChan = -1;  // -1: leave as it is
+    int8_t Model = -1;     // the model a new profile starts as; -1: leave as it is
     static constexpr uint8_t KeepParity = 0xFF;
 };
 
@@ -100,6 +104,9 @@ struct AuxSpec {
     std::array<const char*, 7> ListCaptions{};  // nullptr: the window's own caption
     std::vector<std::string> Bandwidths;        // items of list 4; empty: the window's own
     std::vector<std::string> Tones;             // items of list 0; empty: the tone table
+    // The modulation and the bandwidth list follow each other (FM narrow,
+    // FM, FM wide); false where list 4 means something else (an offset).
+    bool BandwidthFollowsMode = true;
 };
 
 // The settings dialog a model has in the Parms menu.
@@ -122,6 +129,7 @@ struct FamilyCaps {
     const char* Name = "";  // as ProtocolNames
     std::vector<ModelCaps> Models; // index = RadioProfile::Model; at least one
     uint32_t Ops = 0;       // RadioOp bits the driver implements
+    bool UsesPort = true;          // false: no serial port at all (the LOCAL test radio)
     bool BusAddress = false;       // CI-V style bus addresses (ADDR, COMPADDR) apply
     bool RadioMemories = true;     // "Use RADIO'S Memories" is possible
     bool ExtendedCommands = false; // the "Exp Cmds" switch means something
@@ -132,6 +140,8 @@ struct FamilyCaps {
     bool LocateFlow = false;
 
     bool Has(RadioOp op) const { return (Ops & op) != 0; }
+    // The user picks a model only where the family has more than one.
+    bool ModelChoice() const { return Models.size() > 1; }
     // The model row for a stored model number; the first row when out of range.
     const ModelCaps& Model(int model) const {
         return model >= 0 && model < int(Models.size()) ? Models[size_t(model)] : Models.front();

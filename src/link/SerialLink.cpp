@@ -5,6 +5,7 @@
 
 #include "core/CodeTables.h"
 #include "core/Text.h"
+#include "link/RadioDriver.h"
 
 namespace rigvane {
 
@@ -178,8 +179,8 @@ void SerialLink::CommEvent(LineError error) {
 // ---- transaction -----------------------------------------------------------
 
 bool SerialLink::NoReplyRadio() {
-    const RadioProfile& p = Profile();
-    return p.Protocol == ProtoAor3000 && p.Model == 1;
+    const RadioDriver* driver = Driver();
+    return driver && driver->Caps().Model(Profile().Model).NoReply;
 }
 
 void SerialLink::Fail(const std::string& failureText) {

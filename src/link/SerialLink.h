@@ -17,6 +17,11 @@
 
 namespace rigvane {
 
+class RadioDriver;
+// Which driver serves a protocol number; nullptr: none yet. The program
+// installs drivers/Registry's DriverFor; tests may install their own.
+using DriverLookup = std::function<RadioDriver*(int protocol)>;
+
 // Makes a port object for a device name (a path, or "sim:NAME[?activity=PATH]").
 // May return nullptr when it knows no such device; opening then fails.
 using PortFactory = std::function<std::unique_ptr<SerialPort>(const std::string& device)>;
@@ -54,6 +59,13 @@ class SerialLink {
 
     // The selected profile (Settings::SelectedRadio picks it).
     RadioProfile& Profile() { return settings_.Selected(); }
+
+    // The family drivers. The radio operations dispatch through them and the
+    // transaction asks them which models never answer.
+    DriverLookup Drivers;
+    RadioDriver* Driver() const {
+        return Drivers ? Drivers(settings_.Selected().Protocol) : nullptr;
+    }
 
     // Link-wide state.
     int RetryCount = 3;

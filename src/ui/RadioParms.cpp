@@ -19,6 +19,7 @@
 
 #include "core/CodeTables.h"
 #include "core/Text.h"
+#include "drivers/Registry.h"
 #include "engine/LocateRadio.h"
 #include "storage/SettingsFile.h"
 #include "ui/HelpPage.h"
@@ -34,6 +35,7 @@ constexpr int TimeoutEntries = 21; // 0, 30, ... 600
 constexpr int VfoChannels = 300;
 constexpr int ModelSlots = 6;
 constexpr double MaxEntryMhz = 9999.99999;
+constexpr const char* NotSupportedMark = " (not supported yet)";
 
 // Baud list indices.
 constexpr int16_t Baud4800 = 3, Baud9600 = 4, Baud115200 = 6;
@@ -201,8 +203,12 @@ void RadioParms::Build() {
     org_ = combo("OrgCmb");
     org_->addItems({"0", "1"});
     proto_ = combo("ProtoCmb");
-    for (const char* name : ProtocolNames)
+    for (int protocol = 0; protocol < ProtocolCount; ++protocol) {
+        // A protocol no driver serves yet can be stored, but it will not connect.
+        QString name = ProtocolNames[size_t(protocol)];
+        if (!DriverFor(protocol)) name += NotSupportedMark;
         proto_->addItem(name);
+    }
     model_ = combo("ModelCmb");
     model_->setMinimumContentsLength(12);
     addr_ = combo("AddrCmb");

@@ -10,8 +10,8 @@
 #include "core/MessageLog.h"
 #include "core/Settings.h"
 #include "core/SimHost.h"
-#include "drivers/Drivers.h"
 #include "drivers/Icom.h"
+#include "drivers/Registry.h"
 #include "link/Radio.h"
 #include "link/SerialLink.h"
 #include "link/SimulatedPort.h"
@@ -56,12 +56,16 @@ class CivLink {
         p.Timeout = 30;
         p.MinChan = 1;
         p.MinFreq = 0;
-        RegisterDrivers(radio);
+        InstallDrivers(radio);
     }
 
     RadioProfile& Profile() { return settings.Selected(); }
     Channel& Current() { return state.Current; }
-    void Send(int code) { radio.Send(code); }
+    // One CI-V request of the driver, as the radio operations issue them.
+    void Send(int code) {
+        DriverContext ctx = radio.Context();
+        IcomRequest(ctx, code);
+    }
 
     int CountMessages(const std::string& needle) const {
         int n = 0;

@@ -9,7 +9,7 @@
 
 #include "core/CodeTables.h"
 #include "core/SimHost.h"
-#include "drivers/Drivers.h"
+#include "drivers/Registry.h"
 #include "engine/App.h"
 #include "engine/LocateRadio.h"
 #include "link/SimulatedPort.h"
@@ -58,7 +58,6 @@ struct LocateFixture : ::testing::Test {
     bool portsExist = false; // every other numbered port opens, but nothing answers
 
     void SetUp() override {
-        RegisterDrivers(app.radio);
         app.link.SetPortFactory([this](const std::string& device) -> std::unique_ptr<SerialPort> {
             opened.push_back(device);
             if (device == radioDevice) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -16,6 +17,7 @@
 #include "core/Settings.h"
 #include "core/SimHost.h"
 #include "link/Radio.h"
+#include "link/RadioDriver.h"
 #include "link/RadioState.h"
 #include "link/SerialLink.h"
 #include "link/SimulatedPort.h"
@@ -66,6 +68,65 @@ class LineRadio : public SimulatedPeer {
     std::string pending_;
 };
 
+// A family driver that stands for any family in tests of the shared radio
+// operations: it logs each entry point it runs (with the busy flag seen
+// then), talks to the line radio so that silence is noticed, and plays
+// the radio's side into the shared state.
+class FakeDriver : public RadioDriver {
+  public:
+    FakeDriver() {
+        caps.Protocol = ProtoIcom;
+        caps.Name = "FAKE";
+        caps.Ops = OpApply | OpRead | OpRecall | OpStore | OpLoad | OpSignal | OpTrunkIds;
+        caps.Models.resize(2);
+        caps.Models[0].Name = "FAKE A";
+        caps.Models[1].Name = "FAKE B";
+    }
+    const FamilyCaps& Caps() const override { return caps; }
+    void Open(DriverContext& ctx) override { Talk(ctx, "Open"); }
+    void Apply(DriverContext& ctx) override { Talk(ctx, "Apply"); }
+    void Read(DriverContext& ctx) override {
+        Talk(ctx, "Read");
+        ctx.State.Current.Frequency = ReadFrequency;
+    }
+    void Recall(DriverContext& ctx) override { Talk(ctx, "Recall"); }
+    void Store(DriverContext& ctx) override { Talk(ctx, "Store"); }
+    void Load(DriverContext& ctx) override {
+        Talk(ctx, "Load");
+        ctx.State.Current.Frequency = ReadFrequency;
+    }
+    void Signal(DriverContext& ctx, DetectMethod method) override {
+        Talk(ctx, method == DetectBoth ? "Signal both" : "Signal");
+        ctx.State.SignalLevel = Level;
+    }
+    void TrunkIds(DriverContext& ctx, int idBank, bool write) override {
+        Talk(ctx, "Trunk " + std::to_string(idBank) + (write ? " write" : " read"));
+        if (OnTrunkIds) OnTrunkIds(ctx, idBank);
+    }
+
+    std::vector<std::string> Take() {
+        std::vector<std::string> out;
+        out.swap(Calls);
+        return out;
+    }
+
+    FamilyCaps caps;
+    std::vector<std::string> Calls;
+    std::vector<bool> Busy;   // the profile's Busy flag at each call
+    std::vector<int> Retries; // the link's RetryCount at each call
+    int32_t ReadFrequency = 14652000;
+    uint8_t Level = 6;
+    std::function<void(DriverContext&, int idBank)> OnTrunkIds;
+
+  private:
+    void Talk(DriverContext& ctx, const std::string& what) {
+        Calls.push_back(what);
+        Busy.push_back(ctx.Profile.Busy);
+        Retries.push_back(ctx.Link.RetryCount);
+        ctx.Link.SendAndReceive(what + "\r", "\r", "");
+    }
+};
+
 class LinkFixture : public ::testing::Test {
   protected:
     LinkFixture()
@@ -83,6 +144,9 @@ class LinkFixture : public ::testing::Test {
         RadioProfile& p = settings.Selected();
         p.Protocol = ProtoIcom;
         p.Device = "sim:line";
+        link.Drivers = [this](int protocol) -> RadioDriver* {
+            return protocol == driver.caps.Protocol ? &driver : nullptr;
+        };
         p.Timeout = 60;
         link.OnStatus = [this](const std::string& caption, uint32_t rgb) {
             statuses.push_back({caption, rgb});
@@ -129,6 +193,7 @@ class LinkFixture : public ::testing::Test {
     std::shared_ptr<LineRadio> peer = std::make_shared<LineRadio>();
     int latencyMs = 0;
     SimulatedPort* lastPort = nullptr;
+    FakeDriver driver;
     SerialLink link;
     Radio radio;
     std::filesystem::path traceDir;

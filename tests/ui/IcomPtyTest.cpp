@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "core/CodeTables.h"
-#include "drivers/Drivers.h"
+#include "drivers/Registry.h"
 #include "engine/App.h"
 #include "ui/PortFactory.h"
 #include "ui/QtHost.h"
@@ -55,7 +55,6 @@ struct Session {
         app.link.TraceDir = dir.path().toStdString();
         app.link.SetPortFactory(
             MakePortFactory(host, [this](const std::string& w) { app.log.Dply(w); }));
-        RegisterDrivers(app.radio);
         app.log.OnLine = [this](const std::string& line) { lines.push_back(line); };
         activity = dir.path() + "/activity.txt";
         QFile f(activity);

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "core/CodeTables.h"
-#include "drivers/Drivers.h"
+#include "drivers/Registry.h"
 #include "engine/App.h"
 #include "ui/PortFactory.h"
 #include "ui/QtHost.h"
@@ -67,7 +67,6 @@ struct Fixture {
     App app{host};
     Fixture() {
         app.settings.IniPath = (dir.path() + "/RIGVANE.INI").toStdString();
-        RegisterDrivers(app.radio);
         app.link.SetPortFactory(MakePortFactory(host));
         for (int i = 0; i < ProfileCount; ++i)
             app.settings.RadioProfiles[size_t(i)].Port = 1;
