@@ -46,7 +46,8 @@ class Operation {
   public:
     Operation(DriverContext& ctx, int code) : ctx_(ctx), code_(code) {}
 
-    bool NoReply() const { return ctx_.Profile.Model == 1; }
+    // The AR3000 takes commands and never answers.
+    bool NoReply() const { return Ar3000aFamily().Caps().Model(ctx_.Profile.Model).NoReply; }
     int ChannelInBank() const {
         const RadioState& st = ctx_.State;
         return st.CurrentChannel - (st.CurrentBank - 1) * BankSize;
@@ -81,7 +82,7 @@ class Operation {
     }
 
     bool ExpectsAnswer() const {
-        if (NoReply()) return false; // the AR3000 never answers
+        if (NoReply()) return false;
         return code_ == CodeRecall || code_ == CodeLoad || code_ == CodeRead || code_ == CodeSignal;
     }
 

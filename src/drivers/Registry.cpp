@@ -4,6 +4,8 @@
 #include <array>
 
 #include "core/CodeTables.h"
+#include "drivers/Ar3000a.h"
+#include "drivers/Drake.h"
 #include "drivers/Icom.h"
 #include "drivers/Local.h"
 
@@ -15,6 +17,8 @@ const std::vector<RadioDriver*>& SupportedFamilies() {
             &LocalFamily(),
             &IcomFamily(),
             &OptoFamily(),
+            &Ar3000aFamily(),
+            &DrakeFamily(),
         };
         std::sort(all.begin(), all.end(), [](const RadioDriver* a, const RadioDriver* b) {
             return a->Caps().Protocol < b->Caps().Protocol;
