@@ -163,10 +163,9 @@ FamilyCaps MakeCaps() {
     ar3000a.Serial.MaxMhz = "2035.99900";
     ar3000a.Serial.MinMhz = "0000.00010";
     ar3000a.Serial.MaxChan = 399;
-    // No aux control means anything to these radios: all of them hide
-    // unless unused controls are to be shown.
-    ar3000a.VfoAux.HiddenChecks = 0x3F;
-    ar3000a.VfoAux.HiddenLists = 0x7F;
+    // No aux control means anything to these radios: the frame hides unless
+    // unused controls are to be shown.
+    ar3000a.VfoAux.Frame = false;
 
     ModelCaps ar3000 = ar3000a;
     ar3000.Name = "AOR3000";
