@@ -3,7 +3,8 @@
 // order and the same mode engine over a QCoreApplication. Message lines go to
 // stdout as they are posted (and to the log file when logging is on), message
 // boxes to stderr. It ends after --seconds or on SIGINT/SIGTERM: settings
-// written, with --save the frequency file written back.
+// written, with --save the frequency file written back; a second SIGINT or
+// SIGTERM ends it at once.
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -124,7 +125,10 @@ inline int& SignalFd(int end) {
     return fds[end];
 }
 
-extern "C" inline void HeadlessOnSignal(int) {
+extern "C" inline void HeadlessOnSignal(int signo) {
+    // The first signal asks for a clean end; a second one ends at once.
+    static volatile sig_atomic_t received = 0;
+    if (++received > 1) ::_exit(128 + signo);
     const char byte = 1;
     const ssize_t ignored = ::write(SignalFd(1), &byte, 1);
     (void)ignored;
@@ -180,10 +184,13 @@ inline int Run(int argc, char** argv) {
 
     bool stopped = false;
     bool fileSaved = true;
+    bool fileLoaded = false;
     auto stop = [&] {
         if (stopped) return;
         stopped = true;
-        if (o.Save && !o.File.empty()) fileSaved = WriteFrequencyFile(engine.Context(), o.File);
+        // Only a file that was read is written back: a stop during start-up
+        // must not replace it with empty memory.
+        if (o.Save && fileLoaded) fileSaved = WriteFrequencyFile(engine.Context(), o.File);
         engine.Shutdown();
     };
     QSocketNotifier notifier(SignalFd(0), QSocketNotifier::Read);
@@ -219,6 +226,12 @@ inline int Run(int argc, char** argv) {
         return 3;
     }
     ScanInitialize(app, o.IniPath, hooks);
+    if (stopped) { // ended while the radio was being opened
+        if (engine.SettingsSaved()) return 0;
+        std::fprintf(stderr, "rigvane: the settings file %s could not be written\n",
+                     app.settings.IniPath.c_str());
+        return 3;
+    }
     if (!radioSelected) {
         std::fprintf(stderr, "rigvane: radio %d has no port or device configured\n",
                      app.settings.SelectedRadio + 1);
@@ -232,9 +245,12 @@ inline int Run(int argc, char** argv) {
     }
     engine.DropDownInit();
     app.radioState.Current = app.radioState.Vfo[app.radioState.ActiveVfo & 1];
-    if (!o.File.empty() && !ReadFrequencyFile(engine.Context(), o.File)) {
-        std::fprintf(stderr, "rigvane: cannot read the frequency file %s\n", o.File.c_str());
-        return 5;
+    if (!o.File.empty() && !stopped) {
+        if (!ReadFrequencyFile(engine.Context(), o.File)) {
+            std::fprintf(stderr, "rigvane: cannot read the frequency file %s\n", o.File.c_str());
+            return 5;
+        }
+        fileLoaded = !stopped;
     }
     app.memory.MemoryEdited = false;
 

@@ -64,7 +64,10 @@ bool ParseOptions(int argc, char** argv, Options& options) {
 
 int signalPipe[2] = {-1, -1};
 
-extern "C" void OnSignal(int) {
+extern "C" void OnSignal(int signo) {
+    // The first signal asks for a clean end; a second one ends at once.
+    static volatile sig_atomic_t received = 0;
+    if (++received > 1) ::_exit(128 + signo);
     const char byte = 1;
     const ssize_t ignored = ::write(signalPipe[1], &byte, 1);
     (void)ignored;

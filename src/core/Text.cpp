@@ -21,13 +21,18 @@ std::string FreqToText(int32_t frequency) {
 }
 
 int32_t TextToFreq(const std::string& input) {
+    int32_t frequency = NoFrequency;
+    return ReadFreqText(input, &frequency) ? frequency : NoFrequency;
+}
+
+bool ReadFreqText(const std::string& input, int32_t* frequency) {
     const std::string text = TrimBlanks(input);
     // Only a sign, digits and one point make a frequency; anything else (a
     // letter, a blank inside, a second point) is unreadable, not a number.
     const size_t signs = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
     if (text.find_first_not_of("0123456789.", signs) != std::string::npos ||
         std::count(text.begin(), text.end(), '.') > 1)
-        return NoFrequency;
+        return false;
     const size_t point = text.find('.');
     auto fraction = [&](size_t from) { return (text.substr(from) + "00000").substr(0, 5); };
     int64_t value;
@@ -38,10 +43,11 @@ int32_t TextToFreq(const std::string& input) {
     } else if (point == std::string::npos && text.size() < 5) {
         value = ValInt(text + "00000");
     } else {
-        return NoFrequency;
+        return false;
     }
-    if (value > NoFrequency || value < -NoFrequency) return NoFrequency;
-    return static_cast<int32_t>(value);
+    if (value > NoFrequency || value < -NoFrequency) return false;
+    *frequency = static_cast<int32_t>(value);
+    return true;
 }
 
 std::string StampToText(Stamp stamp) {

@@ -21,6 +21,9 @@ struct LocalDateTime {
 std::string FreqToText(int32_t frequency);
 // Parses MHz text; never fails: unreadable or too-long text gives NoFrequency.
 int32_t TextToFreq(const std::string& text);
+// The same reading, telling unreadable text (false) from the top of the
+// scale, 9999.99999 MHz, which is NoFrequency too (true).
+bool ReadFreqText(const std::string& text, int32_t* frequency);
 
 // Ten digits with leading zeros, "0000000000" for no stamp.
 std::string StampToText(Stamp stamp);

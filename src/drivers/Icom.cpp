@@ -36,12 +36,13 @@ int FilterByte(int bandwidth) {
 
 // The mode bytes of each modulation code 0..9: the mode byte, then a second
 // byte, where Filter stands for the filter byte of the bandwidth and None
-// for no second byte. The R7000 (model 0) and the R8500 (model 2) have tables
-// of their own; every other model uses the last one.
+// for no second byte. The R7000 and the OPTO receivers (old sets with AM, FM
+// and one sideband mode) have one table, the R8500 another; every other
+// model uses the last one.
 constexpr int None = -1;
 constexpr int Filter = -2;
 constexpr int ModeTable[3][10][2] = {
-    // R7000: 5..9 (SSB, CW, FSK) alike.
+    // R7000 and OPTO: 5..9 (SSB, CW, FSK) alike.
     {{2, None}, {5, 2}, {5, 2}, {5, None}, {2, None}, {5, 0}, {5, 0}, {5, 0}, {5, 0}, {5, 0}},
     // R8500.
     {{2, None},
@@ -54,7 +55,7 @@ constexpr int ModeTable[3][10][2] = {
      {1, Filter},
      {3, Filter},
      {4, Filter}},
-    // Generic, R9000, R746 and OPTO.
+    // Generic, R9000, R746.
     {{2, None},
      {5, 2},
      {5, 3},
@@ -67,8 +68,18 @@ constexpr int ModeTable[3][10][2] = {
      {4, Filter}},
 };
 
-std::string ModeBytes(int model, int mode, int bandwidth) {
-    const int table = model == 0 ? 0 : model == 2 ? 1 : 2;
+// Bytes that several modes share read back as the first of them in this
+// order: on the old sets FM and FM narrow are one mode (read as FM) and the
+// sideband, CW and FSK modes are one (read as SSB); on the others USB and
+// SSB are one (read as USB).
+constexpr int ReadOrder[2][9] = {{1, 2, 3, 4, 7, 5, 6, 8, 9}, {1, 2, 3, 4, 5, 6, 7, 8, 9}};
+
+int ModeTableOf(const RadioProfile& profile) {
+    if (profile.Protocol == ProtoOpto || profile.Model == 0) return 0;
+    return profile.Model == 2 ? 1 : 2;
+}
+
+std::string ModeBytes(int table, int mode, int bandwidth) {
     const int* entry = ModeTable[table][mode >= 0 && mode <= 9 ? mode : 9];
     std::string bytes = Byte(entry[0]);
     if (entry[1] == Filter)
@@ -83,7 +94,24 @@ uint8_t BandwidthByFilter(int f) {
     return f == 1 ? 4 : f == 3 ? 0 : 2;
 }
 
-void ReadModeReply(Channel& cur, int model, int m, int f) {
+// The mode reply m, f (f -1 when the radio sent no filter byte). The mode is
+// the one whose mode bytes the radio holds, so a mode reads back as it was
+// set; a sent mode without a filter byte reads back whatever filter byte the
+// radio adds. Bytes no mode of the table sends (the radio was set by hand)
+// are read by the general CI-V meaning.
+void ReadModeReply(Channel& cur, int table, int m, int f) {
+    // Entries with a second byte first: a mode sent without one matches any
+    // filter byte and must not take the replies of the others.
+    for (bool bare : {false, true}) {
+        for (int mode : ReadOrder[table == 0 ? 0 : 1]) {
+            const int* entry = ModeTable[table][mode];
+            if (entry[0] != m || (entry[1] == None) != bare) continue;
+            if (entry[1] == Filter ? f < 1 || f > 3 : entry[1] >= 0 && entry[1] != f) continue;
+            cur.Mode = uint8_t(mode);
+            cur.Bandwidth = mode == 1 ? 2 : mode == 2 ? 0 : mode == 3 ? 4 : BandwidthByFilter(f);
+            return;
+        }
+    }
     uint8_t mode = 0, bw = 2;
     switch (m) {
     case 0x00:
@@ -107,8 +135,6 @@ void ReadModeReply(Channel& cur, int model, int m, int f) {
     case 0x05:
         if (f == 0x00)
             mode = 7, bw = 2;
-        else if (f == 0x01)
-            mode = model == 2 ? 1 : 3, bw = model == 2 ? 2 : 4;
         else if (f == 0x02)
             mode = 2, bw = 0;
         else
@@ -137,17 +163,17 @@ std::string MegahertzText(int32_t frequency) {
     return text;
 }
 
-bool WaitsForReply(int code) {
+// Codes answered by a data frame; every other command is answered by FB (or
+// FA). An FB never ends a read: it can only belong to another command.
+bool IsRead(int code) {
     switch (code) {
     case IcomReadFrequency:
     case IcomReadMode:
-    case IcomSetFrequency:
-    case IcomSetMode:
-    case IcomSelectMemory:
     case IcomReadAttenuator:
     case IcomReadAntenna:
     case IcomReadSquelch:
     case IcomReadSMeter:
+    case 21:
         return true;
     default:
         return false;
@@ -161,21 +187,32 @@ class Operation {
     void Run() {
         RadioState& st = ctx_.State;
         const std::string command = IcomCommand(ctx_.Profile, st, code_);
-        if (command.empty()) return;
-        const bool waits = WaitsForReply(code_);
-        const std::string eom = waits ? CivEom : "";
+        const bool tunes = code_ == IcomSetFrequency || code_ == IcomSelectMemory;
+        if (command.empty()) {
+            if (tunes) st.TuneRefused = true; // nothing the radio could tune to
+            return;
+        }
+        // Every command waits for its answer, settings too: an FB left on the
+        // line would otherwise be taken by the next command as its own.
         st.ReplyResidue.clear();
+        // A squelch read that gets no answer reports no signal, never the
+        // level of an earlier read.
+        if (code_ == IcomReadSquelch) st.SignalLevel = 0;
         int tries = 0;
         int collectPasses = 0;
         std::string toSend = command;
         for (;;) {
+            if (ctx_.Link.Stopping) { // the program is ending: nothing waits for the answer
+                if (tunes) st.TuneRefused = true;
+                return;
+            }
             if (tries >= ctx_.Link.RetryCount || done_) {
                 if (code_ < 12 && !done_) ctx_.Link.RadioNotResponding = true;
+                if (tunes) st.TuneRefused = !accepted_;
                 return;
             }
             const size_t before = st.ReplyResidue.size();
-            st.ReplyResidue += ctx_.Link.SendAndReceive(toSend, eom, "");
-            if (!waits) return;
+            st.ReplyResidue += ctx_.Link.SendAndReceive(toSend, CivEom, "");
             if (st.ReplyResidue.size() == before || ++collectPasses >= MaxCollectPasses) {
                 ++tries;
                 collectPasses = 0;
@@ -184,7 +221,10 @@ class Operation {
                 toSend.clear();
             }
             TakeFrames();
-            if (!ctx_.Link.PortOpen()) return;
+            if (!ctx_.Link.PortOpen()) {
+                if (tunes) st.TuneRefused = true;
+                return;
+            }
         }
     }
 
@@ -241,7 +281,7 @@ class Operation {
             return;
         case 0x04:
             if (code_ != IcomReadMode) return;
-            ReadModeReply(cur, p.Model, DataByte(frame, 6), DataByte(frame, 7));
+            ReadModeReply(cur, ModeTableOf(p), DataByte(frame, 6), DataByte(frame, 7));
             done_ = true;
             return;
         case 0x11:
@@ -258,9 +298,11 @@ class Operation {
             const int sub = DataByte(frame, 6);
             if (sub == 0x01 && code_ == IcomReadSquelch) {
                 st.SignalLevel = DataByte(frame, 7) == 0x01 ? 9 : 0;
+                st.SignalRefusalShown = false;
                 done_ = true;
             } else if (sub == 0x02 && code_ == IcomReadSMeter) {
                 st.SignalLevel = SMeterLevel(DataByte(frame, 7), DataByte(frame, 8));
+                st.SignalRefusalShown = false;
                 done_ = true;
             }
             return;
@@ -272,11 +314,15 @@ class Operation {
             else if (code_ == IcomReadMode)
                 ctx_.Log.Dply(std::string("ICOM rejected Modulation ") +
                               (cur.Mode < ModeNames.size() ? ModeNames[cur.Mode] : ""));
-            else if (code_ == IcomReadSMeter)
+            else if ((code_ == IcomReadSMeter || code_ == IcomReadSquelch) &&
+                     !st.SignalRefusalShown) {
                 ctx_.Log.Dply("ICOM rejected signal request");
+                st.SignalRefusalShown = true;
+            }
             return;
         case Accepted:
-            if (code_ == IcomReadFrequency || code_ == IcomReadMode || code_ == 21) return;
+            if (IsRead(code_)) return;
+            accepted_ = true;
             done_ = true;
             return;
         default:
@@ -297,6 +343,7 @@ class Operation {
     DriverContext& ctx_;
     int code_;
     bool done_ = false;
+    bool accepted_ = false; // an FB answered this command
 };
 
 } // namespace
@@ -343,7 +390,7 @@ std::string IcomCommand(const RadioProfile& profile, const RadioState& state, in
         break;
     case IcomSetMode:
         if (cur.Mode >= 10) return ""; // mode 10 (and anything unknown) sends nothing
-        frame += ModeBytes(model, cur.Mode, cur.Bandwidth);
+        frame += ModeBytes(ModeTableOf(profile), cur.Mode, cur.Bandwidth);
         break;
     case IcomSelectMemory: {
         const int ch = state.CurrentChannel;

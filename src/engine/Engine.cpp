@@ -479,6 +479,10 @@ void Engine::ChannelSelectPass() {
 void Engine::Connect() {
     RadioState& rs = app_.radioState;
     if (rs.SignalLevel > 0) SignalOff();
+    if (state_.RequestedRadio >= 0) {
+        app_.settings.SelectedRadio = uint8_t(state_.RequestedRadio);
+        state_.RequestedRadio = -1;
+    }
     view_->SetBusyCursor(true);
     if (app_.settings.SelectedRadio > ProfileCount) app_.settings.SelectedRadio = 0;
     rs.CurrentChannel = int16_t(ClampChannel(app_.settings.Selected().MinChan));
@@ -494,6 +498,8 @@ void Engine::Connect() {
     SetModeValue(ModeManual);
     view_->SelectModeButton(ModeManual);
     view_->SetBusyCursor(false);
+    // Another radio was chosen while this one was being opened.
+    if (state_.RequestedRadio >= 0) RequestMode(ModeConnect);
 }
 
 void Engine::RequestAction(int code) {
@@ -608,18 +614,8 @@ void Engine::ClearEverything() {
     if (a != Answer::Yes) return;
     RadioState& rs = app_.radioState;
     if (rs.SignalLevel > 0) SignalOff();
-    Memory& mem = app_.memory;
-    mem.ClearAllMemory();
-    for (auto& c : mem.Channels)
-        c = BlankChannel;
-    for (auto& t : mem.TrunkIds)
-        t = BlankTrunkId;
-    for (int i = 0; i < BankCount; ++i) {
-        mem.ClearScanBank(i);
-        mem.ClearSearchBank(i);
-    }
-    for (auto& t : mem.TrunkBanks)
-        t = TrunkBank();
+    // The memory tables' own clear, as the CLEAR keyword of a file uses it.
+    app_.memory.ClearAllMemory();
     SetModeValue(ModeManual);
     rs.Current = BlankChannel;
     state_.StackTop = -1;
@@ -632,6 +628,8 @@ void Engine::ClearEverything() {
 bool Engine::Shutdown(const std::function<bool()>& closeWindows) {
     RadioState& rs = app_.radioState;
     SetModeValue(ModeShutdown);
+    // Whatever the radio does, every wait of the running pass ends now.
+    app_.link.Stopping = true;
     state_.Abort = true;
     rs.SignalLevel = 0;
     state_.EditorRefusedToClose = false;
@@ -648,6 +646,7 @@ bool Engine::Shutdown(const std::function<bool()>& closeWindows) {
     }
     if (closeWindows && !closeWindows()) {
         // An editor refused to close: the program keeps running, in Manual.
+        app_.link.Stopping = false;
         state_.EditorRefusedToClose = true;
         state_.StackTop = -1;
         SetModeValue(ModeManual);
@@ -917,10 +916,14 @@ void Engine::DropDownInit() {
 
 void Engine::SelectRadio(int index) {
     if (index < 0 || index > ProfileCount) return;
-    if (index == app_.settings.SelectedRadio) return;
+    if (index == app_.settings.SelectedRadio && state_.RequestedRadio < 0) return;
+    // The running mode goes on with the radio it has until the reconnect
+    // changes it: the new profile's protocol and limits never meet the old port.
+    state_.RequestedRadio = int16_t(index);
+    if (state_.Mode == ModeConnect) return; // the running connection picks it up
     if (app_.radioState.SignalLevel > 0) SignalOff();
-    app_.settings.SelectedRadio = uint8_t(index);
     RequestMode(ModeConnect);
+    if (state_.Mode != ModeConnect) state_.RequestedRadio = -1; // not entered: nothing changes
 }
 
 void Engine::RetryConnection() {

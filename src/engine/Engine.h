@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -93,7 +94,8 @@ struct EngineState {
     std::array<ModeStackEntry, ModeStackSize> Stack{};
     int16_t StackTop = -1; // -1 = empty
 
-    int16_t RequestedChannel = 0;                // for mode 13
+    int16_t RequestedChannel = 0; // for mode 13
+    int16_t RequestedRadio = -1;  // a radio chosen in RadioSelCmb, selected by mode 14
     Channel RequestedState = MakeBlankChannel(); // for mode 12
     int16_t Bank = 0;                            // current bank 0..99 (scan and search)
     int16_t ScanDirection = 1;
@@ -320,8 +322,9 @@ class Engine : public FileKeywordActions {
     void NoLogClicked(bool on); // "Don't Update Memory"
     ControlSetup ComputeControls() const;
     void DropDownInit(); // applies the control set-up rules and tells the view
-    // Choosing a radio in RadioSelCmb (reconnects only for a different one),
-    // double-clicking RadStatus (always reconnects).
+    // Choosing a radio in RadioSelCmb (reconnects only for a different one;
+    // the choice takes effect when mode 14 runs, and not at all when mode 14
+    // cannot be entered), double-clicking RadStatus (always reconnects).
     void SelectRadio(int index);
     void RetryConnection();
     void SetDropDownOpen(bool open) { state_.DropDownOpen = open; }
@@ -372,7 +375,10 @@ class Engine : public FileKeywordActions {
     void VfoRecallPass();
     void ChannelSelectPass();
     void ReadLoadSetRange();
-    void TuneToChannel(int channel);
+    // Tunes to a channel (or recalls the radio's); false when the radio refused.
+    bool TuneToChannel(int channel);
+    // After a tune: false (reported once per run of refusals) when the radio refused.
+    bool TuneAccepted(const std::string& what);
     void StopScan(const char* title, const char* text);
     void RecordHitBegin();
     bool UseRadioMemories() const;
@@ -397,6 +403,9 @@ class Engine : public FileKeywordActions {
     bool settingsSaved_ = false;
     bool hitStored_ = true; // the running hit has a channel (search)
     int idlePasses_ = 0;    // scan passes in a row without a visit
+    bool refusing_ = false; // the last tune was refused
+    // Refused channels and frequencies reported since the scan or search began.
+    std::set<std::string> reportedRefusals_;
     std::string lastFrequencyFile_;
 };
 

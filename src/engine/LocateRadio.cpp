@@ -54,8 +54,9 @@ LocateResult LocateRadio(App& app, RadioProfile& working, const std::function<vo
                     working = live;
                     show();
                     app.host.Yield();
-                    // Given up during the yield: no attempt outside the search's silence.
-                    if (!link.LocatingRadio) {
+                    // Given up during the yield (or the program is ending): no
+                    // attempt outside the search's silence.
+                    if (!link.LocatingRadio || link.Stopping) {
                         stop = true;
                         break;
                     }
@@ -64,7 +65,7 @@ LocateResult LocateRadio(App& app, RadioProfile& working, const std::function<vo
                         stop = true;
                         break;
                     }
-                    if (!link.LocatingRadio) {
+                    if (!link.LocatingRadio || link.Stopping) {
                         stop = true;
                         break;
                     }

@@ -107,13 +107,17 @@ std::string Engine::HitLine(int channel, const Channel& state, int level) {
 void Engine::SignalCheck() {
     RadioState& rs = app_.radioState;
     const Globals& g = app_.settings.Global;
+    // A mode request or a stop that came while the channel was being tuned
+    // set an abort flag that is cleared below; the mode it left behind, and
+    // the stop request, still end the check at once.
+    const int entryMode = state_.Mode;
     state_.DelayCountdown = 0;
     state_.Abort = false;
     bool recompute = true;
     int64_t loopCount = 0;
     int step = 1;
     hitStored_ = true;
-    while (step != 5) {
+    while (step != 5 && state_.Mode == entryMode && !app_.link.Stopping) {
         const RadioProfile& prof = app_.settings.Selected();
         if (recompute) {
             const int64_t window =
@@ -143,14 +147,18 @@ void Engine::SignalCheck() {
             if (state_.LightSwitch != state_.LastLight) RefreshLight(false);
             const int mode = state_.Mode;
             Channel& ch = app_.memory.Channels[CurrentChannel()];
-            if (mode >= ModeScan && mode <= ModeTurboSearch && hitStored_) {
-                if (!NoLog()) {
-                    ch.Signal = rs.SignalLevel;
-                    ch.ActiveTime = state_.SecondsOnChannel;
-                    view_->ChannelChanged(CurrentChannel());
+            if (mode >= ModeScan && mode <= ModeTurboSearch) {
+                // A search hit that no channel holds skips only what needs a
+                // channel record; the "Resume" box still lets go of it.
+                if (hitStored_) {
+                    if (!NoLog()) {
+                        ch.Signal = rs.SignalLevel;
+                        ch.ActiveTime = state_.SecondsOnChannel;
+                        view_->ChannelChanged(CurrentChannel());
+                    }
+                    if (!ch.Valid) SignalOff();
                 }
-                if (!ch.Valid) SignalOff();
-                if ((ch.Resume || g.SigRsm != 0) && !state_.PriorityCheck) {
+                if (((hitStored_ && ch.Resume) || g.SigRsm != 0) && !state_.PriorityCheck) {
                     view_->ResumeLabel(state_.ResumeCountdown);
                     if (rs.SignalLevel > 0 && state_.ResumeCountdown < 1) SignalOff();
                 }
@@ -244,17 +252,37 @@ void Engine::RecordHitBegin() {
 // ---------------------------------------------------------------------------
 // The memory scan
 
-void Engine::TuneToChannel(int channel) {
+bool Engine::TuneToChannel(int channel) {
     RadioState& rs = app_.radioState;
     channel = ClampChannel(channel);
     rs.CurrentChannel = int16_t(channel);
+    rs.TuneRefused = false;
     if (UseRadioMemories()) {
         app_.radio.RecallChannel();
-    } else {
-        rs.Current = app_.memory.Channels[channel];
-        DisplayVfo();
-        ApplyState();
+        return TuneAccepted("channel " + ZeroPadded(channel, 3));
     }
+    rs.Current = app_.memory.Channels[channel];
+    DisplayVfo();
+    ApplyState();
+    return TuneAccepted("channel " + ZeroPadded(channel, 3) + " (" +
+                        TrimBlanks(FreqToText(rs.Current.Frequency)) + ")");
+}
+
+bool Engine::TuneAccepted(const std::string& what) {
+    RadioState& rs = app_.radioState;
+    if (!rs.TuneRefused) {
+        refusing_ = false;
+        return true;
+    }
+    // The radio is not there: the next apply must send the frequency again.
+    rs.LastSent.Frequency = -1;
+    if (app_.link.Stopping) return false; // cut short by the stop, not refused
+    // Once per run of refusals; a scan coming back to the same refused
+    // channel on every round says it once.
+    if (!refusing_ && reportedRefusals_.insert(what).second)
+        app_.log.Dply("Radio refused " + what + ": not listened to");
+    refusing_ = true;
+    return false;
 }
 
 void Engine::StopScan(const char* title, const char* text) {
@@ -277,6 +305,7 @@ void Engine::MemoryScan() {
     if (UseRadioMemories()) clampToRadio();
     state_.PriorityCountdown = g.PriorTime;
     state_.PriorityCheck = false;
+    reportedRefusals_.clear();
     int startChannel = rs.CurrentChannel;
     int startBank = state_.Bank;
     int steps = 0;
@@ -334,8 +363,8 @@ void Engine::MemoryScan() {
             DisplayChannel();
             steps = 0;
             startChannel = channel;
-            TuneToChannel(channel);
-            SignalCheck();
+            // A channel the radio refused is not a visit: nothing is heard there.
+            if (TuneToChannel(channel)) SignalCheck();
             visited = true;
         }
         // 3. Yield.
@@ -384,8 +413,7 @@ void Engine::PriorityCheck() {
     const int priority = ClampChannel(app_.settings.Global.PriorityChannel);
     rs.CurrentChannel = int16_t(priority);
     DisplayChannel();
-    TuneToChannel(priority);
-    SignalCheck();
+    if (TuneToChannel(priority)) SignalCheck();
     rs.CurrentChannel = int16_t(savedChannel);
     rs.SignalLevel = savedLevel;
     SigDisplay();
@@ -410,11 +438,14 @@ void Engine::FrequencySearch() {
     app_.log.Dply(state_.Mode == ModeTurboSearch ? "Starting Turbo-Search Mode"
                                                  : "Starting Search Mode");
     if (rs.SignalLevel > 0) SignalOff();
-    const int64_t lower = g.TuneLower, upper = g.TuneUpper;
+    // Without banks the search runs over the part of the scale the radio has.
+    const RadioProfile& radio = app_.settings.Selected();
+    const int64_t lower = std::max<int64_t>(g.TuneLower, radio.MinFreq);
+    const int64_t upper = std::max<int64_t>(lower, std::min<int64_t>(g.TuneUpper, radio.MaxFreq));
     int64_t f = rs.Current.Frequency;
-    if (f > upper) f = lower;
-    if (f < lower) f = upper;
+    if (f > upper || f < lower) f = lower; // a start outside the radio's range: its bottom
     rs.Current.Frequency = int32_t(f);
+    reportedRefusals_.clear();
     int wraps = 0;
     bool inRange = false;
     state_.Bank = int16_t(ClampBank(state_.Bank));
@@ -459,11 +490,12 @@ void Engine::FrequencySearch() {
             }
             if (!usable) break;
         }
-        // 2. Visit.
+        // 2. Visit: only a frequency the radio took is listened to.
         rs.Current.Frequency = int32_t(f);
         DisplayVfo();
+        rs.TuneRefused = false;
         ApplyState();
-        SignalCheck();
+        if (f > 0 && TuneAccepted("frequency " + TrimBlanks(FreqToText(int32_t(f))))) SignalCheck();
         YieldNow();
         // 3. Step.
         if (g.UseBanks) {

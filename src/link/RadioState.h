@@ -33,6 +33,14 @@ struct RadioState {
     // Drivers whose radio refuses a command that follows its last answer too
     // closely send nothing before this time (host milliseconds).
     int64_t PacedUntilMs = 0;
+    // Set by a driver when the radio refused (or did not answer) the last
+    // frequency or memory channel it was asked to tune to: it is still where
+    // it was. The engine clears it before it tunes and skips the listening.
+    bool TuneRefused = false;
+    // A refused signal request was reported; the next one is not, until a
+    // signal read is answered again (a radio without signal reads would
+    // otherwise fill the log on every read).
+    bool SignalRefusalShown = false;
 };
 
 } // namespace rigvane

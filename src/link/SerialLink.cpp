@@ -209,6 +209,7 @@ std::string SerialLink::SendAndReceive(const std::string& command, const std::st
 
 std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, const std::string& eom,
                                                 const std::string& altEom) {
+    if (Stopping) return "";
     if (!PortOpen()) {
         if (port_ && portBroken_) CommunicationFailure(); // the device vanished
         return "";
@@ -229,7 +230,7 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
     bool finished = false;
     const int tries = RetryCount;
 
-    for (int attempt = 1; attempt <= tries && !finished && !failed; ++attempt) {
+    for (int attempt = 1; attempt <= tries && !finished && !failed && !Stopping; ++attempt) {
         if (!command.empty()) {
             if (!reply.empty()) DebugLog("Rcv (retry" + SignedText(attempt) + "):", reply);
             WaitCts();
@@ -267,7 +268,7 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
 
         int poll = 1;
         int pollsThisTry = 0;
-        while (poll <= MaxQuietPolls) {
+        while (poll <= MaxQuietPolls && !Stopping) {
             DebugLog("Waiting for EOM:", eom);
             host_.Yield();
             ++PollCount;
@@ -296,6 +297,7 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
         }
     }
 
+    if (Stopping && !finished) return ""; // no answer, and nobody waits for one
     if (!finished && !failed && !gotData) {
         failed = true;
         failure = "(no response to " + PrintableCommand(command) + ")";
@@ -343,7 +345,7 @@ void SerialLink::RadioDelay() {
     DelayTicks = 0;
     host_.SetTimer(radioTimer_, timeout, true);
     int count = 0;
-    while (DelayTicks == 0 && count < DelayYieldBound) {
+    while (DelayTicks == 0 && count < DelayYieldBound && !Stopping) {
         host_.WaitForEvents(timeout);
         ++count;
     }
@@ -357,7 +359,7 @@ void SerialLink::RadioDelay() {
 void SerialLink::DiscardInput() {
     host_.Yield();
     int passes = 0;
-    while (PortOpen() && !portBroken_ && port_->BytesWaiting() >= 1) {
+    while (PortOpen() && !portBroken_ && !Stopping && port_->BytesWaiting() >= 1) {
         const std::string stale = port_->ReadAll();
         if (!stale.empty() && DebugFile > 0) DebugLog("Discarded:", stale);
         if (++passes > 100) break;
@@ -368,7 +370,7 @@ void SerialLink::DiscardInput() {
 
 void SerialLink::WaitCts() {
     if (!Profile().Flow) return;
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 10 && !Stopping; ++i) {
         RadioDelay();
         if (CtsHolding()) return;
     }

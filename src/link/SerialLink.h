@@ -75,6 +75,10 @@ class SerialLink {
     int DebugKeyFile = 0; // file slot of the open DEBUGKEY.DAT, 0 when off
     int32_t DelayTicks = 0;
     int16_t PollCount = 0;
+    // The program is ending: every transaction and every wait ends at once
+    // and nothing more is sent. Set by the engine's shutdown; a cancelled
+    // shutdown clears it.
+    bool Stopping = false;
 
     // Closes any open port, then opens the selected profile's device. On
     // failure the port stays closed and `error` tells why.

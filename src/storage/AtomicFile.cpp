@@ -1,13 +1,14 @@
 #include "storage/AtomicFile.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <vector>
 
 namespace rigvane {
 
@@ -25,7 +26,34 @@ std::string DirectoryOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+// Removes NAME.tmpXXXXXX files (six letters or digits), which saves that
+// were killed before their rename left beside NAME.
+void RemoveStaleTemporaries(const std::string& path) {
+    const std::string dir = DirectoryOf(path);
+    const size_t slash = path.find_last_of('/');
+    const std::string prefix =
+        (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp";
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return;
+    while (const dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        if (!std::all_of(name.begin() + long(prefix.size()), name.end(),
+                         [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
+            continue;
+        const std::string full = dir + "/" + name;
+        struct stat st {};
+        if (::lstat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(full.c_str());
+    }
+    ::closedir(d);
+}
+
 } // namespace
+
+std::string TemporaryPathFor(const std::string& path) {
+    return path + ".rigvane-tmp";
+}
 
 bool WriteFileAtomically(const std::string& linkPath, const std::string& contents,
                          std::string* error) {
@@ -40,15 +68,22 @@ bool WriteFileAtomically(const std::string& linkPath, const std::string& content
         path = real;
         std::free(real);
     }
-    std::string pattern = path + ".tmpXXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = ::mkstemp(name.data());
+    struct stat target {};
+    if (::stat(path.c_str(), &target) == 0 && !S_ISREG(target.st_mode)) {
+        SetError(error, "Not a regular file:", path, S_ISDIR(target.st_mode) ? EISDIR : EINVAL);
+        return false;
+    }
+    // One temporary name per target: whatever an interrupted save left there
+    // is removed now, with any left under the random names used before.
+    const std::string tempPath = TemporaryPathFor(path);
+    RemoveStaleTemporaries(path);
+    ::unlink(tempPath.c_str());
+    const int fd =
+        ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
         SetError(error, "Cannot create a temporary file for", path, errno);
         return false;
     }
-    const std::string tempPath(name.data());
     auto fail = [&](const std::string& what) {
         const int err = errno;
         ::close(fd);
@@ -105,7 +140,8 @@ bool ReadWholeFile(const std::string& path, std::string* contents, std::string* 
                    bool* missing) {
     if (contents) contents->clear();
     if (missing) *missing = false;
-    const int fd = ::open(path.c_str(), O_RDONLY);
+    // Non-blocking, so that a FIFO without a writer is refused, not waited for.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int err = errno;
         if (err == ENOENT && missing) *missing = true;
@@ -113,9 +149,9 @@ bool ReadWholeFile(const std::string& path, std::string* contents, std::string* 
         return false;
     }
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        SetError(error, "Cannot read", path, EISDIR);
+        SetError(error, "Cannot read", path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
         return false;
     }
     std::string data;
@@ -135,6 +171,31 @@ bool ReadWholeFile(const std::string& path, std::string* contents, std::string* 
     ::close(fd);
     if (contents) *contents = std::move(data);
     return true;
+}
+
+std::FILE* OpenRegularFile(const std::string& path, long long maxBytes, std::string* why) {
+    if (why) why->clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    const char* refusal = nullptr;
+    if (::fstat(fd, &st) != 0)
+        refusal = "it cannot be examined";
+    else if (S_ISDIR(st.st_mode))
+        refusal = ""; // reported as any file that cannot be opened
+    else if (!S_ISREG(st.st_mode))
+        refusal = "it is not a regular file";
+    else if (st.st_size > maxBytes)
+        refusal = "it is too large";
+    const int flags = refusal ? -1 : ::fcntl(fd, F_GETFL);
+    if (refusal || flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        if (why && refusal) *why = refusal;
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (!file) ::close(fd);
+    return file;
 }
 
 } // namespace rigvane

@@ -1,5 +1,6 @@
 #include "storage/FrequencyFileReader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -7,6 +8,7 @@
 
 #include "core/CodeTables.h"
 #include "core/Text.h"
+#include "storage/AtomicFile.h"
 #include "storage/FrequencyDatabase.h"
 
 namespace rigvane {
@@ -526,18 +528,25 @@ bool Reader::Read(const std::string& path) {
     std::FILE* file = nullptr;
     const int slot = ctx_.slots.TakeFileSlot();
     std::error_code ec;
-    if (slot != 0 && !std::filesystem::is_directory(path, ec))
-        file = std::fopen(path.c_str(), "rb");
+    std::string refusal;
+    if (slot != 0) file = OpenRegularFile(path, MaxFrequencyFileBytes, &refusal);
 
     if (file) {
         open_.push_back(std::filesystem::weakly_canonical(path, ec).string());
         ctx_.log.Dply("Processed Frequency File " + path);
         long lineNumber = 0;
         std::string line;
+        bool tooLong = false;
+        auto append = [&](const char* data, size_t n) {
+            const size_t room = MaxFrequencyLineBytes - line.size();
+            if (n > room) tooLong = true;
+            line.append(data, std::min(n, room));
+        };
         auto finish = [&]() {
             ++lineNumber;
             if (lineNumber == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
-            const int result = Apply(line, path);
+            const int result = tooLong ? InError : Apply(line, path);
+            tooLong = false;
             if (result == InError)
                 ctx_.log.Dply("Record " + std::to_string(lineNumber) + " in Error!");
             else if (result == RangeError)
@@ -548,7 +557,16 @@ bool Reader::Read(const std::string& path) {
         std::vector<char> buffer(1 << 16);
         bool afterCr = false, pending = false;
         size_t got;
+        long long total = 0;
         while ((got = std::fread(buffer.data(), 1, buffer.size(), file)) > 0) {
+            // A file that grows while it is read stops at the size limit.
+            total += static_cast<long long>(got);
+            if (total > MaxFrequencyFileBytes) {
+                ctx_.log.Dply("*" + path + " is larger than " +
+                              std::to_string(MaxFrequencyFileBytes / (1024 * 1024)) +
+                              " MB: the rest is not read");
+                break;
+            }
             size_t start = 0;
             for (size_t i = 0; i < got; ++i) {
                 const char ch = buffer[i];
@@ -561,14 +579,14 @@ bool Reader::Read(const std::string& path) {
                     start = i + 1;
                     continue;
                 }
-                line.append(buffer.data() + start, i - start);
+                append(buffer.data() + start, i - start);
                 finish();
                 pending = false;
                 afterCr = ch == '\r';
                 start = i + 1;
             }
             if (start < got) {
-                line.append(buffer.data() + start, got - start);
+                append(buffer.data() + start, got - start);
                 pending = true;
             }
         }
@@ -578,7 +596,10 @@ bool Reader::Read(const std::string& path) {
         open_.pop_back();
     }
     ctx_.slots.ReleaseFileSlot(slot);
-    if (!file) ctx_.host.MessageBox("Open Error", "Could Not Open " + path, MsgIcon::Exclamation);
+    if (!file)
+        ctx_.host.MessageBox("Open Error",
+                             "Could Not Open " + path + (refusal.empty() ? "" : ": " + refusal),
+                             MsgIcon::Exclamation);
     ctx_.MemoryRefresh();
     ctx_.Busy(false);
     return file != nullptr;

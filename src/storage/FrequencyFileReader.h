@@ -9,7 +9,8 @@
 //   ReadFrequencyFile(ctx, path);
 // Problems in a line become "Record N in Error!" or "Record N Range Error!"
 // in the message window; a file that cannot be opened gives the "Open Error"
-// message box "Could Not Open <path>" and changes nothing.
+// message box "Could Not Open <path>" (with the reason when it is refused)
+// and changes nothing.
 #include <string>
 
 #include "storage/FrequencyContext.h"
@@ -18,6 +19,11 @@ namespace rigvane {
 
 // How deep CHAIN keywords may nest (the file opened by the user is level 1).
 constexpr int MaxChainDepth = 8;
+// Far beyond any real frequency file (a full one is about 300 KB): a bigger
+// file, or anything that is not a regular file (a FIFO, /dev/zero), is
+// refused with the "Open Error" box; a longer line is a record in error.
+constexpr long long MaxFrequencyFileBytes = 16 * 1024 * 1024;
+constexpr size_t MaxFrequencyLineBytes = 4096;
 
 // Reads the whole file and applies every line. Returns false when the file
 // could not be opened (after showing the "Open Error" box).

@@ -49,14 +49,13 @@ template <typename T> T Saturate(int64_t n) {
 
 // Integer keys read like the platform's integer profile read: a missing or
 // empty value gives the missing value, any other value its leading number
-// ("12abc" 12, "abc" 0). Where that number does not fit the field, the
-// original program either wrapped it or stopped with an overflow error and
-// left the rest of the file unread; here it is saturated to the field's
-// range instead (ValInt itself saturates huge digit strings), so the checks
-// then treat it like any other out-of-range value: BITS=300 reads as 255 and
-// the check makes it 8, and no wrap-around can turn a bad value into a
-// plausible one (PORT=257 does not become 1 by wrapping, it becomes 1 by the
-// check).
+// ("12abc" 12, "abc" 0). Where that number does not fit the field it is
+// saturated to the field's range (ValInt itself saturates huge digit
+// strings), never wrapped and never a reason to stop reading the file, so
+// the checks treat it like any other out-of-range value: BITS=300 reads as
+// 255 and the check makes it 8, and no wrap-around can turn a bad value into
+// a plausible one (PORT=257 does not become 1 by wrapping, it becomes 1 by
+// the check).
 template <typename T>
 T ReadInt(const ProfileFile& doc, const std::string& section, const std::string& key,
           int64_t missing) {

@@ -685,8 +685,10 @@ void VfoWindow::EntryLeave(int field) {
                      text);
     if (text.empty()) return;
     if (text == FreqPrompt || text == StepPrompt) return; // untouched prompt
-    const int32_t value = TextToFreq(text);
-    if (ValDouble(text) > 9999.99999 || value == NoFrequency) {
+    // 9999.99999, the top of the scale, is a frequency, though its value is
+    // the one that marks an invalid frequency elsewhere.
+    int32_t value = NoFrequency;
+    if (!ReadFreqText(text, &value) || ValDouble(text) > 9999.99999) {
         // Refused: the field keeps the focus and its text.
         app_.host.Beep();
         e->setFocus(Qt::OtherFocusReason);

@@ -2,15 +2,17 @@
 # rigvane --headless scans and searches an ICOM R8500 served by rigvane-sim on
 # a pseudo-terminal: hits are logged for exactly the active channels, and the
 # saved frequency file carries their counts and time stamps; a search hit on
-# a frequency no channel holds becomes a new channel.
+# a frequency no channel holds becomes a new channel; a search from 0 Hz,
+# where the radio refuses to tune, hears nothing there.
 # Usage: headless_scan.sh <path-to-rigvane> <path-to-rigvane-sim>
 set -euo pipefail
 RIGVANE="$1"
 SIM="$2"
 WORK="$(mktemp -d)"
 SIM_PID=""
+SIM2_PID=""
 cleanup() {
-    if [ -n "$SIM_PID" ]; then kill "$SIM_PID" 2>/dev/null || true; wait "$SIM_PID" 2>/dev/null || true; fi
+    for pid in $SIM_PID $SIM2_PID; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
     rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -115,6 +117,34 @@ if grep ':CH ' "$WORK/search.out" | grep -qv ':CH 004 '; then fail "search hits 
 line="$(grep '^004 ' "$WORK/scan.frq")" || fail "new channel 4 missing from the saved file"
 echo "$line" | grep -q '^004 0147.30000 ' || fail "new channel 4 is '$line'"
 [ "$((10#$(echo "$line" | awk '{print $4}')))" -ge 1 ] || fail "new channel 4 has no count"
+
+# --- search without banks from 0 Hz ---------------------------------------
+# A one-channel scan leaves the radio on a busy 146.000 MHz; a search from
+# 0 Hz then asks for frequencies the R8500 refuses. They are not visits: no
+# hit, no new channel, one line about the refusals.
+printf '146.000 6 2 1\n' >"$WORK/busy.txt"
+"$SIM" --radio icom-r8500 --addr 4A --activity "$WORK/busy.txt" >"$WORK/sim2.out" 2>"$WORK/sim2.err" &
+SIM2_PID=$!
+for _ in $(seq 50); do
+    [ -s "$WORK/sim2.out" ] && break
+    sleep 0.1
+done
+PTY2="$(head -n1 "$WORK/sim2.out")"
+write_ini 0
+sed -i 's/^TIMEOUT=50/TIMEOUT=20/' "$WORK/RIGVANE.INI"
+printf '001 0146.00000 FM 00000 00000 S00 TS 0000000000 VLD NDLY Busy\n' >"$WORK/one.frq"
+"$RIGVANE" --headless --ini "$WORK/RIGVANE.INI" --device "$PTY2" --file "$WORK/one.frq" \
+    --mode scan --seconds 3 --save >"$WORK/one.out" 2>"$WORK/one.err" ||
+    fail "one-channel scan ended with status $? ($(cat "$WORK/one.err"))"
+count1="$(awk '/^001 /{print $4}' "$WORK/one.frq")"
+[ "$((10#$count1))" -ge 1 ] || fail "the busy channel got no hit: $(cat "$WORK/one.frq")"
+"$RIGVANE" --headless --ini "$WORK/RIGVANE.INI" --device "$PTY2" --file "$WORK/one.frq" \
+    --mode search --seconds 7 --save >"$WORK/zero.out" 2>"$WORK/zero.err" ||
+    fail "search from 0 Hz ended with status $? ($(cat "$WORK/zero.err"))"
+if grep -q ':CH ' "$WORK/zero.out"; then fail "hits while the radio refused: $(grep ':CH ' "$WORK/zero.out" | head -3)"; fi
+[ "$(grep -c 'Radio refused' "$WORK/zero.out")" = 1 ] || fail "the refusals were not reported once"
+[ "$(grep -c '^[0-9]' "$WORK/one.frq")" = 1 ] || fail "channels were added: $(grep '^[0-9]' "$WORK/one.frq")"
+grep -q '^001 0146.00000 ' "$WORK/one.frq" || fail "the busy channel changed: $(cat "$WORK/one.frq")"
 
 # Unusable device and file: clear messages, non-zero status.
 if "$RIGVANE" --headless --ini "$WORK/RIGVANE.INI" --device "$WORK/no-such-tty" --seconds 1 \

@@ -76,6 +76,7 @@ class EngineRig {
             if (!IsSimDevice(device)) return nullptr;
             auto port = std::make_unique<SimulatedPort>(host, peer);
             port->LatencyMs = LatencyMs;
+            port->BaudRate = BaudRate;
             return port;
         });
         RadioProfile& p = Profile();
@@ -159,6 +160,7 @@ class EngineRig {
     }
 
     int LatencyMs = 0; // of ports opened from now on
+    int BaudRate = 0;  // likewise; 0 = no pacing
     SimHost host;
     App app;
     std::shared_ptr<SimPeer> peer;

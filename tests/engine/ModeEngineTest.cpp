@@ -212,14 +212,20 @@ TEST(ModeEngine, ClearEverythingAsksFirst) {
     EXPECT_TRUE(r.app.memory.ScanBanks[2].Valid);
     EXPECT_EQ(r.S().Mode, ModeManual);
 
+    // Yes: the memory tables' one clear, nothing more and nothing less.
+    r.app.memory.TrunkBanks[1].ScanEnabled = true;
+    Memory cleared = r.app.memory;
+    cleared.ClearAllMemory();
     r.host.Answers.push_back(Answer::Yes);
     e.RequestMode(ModeScan);
     e.RequestAction(ActionClearAll);
     e.RunPass();
+    const Memory& m = r.app.memory;
+    EXPECT_TRUE(m.Channels == cleared.Channels && m.ScanBanks == cleared.ScanBanks &&
+                m.SearchBanks == cleared.SearchBanks && m.TrunkIds == cleared.TrunkIds &&
+                m.TrunkBanks == cleared.TrunkBanks);
     EXPECT_EQ(r.Ch(4), BlankChannel);
     EXPECT_FALSE(r.app.memory.ScanBanks[2].Valid);
-    EXPECT_EQ(r.app.memory.SearchBanks[2].Step, 500);
-    EXPECT_EQ(r.app.memory.TrunkBanks[1].SystemType, 0);
     EXPECT_EQ(r.app.radioState.Current, BlankChannel);
     EXPECT_EQ(r.S().Mode, ModeManual);
     EXPECT_EQ(r.S().StackTop, -1);
@@ -394,6 +400,47 @@ TEST(ModeEngine, ConnectionAndDialogsEndInManualWithTheRadioOpened) {
     EXPECT_EQ(rs.Current.Frequency, 14652000);
     EXPECT_TRUE(r.app.link.PortOpen());
     EXPECT_EQ(r.view.ModeButtons.back(), ModeManual);
+}
+
+// Another radio chosen while the scan tunes a channel: everything up to the
+// reconnect still goes out with the radio that was selected (the sim sees
+// no frame for another address), and the choice holds after it.
+TEST(ModeEngine, AnotherRadioTakesEffectInTheReconnect) {
+    EngineRig r;
+    r.SetChannel(1, 145.0, 1);
+    r.SetChannel(2, 146.0, 4);
+    RadioProfile& other = r.app.settings.RadioProfiles[1];
+    other = r.Profile();
+    other.Addr = 0x10;
+    other.Model = 0;
+    int foreignAtConnect = -1;
+    r.app.link.OnStatus = [&](const std::string& caption, uint32_t) {
+        if (caption == "Connecting To Radio.." && foreignAtConnect < 0)
+            foreignAtConnect = r.sim->ForeignFrames;
+    };
+    r.engine->RequestMode(ModeScan);
+    bool chosen = false;
+    r.RunUntil(
+        [&] {
+            if (!chosen && r.sim->Commands.size() > 10 && r.sim->Commands.back()[0] == '\x05') {
+                chosen = true;
+                r.engine->SelectRadio(1);
+                EXPECT_EQ(r.app.settings.SelectedRadio, 0);
+            }
+            return foreignAtConnect >= 0;
+        },
+        10000);
+    EXPECT_TRUE(chosen);
+    EXPECT_EQ(foreignAtConnect, 0);
+    EXPECT_EQ(r.app.settings.SelectedRadio, 1);
+
+    // Once the loop has been told to end, a choice changes nothing.
+    TempDir dir;
+    r.app.settings.IniPath = dir.Path() + "/RIGVANE.INI";
+    r.engine->Shutdown();
+    r.engine->SelectRadio(0);
+    EXPECT_EQ(r.app.settings.SelectedRadio, 1);
+    EXPECT_EQ(r.S().RequestedRadio, -1);
 }
 
 TEST(ModeEngine, FileActionsRunInTheLoopAndReturn) {

@@ -126,6 +126,51 @@ TEST(MemoryScan, WrapsAtTheEndsOfTheComputersAndTheRadiosMemories) {
     EXPECT_EQ(r.sim->SelectedChannel, 1);
 }
 
+// Two channels whose attenuator differs, on a line slow enough that an
+// acknowledgement arrives after its command's wait: no answer is taken by a
+// later command, so the silent channel never gets a hit.
+TEST(MemoryScan, AnAcknowledgementNeverAnswersALaterCommand) {
+    EngineRig r;
+    r.BaudRate = 19200;
+    r.LatencyMs = 4;
+    r.Profile().Timeout = 2;
+    r.app.radio.OpenRadio();
+    r.SetChannel(1, 146.0);
+    r.Ch(1).Atten = true;
+    r.SetChannel(2, 147.0);
+    r.Active(146.0, 8);
+    r.G().SigRsm = 1;
+    r.G().RsmTime = 1;
+    r.engine->RequestMode(ModeScan);
+    r.RunFor(6000);
+    EXPECT_GT(r.HitLines(1), 0);
+    EXPECT_EQ(r.HitLines(2), 0);
+    EXPECT_EQ(r.Messages("Radio responding again"), 0);
+    EXPECT_EQ(r.Messages("Radio not responding"), 0);
+}
+
+// Channels 1 and 3 lie below the radio's range; the radio stays on the busy
+// 146.000 MHz of channel 2. Only channel 2 is ever listened to, and each
+// refused channel is reported once, not on every round.
+TEST(MemoryScan, AChannelTheRadioRefusesIsNotListenedTo) {
+    EngineRig r;
+    r.Profile().Timeout = 20;
+    r.SetChannel(1, 0.05);
+    r.SetChannel(2, 146.0);
+    r.SetChannel(3, 0.06);
+    r.Active(146.0, 6);
+    r.G().SigRsm = 1;
+    r.G().RsmTime = 1;
+    r.engine->RequestMode(ModeScan);
+    r.RunFor(6000);
+    EXPECT_EQ(r.HitLines(1), 0);
+    EXPECT_EQ(r.Ch(1).Count, 0);
+    EXPECT_GT(r.HitLines(2), 1);
+    EXPECT_EQ(r.HitLines(3), 0);
+    EXPECT_EQ(r.Messages("Radio refused channel 001 (0000.05000): not listened to"), 1);
+    EXPECT_EQ(r.Messages("Radio refused channel 003 (0000.06000): not listened to"), 1);
+}
+
 TEST(FrequencySearch, BanksAreSearchedFromLowerTowardsUpperThenTheNextBank) {
     EngineRig r;
     Memory& mem = r.app.memory;
@@ -195,6 +240,48 @@ TEST(FrequencySearch, WithoutBanksTheScaleWraps) {
     EXPECT_EQ(tuned, (std::vector<int32_t>{0, 999999999, 999999499}));
 }
 
+// The radio sits on a busy 146.000 MHz and refuses everything below 100 kHz.
+// A search from 0 Hz without banks must not take that signal for hits on
+// the refused frequencies; the refusals are reported once.
+TEST(FrequencySearch, AFrequencyTheRadioRefusesIsNotListenedTo) {
+    EngineRig r;
+    r.LatencyMs = 10; // every exchange takes time, as on a real line
+    r.Profile().Timeout = 20;
+    r.app.radio.OpenRadio();
+    r.sim->FrequencyHz = 146000000;
+    r.Active(146.0, 6);
+    r.SetChannel(1, 146.0);
+    RadioState& rs = r.app.radioState;
+    rs.Current.Frequency = 0;
+    rs.Current.Mode = 1;
+    rs.Current.Step = 500;
+    r.engine->RequestMode(ModeSearch);
+    r.RunFor(7000);
+    for (int n = 2; n < ChannelCount; ++n)
+        ASSERT_EQ(r.Ch(n).Frequency, 0) << n;
+    EXPECT_EQ(r.Ch(1).Count, 0);
+    EXPECT_EQ(r.Messages(":CH "), 0);
+    EXPECT_EQ(r.Messages("Radio refused frequency 0000.00500: not listened to"), 1);
+    EXPECT_EQ(r.Messages("Radio refused"), 1);
+    EXPECT_GT(r.sim->FrequencyHz, 100000); // it went on past the refusals
+    EXPECT_LT(r.sim->FrequencyHz, 140000000);
+}
+
+TEST(FrequencySearch, WithoutBanksTheSearchStaysInTheRadiosRange) {
+    EngineRig r;
+    r.Profile().MinFreq = 14600000;
+    r.Profile().MaxFreq = 14602000;
+    RadioState& rs = r.app.radioState;
+    rs.Current.Frequency = 0;
+    rs.Current.Mode = 1;
+    rs.Current.Step = 1000;
+    std::vector<int32_t> tuned;
+    RecordTuning(r, tuned);
+    r.engine->RequestMode(ModeSearch);
+    r.RunUntil([&] { return tuned.size() >= 5; }, 60000);
+    EXPECT_EQ(tuned, (std::vector<int32_t>{14600000, 14601000, 14602000, 14600000, 14601000}));
+}
+
 // A search over 146.50 .. 146.56 MHz in 10 kHz steps with a signal on
 // 146.52 MHz for the first two seconds and on 146.54 MHz for four.
 struct SearchHits : EngineRig {
@@ -260,6 +347,21 @@ TEST(FrequencySearch, DontUpdateMemoryAndFullMemoryStoreNothing) {
         // The search went on past both signals to the end of the bank.
         EXPECT_GE(r.Count(std::string("\x05\x00\x00\x56\x46\x01", 6)), 1);
     }
+}
+
+// With "Don't Update Memory" on, a search hit has no channel; the "Resume"
+// box still lets go of a steady carrier, so the search comes round to it again.
+TEST(FrequencySearch, ResumeLetsGoOfAHitWithoutAChannel) {
+    SearchHits r;
+    r.sim->Schedule.Entries.clear();
+    r.Active(146.52, 6);
+    r.G().NoLog = true;
+    r.G().SigRsm = 1;
+    r.G().RsmTime = 1;
+    r.engine->RequestMode(ModeSearch);
+    r.RunFor(8000);
+    EXPECT_GE(r.Messages(":CH 000 0146.52000 "), 3);
+    EXPECT_EQ(r.Ch(0), MakeBlankChannel());
 }
 
 } // namespace

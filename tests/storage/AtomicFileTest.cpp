@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <vector>
@@ -50,6 +51,25 @@ TEST(AtomicFile, WritesReplacesAndLeavesNoTemporaryFiles) {
     EXPECT_EQ(text, "via link");
 }
 
+// A save killed between writing the temporary file and the rename leaves it
+// behind (under the fixed name, or a random one from older saves); the next
+// save leaves only the target.
+TEST(AtomicFile, DebrisOfAnInterruptedSaveIsGoneAfterTheNextSave) {
+    TempDir dir;
+    const std::string path = dir.Path() + "/scan.frq";
+    ASSERT_TRUE(WriteFileAtomically(path, "old", nullptr));
+    std::ofstream(TemporaryPathFor(path)) << "half a save";
+    std::ofstream(path + ".tmpAb12Cd") << "half an older save";
+    std::ofstream(dir.Path() + "/scan.frq.tmpnotes") << "not ours";
+    std::string error, text;
+    ASSERT_TRUE(WriteFileAtomically(path, "new", &error)) << error;
+    ASSERT_TRUE(ReadWholeFile(path, &text, &error));
+    EXPECT_EQ(text, "new");
+    auto names = Entries(dir.Path());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"scan.frq", "scan.frq.tmpnotes"}));
+}
+
 TEST(AtomicFile, FailedWriteKeepsOldFileAndReportsIt) {
     TempDir dir;
     const std::string file = dir.Path() + "/plain";
@@ -79,6 +99,17 @@ TEST(AtomicFile, ReadTellsMissingFromUnreadable) {
     EXPECT_FALSE(ReadWholeFile(dir.Path(), &text, &error, &missing));
     EXPECT_FALSE(missing);
     EXPECT_FALSE(error.empty());
+
+    // A FIFO is neither waited for nor replaced; a device is never read.
+    const std::string fifo = dir.Path() + "/fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(ReadWholeFile(fifo, &text, &error, &missing));
+    EXPECT_FALSE(ReadWholeFile("/dev/zero", &text, &error, &missing));
+    EXPECT_FALSE(WriteFileAtomically(fifo, "x", &error));
+    struct stat st {};
+    ASSERT_EQ(::stat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"fifo"});
 }
 
 } // namespace

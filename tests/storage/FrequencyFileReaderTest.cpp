@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include "FrequencyFixture.h"
 
 #include <random>
@@ -303,6 +305,32 @@ TEST_F(ReaderTest, UnopenableFileChangesNothing) {
         Slots.ReleaseFileSlot(i);
 }
 
+// Only regular files of a sane size are read; nothing blocks or grows
+// without bound (a FIFO without a writer, /dev/zero, a huge file, a huge line).
+TEST_F(ReaderTest, OnlyRegularFilesOfBoundedSizeAreRead) {
+    const std::string fifo = PathOf("fifo.frq");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string huge = PathOf("huge.frq");
+    std::filesystem::resize_file(WriteText("huge.frq", "001 0146.00000 FM\n"),
+                                 MaxFrequencyFileBytes + 1);
+    for (const std::string& path : {std::string("/dev/zero"), fifo, huge}) {
+        EXPECT_FALSE(ReadFrequencyFile(Ctx, path)) << path;
+        EXPECT_EQ(Host.Boxes.back().Title, "Open Error");
+        EXPECT_EQ(Host.Boxes.back().Text.rfind("Could Not Open " + path + ": it is ", 0), 0u)
+            << Host.Boxes.back().Text;
+    }
+    EXPECT_EQ(Mem.Channels[1].Frequency, 0);
+
+    // CHAIN to such a file is refused the same way and the rest is read; a
+    // line past the length limit is a record in error.
+    const size_t boxes = Host.Boxes.size();
+    EXPECT_TRUE(ReadString("CHAIN /dev/zero\n" + std::string(MaxFrequencyLineBytes * 3, '1') +
+                           "\n002 0146.52000 FM 0 0 NDLY b\n"));
+    EXPECT_EQ(Host.Boxes.size(), boxes + 1);
+    EXPECT_TRUE(HasMessage("Record 2 in Error!"));
+    EXPECT_EQ(Mem.Channels[2].Frequency, 14652000);
+}
+
 TEST_F(ReaderTest, BadInputGivesMessagesNeverACrash) {
     std::string junk;
     std::mt19937 rng(7);
@@ -310,10 +338,12 @@ TEST_F(ReaderTest, BadInputGivesMessagesNeverACrash) {
         junk += static_cast<char>(rng());
     EXPECT_TRUE(ReadString(junk, "junk.frq"));
 
-    // One 10 MB line: a channel whose service is the whole rest.
+    // One 10 MB line: a record in error, never 10 MB of service text.
+    Mem = Memory();
     const std::string longService(10 * 1024 * 1024, 'x');
     EXPECT_TRUE(ReadString("001 0001.00000 FM 0 0 NDLY " + longService, "long.frq"));
-    EXPECT_EQ(Mem.Channels[1].Service.size(), longService.size());
+    EXPECT_EQ(Mem.Channels[1], Memory().Channels[1]);
+    EXPECT_TRUE(HasMessage("Record 1 in Error!"));
 
     // Numbers far out of range are range errors or clamped, never wrapped.
     Mem = Memory();

@@ -562,12 +562,13 @@ void MainWindowControlsTest::radioSelectionAndStatus() {
     radios->setCurrentIndex(0);
     Q_EMIT radios->activated(0);
     QCOMPARE(f.State().Mode, int16_t(ModeManual));
-    // Another one: selected, and mode 14 asked for.
+    // Another one: mode 14 asked for, which selects it.
     f.app.settings.RadioProfiles[3].Name = RadioProfile::FixedWidth20("Roof scanner");
     Q_EMIT radios->activated(3);
-    QCOMPARE(f.app.settings.SelectedRadio, uint8_t(3));
+    QCOMPARE(f.app.settings.SelectedRadio, uint8_t(0));
     QCOMPARE(f.State().Mode, int16_t(ModeConnect));
     f.engine->RunPass();
+    QCOMPARE(f.app.settings.SelectedRadio, uint8_t(3));
     QCOMPARE(f.State().Mode, int16_t(ModeManual));
     QCOMPARE(f.window->findChild<QLabel*>("SelRadLab")->text(), QString("4"));
     QVERIFY(f.window->ScanModeButton(ModeManual)->isChecked());

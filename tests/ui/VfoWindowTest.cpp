@@ -289,6 +289,13 @@ void VfoWindowTest::entryFields() {
     QCOMPARE(copy.Step, 1250);
     QCOMPARE(rig.app.radioState.Current.Step, 500); // not the active VFO
 
+    // The top of the scale is a frequency like any other.
+    const int beeps = rig.host.Beeps;
+    freq->setText("9999.99999");
+    step->setFocus(Qt::TabFocusReason);
+    QCOMPARE(copy.Frequency, 999999999);
+    QCOMPARE(rig.host.Beeps, beeps);
+
     // Whatever is typed, nothing breaks and the fields hold only digits and
     // at most one point.
     std::mt19937 random(7);
