@@ -91,7 +91,10 @@ class Operation {
         RadioState& st = ctx_.State;
         st.ReplyResidue.clear();
         const std::string body = Command();
-        if (body.empty()) return;
+        if (body.empty()) {
+            if (code_ == CodeRecall) Refused(); // no channel to recall in the bank
+            return;
+        }
         const std::string command = body + "\r";
         link.DebugLog("Issued Aor3000 Command", std::to_string(code_));
         const std::string eom = NoReply() ? "" : "\r";
@@ -101,7 +104,7 @@ class Operation {
         words.ChannelInBank = ChannelInBank();
         int tries = 0, collects = 0;
         std::string toSend = command;
-        while (tries < link.RetryCount && !words.Done && link.PortOpen()) {
+        while (tries < link.RetryCount && !words.Done && link.PortOpen() && !link.Stopping) {
             const bool sent = !toSend.empty();
             const std::string got = link.SendAndReceive(toSend, eom, "");
             st.ReplyResidue += got;
@@ -110,17 +113,26 @@ class Operation {
                 collects = 0;
                 toSend = command;
                 // The link has already tried a silent radio RetryCount times.
-                if (got.empty() && sent && link.RadioNotResponding) return;
+                if (got.empty() && sent && link.RadioNotResponding) break;
             } else {
                 toSend.clear();
             }
-            if (!ExpectsAnswer()) return;
+            if (!ExpectsAnswer()) {
+                // A tuning the radio answered with "?" was not taken.
+                if (code_ == CodeApply && got.find('?') != std::string::npos) Refused();
+                return;
+            }
             words.Read(st.ReplyResidue, st.Current, st.SignalLevel);
             for (const std::string& w : words.Unprocessed)
                 link.DebugLog(" not processed AOR3000 word:", w);
             words.Unprocessed.clear();
         }
+        // A tuning or recall the radio did not answer leaves it where it was
+        // (the AR3000 cannot tell, and is taken at its word).
+        if (!NoReply() && (code_ == CodeApply || code_ == CodeRecall) && !words.Done) Refused();
     }
+
+    void Refused() { ctx_.State.TuneRefused = true; }
 
   private:
     DriverContext& ctx_;
@@ -213,9 +225,10 @@ class Ar3000aDriver : public RadioDriver {
             Send(ctx, CodeClear);
             return;
         }
+        ctx.State.TuneRefused = false;
         Send(ctx, CodeApply);
         // A tuning the radio did not take is not written into its memory.
-        if (!ctx.Link.RadioNotResponding) Send(ctx, CodeStore);
+        if (!ctx.State.TuneRefused) Send(ctx, CodeStore);
     }
 
     void Load(DriverContext& ctx) override {

@@ -160,7 +160,7 @@ class Operation {
     }
 
     Outcome Apply() {
-        if (!FrequencySendable()) return Outcome::NoAnswer;
+        if (!FrequencySendable()) return Refuse(Outcome::NoAnswer);
         Channel& cur = ctx_.State.Current;
         std::string command;
         if (R8()) {
@@ -169,7 +169,7 @@ class Operation {
             command = "Q" + DrakeR8aPacket(cur) + std::string(1, '\0') + RecordEnd;
         }
         cur.Valid = true;
-        return Exchange(CodeApply, command);
+        return Refuse(Exchange(CodeApply, command));
     }
 
     // Writes Current (frequency above 0) into the memory channel.
@@ -191,8 +191,14 @@ class Operation {
 
     Outcome Recall() {
         const std::string ch = ChannelText();
-        if (ch.empty()) return Outcome::NoAnswer;
-        return Exchange(CodeRecall, "C" + ch);
+        if (ch.empty()) return Refuse(Outcome::NoAnswer);
+        return Refuse(Exchange(CodeRecall, "C" + ch));
+    }
+
+    // A tuning or recall the radio did not take leaves it where it was.
+    Outcome Refuse(Outcome outcome) {
+        if (outcome != Outcome::Answered) ctx_.State.TuneRefused = true;
+        return outcome;
     }
 
     void Clear() {
@@ -219,7 +225,7 @@ class Operation {
         bool done = false;
         int tries = 0, collects = 0;
         std::string toSend = full;
-        while (tries < link.RetryCount && !done && link.PortOpen()) {
+        while (tries < link.RetryCount && !done && link.PortOpen() && !link.Stopping) {
             const bool sent = !toSend.empty();
             if (sent) Pace();
             std::string got = link.SendAndReceive(toSend, eom, Cr);
@@ -287,7 +293,7 @@ class Operation {
     // The radio refuses ("PE") a command that follows its last answer by
     // less than its processing time: one pacing delay after each exchange.
     void Pace() {
-        for (int i = 0; i < 100; ++i) {
+        for (int i = 0; i < 100 && !ctx_.Link.Stopping; ++i) {
             const int64_t wait = ctx_.State.PacedUntilMs - ctx_.Host.NowMs();
             if (wait <= 0 || wait > ctx_.Profile.Timeout) return;
             ctx_.Host.WaitForEvents(int(wait));

@@ -36,6 +36,11 @@ TEST(Ar3000a, TuneAndReadBack) {
     rig.Apply();
     EXPECT_EQ(sim.Commands.back(), "R 0007.05000  L");
     EXPECT_EQ(sim.FrequencyHz, 7050000);
+    EXPECT_FALSE(rig.state.TuneRefused);
+    rig.Tune(250000000, 2); // 2500 MHz: beyond the radio, which answers "?"
+    rig.Apply();
+    EXPECT_TRUE(rig.state.TuneRefused);
+    EXPECT_EQ(sim.FrequencyHz, 7050000);
 
     rig.Current() = MakeBlankChannel();
     rig.Read();
@@ -138,6 +143,7 @@ TEST(Ar3000a, SignalLettersSilenceAndNoReplyModel) {
     EXPECT_EQ(old.Sent("Y"), 0);
     EXPECT_EQ(old.Messages("not responding"), 0);
     EXPECT_FALSE(old.link.RadioNotResponding);
+    EXPECT_FALSE(old.state.TuneRefused);
     EXPECT_LT(old.host.NowMs() - start, 200);
 }
 

@@ -176,8 +176,12 @@ TEST(DrakeR8a, ShortGarbledAndMissingRecords) {
     const size_t before = sim.Commands.size();
     rig.Read();
     rig.Read();
+    rig.state.TuneRefused = false;
+    rig.Tune(600000, 4);
+    rig.Apply();
+    EXPECT_TRUE(rig.state.TuneRefused); // a tuning nobody answered was not taken
     EXPECT_EQ(rig.Messages("Radio not responding. (no response to RA{Dx})"), 1);
-    EXPECT_LE(sim.Commands.size() - before, 6u);
+    EXPECT_LE(sim.Commands.size() - before, 9u);
 }
 
 TEST(DrakeR8a, OpeningAsksForStatusAndRadioTestRecordsAnswers) {
@@ -254,6 +258,11 @@ TEST(DrakeR8, TuningLineAcceptRejectAndStatus) {
     rig.Store();
     EXPECT_EQ(rig.Messages("Drake Rejected settings!"), 1);
     EXPECT_EQ(rig.Sent("PR12"), 0);
+    EXPECT_TRUE(rig.state.TuneRefused);
+    rig.state.TuneRefused = false;
+    rig.Tune(1500000, 4);
+    rig.Apply();
+    EXPECT_FALSE(rig.state.TuneRefused);
 }
 
 TEST(DrakeR8, MemoriesUpTo99AndStatusWithoutLineEndPair) {
