@@ -14,8 +14,7 @@ namespace {
 
 struct DrakeRig : DriverRig {
     explicit DrakeRig(int model)
-        : DriverRig(model == 0 ? "drake-r8a" : "drake-r8", ProtoDrake, uint8_t(model),
-                    DrakeFamily()) {}
+        : DriverRig(model == 0 ? "drake-r8a" : "drake-r8", ProtoDrake, uint8_t(model)) {}
     void Tune(int32_t frequency, uint8_t mode) {
         Current() = MakeBlankChannel();
         Current().Frequency = frequency;
@@ -193,8 +192,7 @@ TEST(DrakeR8a, OpeningAsksForStatusAndRadioTestRecordsAnswers) {
     std::FILE* file = std::tmpfile();
     ASSERT_NE(file, nullptr);
     rig.link.RadioTestFile = file;
-    DriverContext ctx = rig.Context();
-    rig.driver->RadioTest(ctx);
+    rig.radio.RadioTest();
     rig.link.RadioTestFile = nullptr;
     std::rewind(file);
     std::string text(4096, '\0');
@@ -206,8 +204,9 @@ TEST(DrakeR8a, OpeningAsksForStatusAndRadioTestRecordsAnswers) {
 
     // A radio that is not there is not connected.
     DrakeRig silent(0);
-    silent.port->Silent = true;
+    silent.SilentPorts = true;
     EXPECT_FALSE(silent.Open());
+    EXPECT_EQ(silent.Messages("R8A Not Attached"), 1);
 }
 
 TEST(DrakeR8, TuningLineAcceptRejectAndStatus) {

@@ -1,6 +1,6 @@
 #pragma once
-// One family driver over a serial link to a simulated radio in-process,
-// under a virtual-clock host; the driver's operations are called directly.
+// The radio operations over a serial link to a simulated radio in-process,
+// under a virtual-clock host, with the registered family drivers.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -11,7 +11,7 @@
 #include "core/Settings.h"
 #include "core/SimHost.h"
 #include "drivers/Registry.h"
-#include "link/RadioDriver.h"
+#include "link/Radio.h"
 #include "link/SerialLink.h"
 #include "link/SimulatedPort.h"
 #include "sim/Catalog.h"
@@ -21,16 +21,17 @@ namespace rigvane::test {
 
 class DriverRig {
   public:
-    DriverRig(const char* simName, uint8_t protocol, uint8_t model, RadioDriver& radioDriver)
+    DriverRig(const char* simName, uint8_t protocol, uint8_t model)
         : log(host, slots, settings.Global),
           link(host, settings, log, slots, state,
                [this](const std::string& device) -> std::unique_ptr<SerialPort> {
                    if (!IsSimDevice(device)) return nullptr;
                    auto p = std::make_unique<SimulatedPort>(host, peer);
+                   p->Silent = SilentPorts;
                    port = p.get();
                    return p;
                }),
-          driver(&radioDriver) {
+          radio(link, state, settings, log, memory, host) {
         std::string error;
         peer = std::make_shared<SimPeer>(MakeSimRadio(simName, &error));
         RadioProfile& p = settings.Selected();
@@ -39,30 +40,19 @@ class DriverRig {
         p.Device = std::string("sim:") + simName;
         p.Timeout = 30;
         p.MinFreq = 0;
-        link.Drivers = DriverFor; // the link asks the family's caps (a radio that never answers)
-        EXPECT_TRUE(link.OpenPort());
+        InstallDrivers(radio);
     }
 
-    DriverContext Context() {
-        return DriverContext{link, state, settings.Selected(), settings, log, memory, host,
-                             0,    false, [] { return false; }};
-    }
-    // The driver's initialisation with one try per command, as a connection does it.
-    bool Open() {
-        DriverContext ctx = Context();
-        link.RetryCount = 1;
-        driver->Open(ctx);
-        link.RetryCount = 3;
-        return !link.RadioNotResponding;
-    }
-    void Apply() { Call(&RadioDriver::Apply); }
-    void Read() { Call(&RadioDriver::Read); }
-    void Recall() { Call(&RadioDriver::Recall); }
-    void Store() { Call(&RadioDriver::Store); }
-    void Load() { Call(&RadioDriver::Load); }
+    // The radio operations, as the engine calls them.
+    bool Open() { return radio.OpenRadio() == OpenConnected; }
+    void Apply() { radio.ApplyRadioState(); }
+    void Read() { radio.ReadRadioState(); }
+    void Recall() { radio.RecallChannel(); }
+    void Store() { radio.StoreChannel(); }
+    void Load() { radio.LoadChannel(); }
     void Signal() {
-        DriverContext ctx = Context();
-        driver->Signal(ctx, DetectSoftware);
+        Profile().Detect = DetectSoftware;
+        radio.ReadSignal();
     }
 
     template <typename Radio> Radio& Sim() { return dynamic_cast<Radio&>(peer->Radio()); }
@@ -88,15 +78,10 @@ class DriverRig {
     MessageLog log;
     RadioState state;
     std::shared_ptr<SimPeer> peer;
+    bool SilentPorts = false; // ports opened from now on pass nothing back
     SimulatedPort* port = nullptr;
     SerialLink link;
-    RadioDriver* driver;
-
-  private:
-    void Call(void (RadioDriver::*op)(DriverContext&)) {
-        DriverContext ctx = Context();
-        (driver->*op)(ctx);
-    }
+    Radio radio;
 };
 
 inline std::string Bytes(std::initializer_list<int> bytes) {
