@@ -216,7 +216,7 @@ inline int Run(int argc, char** argv) {
             s.SelectedRadio = selected;
         };
         if (!o.Device.empty()) a.settings.Selected().Device = o.Device;
-        radioSelected = !CapsFor(a.settings.Selected().Protocol).UsesPort ||
+        radioSelected = !a.link.CapsFor(a.settings.Selected().Protocol).UsesPort ||
                         !PortDeviceName(a.settings.Selected()).empty();
         opened = a.radio.OpenRadio();
     };
@@ -237,9 +237,15 @@ inline int Run(int argc, char** argv) {
                      app.settings.SelectedRadio + 1);
         return 4;
     }
-    if (opened != 0) {
+    if (opened == OpenNoDriver) {
+        std::fprintf(stderr, "rigvane: %s\n",
+                     NotSupportedText(app.settings.Selected().Protocol).c_str());
+        return 4;
+    }
+    if (opened != OpenConnected) {
         std::fprintf(stderr, "rigvane: %s %s\n",
-                     opened == 1 ? "cannot open the radio device" : "no answer from the radio on",
+                     opened == OpenPortFailed ? "cannot open the radio device"
+                                              : "no answer from the radio on",
                      PortDeviceName(app.settings.Selected()).c_str());
         return 4;
     }

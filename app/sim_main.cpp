@@ -2,10 +2,14 @@
 // (or any serial tool) can be pointed at it as at a real radio.
 //
 //   rigvane-sim --radio NAME [--addr HEX] [--echo] [--baud N] [--activity FILE]
+//               [--trace]
+//   rigvane-sim --list
 //
 // The first line of standard output is the terminal's device path. The tool
 // runs until SIGTERM or SIGINT. With --baud the answers leave at the pace of a
 // real line (10 bits per byte). A client may close and reopen the terminal.
+// With --trace every command and answer goes to standard error (seconds since
+// the start, the bytes in hexadecimal and as text): what a cable needs.
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
@@ -25,7 +29,6 @@
 
 #include "core/Version.h"
 #include "sim/Catalog.h"
-#include "sim/IcomRadio.h"
 
 using namespace rigvane;
 
@@ -57,16 +60,24 @@ void Usage(FILE* to) {
         names += " " + n;
     std::fprintf(to,
                  "usage: rigvane-sim --radio NAME [--addr HEX] [--echo] [--baud N] "
-                 "[--activity FILE]\n"
+                 "[--activity FILE] [--trace]\n"
+                 "       rigvane-sim --list\n"
                  "  --radio NAME      the radio to simulate:%s\n"
-                 "  --addr HEX        CI-V bus address (00..FF; default: the model's own)\n"
-                 "  --echo            echo every byte received, as the CI-V bus does\n"
+                 "  --addr HEX        bus address (00..FF; default: the model's own)\n"
+                 "  --echo            echo every byte received, as a CI-V bus does\n"
                  "  --baud N          pace the answers at N baud (10 bits per byte)\n"
                  "  --activity FILE   active frequencies: MHZ LEVEL [ON_SECONDS OFF_SECONDS]\n"
+                 "  --trace           every command and answer on standard error\n"
+                 "  --list            the radios it knows, one a line: name, family, model\n"
                  "  --version         show the version\n"
                  "Prints the pseudo-terminal's path as the first line, then serves until\n"
                  "SIGTERM or SIGINT.\n",
                  names.c_str());
+}
+
+void List() {
+    for (const SimModel& m : SimCatalog())
+        std::printf("%-16s %-10s %s\n", m.Name.c_str(), m.Family.c_str(), m.Description.c_str());
 }
 
 int Fail(const std::string& message) {
@@ -99,7 +110,7 @@ bool ParseBaud(const std::string& s, int* value) {
 int main(int argc, char** argv) {
     std::string radioName, activityPath;
     int address = -1, baud = 0;
-    bool echo = false;
+    bool echo = false, trace = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&](std::string* out) {
@@ -111,6 +122,11 @@ int main(int argc, char** argv) {
         if (arg == "--help" || arg == "-h") {
             Usage(stdout);
             return 0;
+        } else if (arg == "--list") {
+            List();
+            return 0;
+        } else if (arg == "--trace") {
+            trace = true;
         } else if (arg == "--version") {
             std::printf("rigvane-sim %s\n", rigvane::Version);
             return 0;
@@ -131,14 +147,11 @@ int main(int argc, char** argv) {
     }
     if (radioName.empty()) return Fail("--radio is required");
     std::string error;
-    std::unique_ptr<SimRadio> radio = MakeSimRadio(radioName, &error);
+    SimOptions options;
+    options.Echo = echo;
+    options.Address = address;
+    std::unique_ptr<SimRadio> radio = MakeSimRadio(radioName, options, &error);
     if (!radio) return Fail(error);
-    if (auto* icom = dynamic_cast<IcomRadio*>(radio.get())) {
-        icom->Echo = echo;
-        if (address >= 0) icom->Address = uint8_t(address);
-    } else if (echo || address >= 0) {
-        return Fail("--echo and --addr apply to CI-V radios only");
-    }
     if (!activityPath.empty()) {
         std::vector<std::string> errors;
         if (!radio->Schedule.Load(activityPath, &errors) && radio->Schedule.Entries.empty() &&
@@ -189,6 +202,11 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     const int64_t start = MonotonicMs();
+    if (trace) {
+        radio->Trace = [](int64_t nowMs, bool fromComputer, const std::string& bytes) {
+            std::fprintf(stderr, "%s\n", SimTraceLine(nowMs, fromComputer, bytes).c_str());
+        };
+    }
     std::string outQueue;
     const double msPerByte = baud > 0 ? 10000.0 / baud : 0.0;
     double nextByteAt = 0; // fine monotonic ms when the next paced byte may leave

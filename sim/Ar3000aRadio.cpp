@@ -1,5 +1,6 @@
 #include "sim/Ar3000aRadio.h"
 
+#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -110,6 +111,23 @@ std::string Ar3000aRadio::Answer(const std::string& command, int64_t nowMs) {
         }
     }
     return Refused;
+}
+
+std::vector<SimModel> Ar3000aSimModels() {
+    SimModel a;
+    a.Name = "aor-ar3000a";
+    a.Family = "AOR3000A";
+    a.Description = "AOR AR3000A";
+    a.Make = [](const SimOptions&) {
+        return std::unique_ptr<SimRadio>(std::make_unique<Ar3000aRadio>(false));
+    };
+    SimModel old = a;
+    old.Name = "aor-ar3000";
+    old.Description = "AOR AR3000 (never answers)";
+    old.Make = [](const SimOptions&) {
+        return std::unique_ptr<SimRadio>(std::make_unique<Ar3000aRadio>(true));
+    };
+    return {a, old};
 }
 
 } // namespace rigvane

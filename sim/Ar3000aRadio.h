@@ -18,6 +18,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "sim/TextLineRadio.h"
 
@@ -52,5 +53,8 @@ class Ar3000aRadio : public TextLineRadio {
     bool Tune(const std::string& mhz, const std::string& mode);
     bool silent_;
 };
+
+// The catalogue rows of the AR3000A and the AR3000.
+std::vector<SimModel> Ar3000aSimModels();
 
 } // namespace rigvane

@@ -8,11 +8,6 @@ namespace rigvane {
 
 namespace {
 
-const IcomRadio::Model IcomModels[] = {
-    IcomRadio::Model::R7000, IcomRadio::Model::Generic, IcomRadio::Model::R8500,
-    IcomRadio::Model::R9000, IcomRadio::Model::R746,    IcomRadio::Model::Opto,
-};
-
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -22,29 +17,52 @@ int HexDigit(char c) {
 
 } // namespace
 
+const std::vector<SimModel>& SimCatalog() {
+    static const std::vector<SimModel> catalogue = [] {
+        std::vector<SimModel> all;
+        // One entry per family's radio file.
+        for (auto family : {IcomSimModels, Ar3000aSimModels, DrakeSimModels}) {
+            for (SimModel& m : family())
+                all.push_back(std::move(m));
+        }
+        return all;
+    }();
+    return catalogue;
+}
+
+const SimModel* FindSimModel(const std::string& name) {
+    for (const SimModel& m : SimCatalog())
+        if (m.Name == name) return &m;
+    return nullptr;
+}
+
 std::vector<std::string> SimRadioNames() {
     std::vector<std::string> names;
-    for (IcomRadio::Model m : IcomModels)
-        names.push_back(IcomRadio::ModelName(m));
-    for (const char* name : {"drake-r8a", "drake-r8", "aor-ar3000a", "aor-ar3000"})
-        names.push_back(name);
+    for (const SimModel& m : SimCatalog())
+        names.push_back(m.Name);
     return names;
 }
 
-std::unique_ptr<SimRadio> MakeSimRadio(const std::string& name, std::string* error) {
-    for (IcomRadio::Model m : IcomModels)
-        if (name == IcomRadio::ModelName(m)) return std::make_unique<IcomRadio>(m);
-    if (name == "drake-r8a") return std::make_unique<DrakeR8aRadio>();
-    if (name == "drake-r8") return std::make_unique<DrakeR8Radio>();
-    if (name == "aor-ar3000a") return std::make_unique<Ar3000aRadio>(false);
-    if (name == "aor-ar3000") return std::make_unique<Ar3000aRadio>(true);
-    if (error) {
+std::unique_ptr<SimRadio> MakeSimRadio(const std::string& name, const SimOptions& options,
+                                       std::string* error) {
+    auto fail = [error](const std::string& why) -> std::unique_ptr<SimRadio> {
+        if (error) *error = why;
+        return nullptr;
+    };
+    const SimModel* model = FindSimModel(name);
+    if (!model) {
         std::string known;
         for (const std::string& n : SimRadioNames())
             known += (known.empty() ? "" : ", ") + n;
-        *error = "unknown simulated radio \"" + name + "\" (known: " + known + ")";
+        return fail("unknown simulated radio \"" + name + "\" (known: " + known + ")");
     }
-    return nullptr;
+    if (options.Echo && !model->TakesEcho) return fail(name + " has no bus to echo");
+    if (options.Address >= 0 && !model->TakesAddress) return fail(name + " has no bus address");
+    return model->Make(options);
+}
+
+std::unique_ptr<SimRadio> MakeSimRadio(const std::string& name, std::string* error) {
+    return MakeSimRadio(name, SimOptions{}, error);
 }
 
 bool IsSimDevice(const std::string& device) {
@@ -102,12 +120,11 @@ std::unique_ptr<SimRadio> MakeSimRadioForDevice(const std::string& device, std::
                                                 std::vector<std::string>* warnings) {
     SimDevice d;
     if (!ParseSimDevice(device, &d, error)) return nullptr;
-    std::unique_ptr<SimRadio> radio = MakeSimRadio(d.Name, error);
+    SimOptions options;
+    options.Echo = d.Echo;
+    options.Address = d.Address;
+    std::unique_ptr<SimRadio> radio = MakeSimRadio(d.Name, options, error);
     if (!radio) return nullptr;
-    if (auto* icom = dynamic_cast<IcomRadio*>(radio.get())) {
-        icom->Echo = d.Echo;
-        if (d.Address >= 0) icom->Address = uint8_t(d.Address);
-    }
     if (!d.ActivityPath.empty()) {
         std::vector<std::string> errors;
         radio->Schedule.Load(d.ActivityPath, &errors);

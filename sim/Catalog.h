@@ -1,8 +1,9 @@
 #pragma once
-// The catalogue of simulated radios by name, and the "sim:" device strings
-// that ask for one: "sim:NAME?activity=PATH&echo=1&addr=4A" (every option is
-// optional; echo=1 makes a CI-V radio echo the bus, addr sets its address in
-// hexadecimal).
+// The catalogue of simulated radios: one table of every family's models, with
+// the options each radio takes, and the "sim:" device strings that ask for
+// one: "sim:NAME?activity=PATH&echo=1&addr=4A" (every option is optional;
+// echo=1 makes a radio on a bus echo it, addr sets its bus address in
+// hexadecimal; a radio refuses an option its row does not take).
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,11 +12,20 @@
 
 namespace rigvane {
 
+// Every simulated radio, family by family.
+const std::vector<SimModel>& SimCatalog();
+// The row of that name; nullptr when there is none.
+const SimModel* FindSimModel(const std::string& name);
 // The names MakeSimRadio knows, in catalogue order.
 std::vector<std::string> SimRadioNames();
 
-// A fresh radio of that name; nullptr with `error` filled for an unknown name.
+// A fresh radio of that name with the default options; nullptr with `error`
+// filled for an unknown name.
 std::unique_ptr<SimRadio> MakeSimRadio(const std::string& name, std::string* error);
+// The same with options; nullptr with `error` for an unknown name or an
+// option the radio does not take.
+std::unique_ptr<SimRadio> MakeSimRadio(const std::string& name, const SimOptions& options,
+                                       std::string* error);
 
 struct SimDevice {
     std::string Name;

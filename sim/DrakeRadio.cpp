@@ -1,5 +1,6 @@
 #include "sim/DrakeRadio.h"
 
+#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -250,7 +251,8 @@ std::string DrakeR8Radio::Command(const std::string& command, int64_t nowMs) {
             memoryOp = Store, channel = n;
         } else if (w.size() == 3 && w[0] == 'C' && Number(w.substr(1), 2, &n)) {
             memoryOp = Recall, channel = n;
-        } else if (w.size() == 4 && w.compare(0, 2, "EC") == 0 && Number(w.substr(2), 2, &n)) {
+        } else if (w.compare(0, 2, "EC") == 0 && w.size() <= 5 &&
+                   Number(w.substr(2), w.size() - 2, &n) && n < MemoryCount) {
             memoryOp = Clear, channel = n;
         } else if (w != "PO" && w != "VA" && w != "OF") {
             return Refused;
@@ -272,6 +274,23 @@ std::string DrakeR8Radio::Command(const std::string& command, int64_t nowMs) {
     }
     FrequencyHz = State.Hz;
     return Ack;
+}
+
+std::vector<SimModel> DrakeSimModels() {
+    SimModel r8a;
+    r8a.Name = "drake-r8a";
+    r8a.Family = "DRAKE";
+    r8a.Description = "Drake R8A";
+    r8a.Make = [](const SimOptions&) {
+        return std::unique_ptr<SimRadio>(std::make_unique<DrakeR8aRadio>());
+    };
+    SimModel r8 = r8a;
+    r8.Name = "drake-r8";
+    r8.Description = "Drake R8";
+    r8.Make = [](const SimOptions&) {
+        return std::unique_ptr<SimRadio>(std::make_unique<DrakeR8Radio>());
+    };
+    return {r8a, r8};
 }
 
 } // namespace rigvane

@@ -18,14 +18,15 @@
 // frequency as seven digits in 100 Hz, M1..M6 (USB, LSB, RTTY, CW, FM, AM),
 // AO/AS/AF (AGC), A1/AC/A2 (antenna), W and a width 0, 1, 2, 4 or 6 (kHz
 // filter steps), BF/BN/BW (noise blanker), NO/NF (notch), SF/SO
-// (synchronous AM), G-/G0/G+ (gain); "PRnn", "Cnn", "ECnn" on memories
-// 0..99. Every line is taken whole with a bare LF or refused whole with "?"
+// (synchronous AM), G-/G0/G+ (gain); "PRnn", "Cnn", "ECnn" (or "EC0nn") on
+// memories 0..99. Every line is taken whole with a bare LF or refused whole with "?"
 // CR LF. "RA" answers eighteen characters and CR LF:
 //   Cnn_ABCDE_MM.fffff   (nn channel, A..E flag characters 30..3F hex,
 //                         MM whole MHz, fffff the rest in 10 Hz)
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "sim/SimRadio.h"
 #include "sim/TextLineRadio.h"
@@ -91,5 +92,8 @@ class DrakeR8Radio : public TextLineRadio {
     std::string Terminators() const override { return "\r\n"; }
     std::string Unknown(const std::string&) const override { return "?\r\n"; }
 };
+
+// The catalogue rows of the Drake radios.
+std::vector<SimModel> DrakeSimModels();
 
 } // namespace rigvane

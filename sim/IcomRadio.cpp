@@ -187,7 +187,7 @@ bool IcomRadio::FrequencyAllowed(int64_t hz) const {
     case Model::R746:
         return (hz >= 30000 && hz <= 60000000) || (hz >= 108000000 && hz <= 174000000);
     case Model::Opto:
-        return hz >= 500000 && hz <= 3000000000LL;
+        return hz >= 25000000 && hz <= 2000000000;
     }
     return false;
 }
@@ -196,12 +196,12 @@ bool IcomRadio::ModeAllowed(uint8_t mode, int filter) const {
     const bool filterOk = filter == -1 || (filter >= 1 && filter <= 3);
     switch (model_) {
     case Model::R7000:
-    case Model::Opto:
-        if (mode == 0x02) return filter == -1;
+    case Model::Opto: // the OptoScan boards sit in R7000-class sets
+        if (mode == 0x02) return filter == -1 || filter == 1;
         if (mode == 0x05) return filter == -1 || filter <= 2;
         return false;
     case Model::R8500:
-        if (mode == 0x05) return filter == -1 || filter == 1 || filter == 2;
+        if (mode == 0x05) return filter == -1 || (filter >= 1 && filter <= 3);
         if (mode == 0x06) return filter == -1 || filter == 1;
         return mode <= 0x04 && filterOk;
     case Model::R9000:
@@ -229,7 +229,7 @@ bool IcomRadio::ChannelAllowed(int channel) const {
 std::string IcomRadio::FrequencyData() const {
     if (MemoryMode) {
         auto it = Memories.find(SelectedChannel);
-        if (it == Memories.end() || it->second.FrequencyHz == 0) return std::string(5, char(0xFF));
+        if (it == Memories.end() || it->second.FrequencyHz == 0) return Byte(0xFF);
     }
     return IcomBcdFrequency(FrequencyHz);
 }
@@ -280,9 +280,14 @@ std::string IcomRadio::Apply(uint8_t to, const std::string& body, int64_t nowMs)
         MemoryMode = false;
         return ok;
     }
-    case 0x07:
+    case 0x07: {
+        // VFO mode, or one of the VFO codes; anything else is not a VFO.
+        static const std::string vfoCodes("\x00\x01\xA0\xB0\xC0\xC1\xD0\xD1", 8);
+        if (data.size() > 1 || (data.size() == 1 && vfoCodes.find(data[0]) == std::string::npos))
+            return reject();
         MemoryMode = false;
         return ok;
+    }
     case 0x08: {
         if (!HasMemories()) return reject();
         if (data.empty()) {
@@ -323,8 +328,10 @@ std::string IcomRadio::Apply(uint8_t to, const std::string& body, int64_t nowMs)
         return ok;
     case 0x11:
         if (oldSet || data.size() > 1) return reject();
-        if (data.empty()) return read(Byte(0x11) + Byte(Attenuator ? 0x20 : 0x00));
-        Attenuator = data[0] != 0;
+        if (data.empty()) return read(Byte(0x11) + Byte(Attenuator));
+        if (data[0] != 0x00 && data[0] != 0x10 && data[0] != 0x20 && data[0] != 0x30)
+            return reject();
+        Attenuator = uint8_t(data[0]);
         return ok;
     case 0x12:
         if (oldSet || data.size() > 2) return reject();
@@ -351,13 +358,42 @@ std::string IcomRadio::Apply(uint8_t to, const std::string& body, int64_t nowMs)
         if (data.size() != 2 || data[0] != 0x12 || uint8_t(data[1]) > 3) return reject();
         Agc = uint8_t(data[1]);
         return ok;
-    case 0x7F:
-        if (model_ != Model::Opto || data != Byte(0x02)) return reject();
-        OptoInitialised = true;
+    case 0x7F: // computer control (02) and back to local (01)
+        if (model_ != Model::Opto || (data != Byte(0x02) && data != Byte(0x01))) return reject();
+        OptoInitialised = data == Byte(0x02);
         return ok;
     default:
         return reject();
     }
+}
+
+std::vector<SimModel> IcomSimModels() {
+    using M = IcomRadio::Model;
+    static const struct {
+        M Model;
+        const char* Family;
+        const char* Description;
+    } rows[] = {
+        {M::R7000, "ICOM", "ICOM R7000"}, {M::Generic, "ICOM", "ICOM generic"},
+        {M::R8500, "ICOM", "ICOM R8500"}, {M::R9000, "ICOM", "ICOM R9000"},
+        {M::R746, "ICOM", "ICOM R746"},   {M::Opto, "OPTO", "OPTO (CI-V)"},
+    };
+    std::vector<SimModel> models;
+    for (const auto& row : rows) {
+        SimModel m;
+        m.Name = IcomRadio::ModelName(row.Model);
+        m.Family = row.Family;
+        m.Description = row.Description;
+        m.TakesEcho = m.TakesAddress = true; // every CI-V set sits on a bus
+        m.Make = [model = row.Model](const SimOptions& o) {
+            auto radio = std::make_unique<IcomRadio>(model);
+            radio->Echo = o.Echo;
+            if (o.Address >= 0) radio->Address = uint8_t(o.Address);
+            return std::unique_ptr<SimRadio>(std::move(radio));
+        };
+        models.push_back(std::move(m));
+    }
+    return models;
 }
 
 } // namespace rigvane

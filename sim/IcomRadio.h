@@ -8,23 +8,29 @@
 //
 // The radio answers only frames addressed to it, replying to the frame's
 // source address: FB (accepted) to settings, a data frame to reads, FA
-// (rejected) to whatever the model does not support. Differences by model:
-//   R7000, OPTO: mode bytes 02 (AM) and 05 [00 SSB | 01 FM wide | 02 FM
-//     narrow] only; no attenuator (11), antenna (12) or AGC (16) commands;
-//     the R7000 has no signal reads (15) and the OPTO has no memories but
-//     takes the OPTO initialisation 7F 02. Range 25..2000 MHz (OPTO 0.5..3000).
-//   R8500: modes 00..06 with filter 01..03, AGC 16 10 / 16 11, memories 0..999.
+// (rejected) to whatever the model does not support. It takes what other
+// control programs send to these sets, as the real ones do. By model:
+//   R7000, OPTO (the OptoScan boards sit in R7000-class sets): mode bytes 02
+//     (AM, also as 02 01) and 05 [00 SSB | 01 FM wide | 02 FM narrow]; no
+//     attenuator (11), antenna (12) or AGC (16); range 25..2000 MHz. The
+//     R7000 has no signal reads (15); the OPTO has no memories and takes
+//     7F 02 (computer control) and 7F 01 (back to local).
+//   R8500: modes 00..06 with filter 01..03 (FM narrow also as 05 03), AGC
+//     16 10 / 16 11, memories 0..999.
 //   R9000, generic: modes 00..05 (generic also 06..08), AGC 16 12 xx.
 //   R746: modes 00..05, 07, 08, 0.03..60 and 108..174 MHz, memories 1..99.
+// The attenuator keeps the level it was set to (00, 10, 20 or 30 dB). 07
+// takes no data or a VFO code (00, 01, A0, B0, C0, C1, D0, D1).
 // The squelch (15 01) is open while the activity schedule has a level above
 // 0 at the tuned frequency; the S-meter (15 02) answers that level as the
 // four BCD digits 0000..0255 (level L gives the lowest N with N*13/256 >= L).
-// Reading the frequency of an empty memory channel answers FF FF FF FF FF.
+// Reading the frequency of an empty memory channel answers a single FF.
 #include <array>
 #include <cstdint>
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "sim/SimRadio.h"
 
@@ -66,7 +72,7 @@ class IcomRadio : public SimRadio {
     // Tuning state (FrequencyHz is in SimRadio).
     uint8_t ModeByte = 0x05;
     int FilterByte = 0x01;
-    bool Attenuator = false;
+    uint8_t Attenuator = 0x00; // the level as set: 00, 10, 20 or 30 (dB, BCD)
     int Antenna = 0;
     int Agc = 0; // last AGC sub-command data
     bool MemoryMode = false;
@@ -98,6 +104,9 @@ class IcomRadio : public SimRadio {
     Model model_;
     std::string pending_;
 };
+
+// The catalogue rows of the CI-V radios: "icom-r7000" ... "opto".
+std::vector<SimModel> IcomSimModels();
 
 // The BCD helpers shared with the tool: five bytes, least significant first.
 std::string IcomBcdFrequency(int64_t hz);

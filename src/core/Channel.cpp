@@ -6,12 +6,11 @@ bool Channel::operator==(const Channel& o) const {
     return Frequency == o.Frequency && Mode == o.Mode && Valid == o.Valid && Delay == o.Delay &&
            Atten == o.Atten && Resume == o.Resume && Count == o.Count &&
            ActiveTime == o.ActiveTime && Signal == o.Signal && TimeStamp == o.TimeStamp &&
-           Service == o.Service && DriverFlag == o.DriverFlag && Written == o.Written &&
-           Notch == o.Notch && Preamp == o.Preamp && Sync == o.Sync && Trunked == o.Trunked &&
-           Tone1 == o.Tone1 && Tone2 == o.Tone2 && Tone2On == o.Tone2On && Tone3 == o.Tone3 &&
-           Tone3On == o.Tone3On && Agc == o.Agc && Antenna == o.Antenna &&
+           Service == o.Service && Notch == o.Notch && Preamp == o.Preamp && Sync == o.Sync &&
+           Trunked == o.Trunked && Tone1 == o.Tone1 && Tone2 == o.Tone2 && Tone2On == o.Tone2On &&
+           Tone3 == o.Tone3 && Tone3On == o.Tone3On && Agc == o.Agc && Antenna == o.Antenna &&
            NoiseBlank == o.NoiseBlank && Bandwidth == o.Bandwidth && ChannelNo == o.ChannelNo &&
-           Step == o.Step && Lower == o.Lower && Upper == o.Upper && ModelText == o.ModelText;
+           Step == o.Step && Lower == o.Lower && Upper == o.Upper;
 }
 
 bool TrunkId::operator==(const TrunkId& o) const {
@@ -46,7 +45,10 @@ Memory::Memory() {
 
 void Memory::ClearScanBank(int n) {
     if (n < 0 || n >= static_cast<int>(ScanBanks.size())) return;
-    Channel& b = ScanBanks[n];
+    ClearScanBankRecord(ScanBanks[n]);
+}
+
+void Memory::ClearScanBankRecord(Channel& b) {
     b.Valid = false;
     b.Lower = 0;
     b.Upper = 0;
@@ -55,7 +57,10 @@ void Memory::ClearScanBank(int n) {
 
 void Memory::ClearSearchBank(int n) {
     if (n < 0 || n >= static_cast<int>(SearchBanks.size())) return;
-    Channel& b = SearchBanks[n];
+    ClearSearchBankRecord(SearchBanks[n]);
+}
+
+void Memory::ClearSearchBankRecord(Channel& b) {
     b.Valid = false;
     b.Lower = 0;
     b.Upper = 0;
@@ -75,8 +80,9 @@ void Memory::ClearAllMemory() {
     }
     for (int i = 0; i < TrunkBankCount; ++i) {
         TrunkBanks[i].SystemType = 0;
-        for (int j = 0; j < TrunkBankCount; ++j) TrunkBanks[i].IdBankEnabled[j] = false;
+        for (int j = 0; j < TrunkBankCount; ++j)
+            TrunkBanks[i].IdBankEnabled[j] = false;
     }
 }
 
-}  // namespace rigvane
+} // namespace rigvane

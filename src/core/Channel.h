@@ -15,9 +15,9 @@ constexpr int32_t NoFrequency = 999999999;
 using Stamp = int64_t;
 
 struct Channel {
-    int32_t Frequency = 0;  // 0 = empty channel
-    uint8_t Mode = 0;       // modulation code 0..10
-    bool Valid = false;     // channel: valid; scan bank: "SCAN"; search bank: "SEARCH"
+    int32_t Frequency = 0; // 0 = empty channel
+    uint8_t Mode = 0;      // modulation code 0..10
+    bool Valid = false;    // channel: valid; scan bank: "SCAN"; search bank: "SEARCH"
     bool Delay = false;
     bool Atten = false;
     bool Resume = false;
@@ -26,9 +26,7 @@ struct Channel {
     uint8_t Signal = 0;
     Stamp TimeStamp = 0;
     std::string Service;
-    bool DriverFlag = false;  // tuning-state copies only (TH-F6A driver)
-    bool Written = false;     // set while the frequency file writer has written this record
-    bool Notch = false;       // "NTCH" or "TONE1"
+    bool Notch = false; // "NTCH" or "TONE1"
     bool Preamp = false;
     bool Sync = false;
     bool Trunked = false;
@@ -41,11 +39,10 @@ struct Channel {
     uint8_t Antenna = 0;
     uint8_t NoiseBlank = 0;
     uint8_t Bandwidth = 0;
-    int16_t ChannelNo = 0;  // tuning-state copies only
-    int32_t Step = 0;       // search bank step / tuning step
-    int32_t Lower = 0;      // scan bank: first channel; search bank: start frequency
-    int32_t Upper = 0;      // scan bank: last channel; search bank: stop frequency
-    std::string ModelText;  // tuning-state copies only
+    int16_t ChannelNo = 0; // tuning-state copies only
+    int32_t Step = 0;      // search bank step / tuning step
+    int32_t Lower = 0;     // scan bank: first channel; search bank: start frequency
+    int32_t Upper = 0;     // scan bank: last channel; search bank: stop frequency
 
     bool operator==(const Channel& o) const;
     bool operator!=(const Channel& o) const { return !(*this == o); }
@@ -68,9 +65,9 @@ struct TrunkId {
 };
 
 struct TrunkBank {
-    uint8_t SystemType = 0;  // index into TrunkTypeNames
+    uint8_t SystemType = 0; // index into TrunkTypeNames
     bool ScanEnabled = false;
-    std::array<bool, 11> IdBankEnabled{};  // 0..9 used
+    std::array<bool, 11> IdBankEnabled{}; // 0..9 used
 
     bool operator==(const TrunkBank& o) const {
         return SystemType == o.SystemType && ScanEnabled == o.ScanEnabled &&
@@ -79,14 +76,14 @@ struct TrunkBank {
 };
 
 // Blank templates: clearing an entry always means assigning one of these.
-Channel MakeBlankChannel();  // Mode 2 ("FMn"), Step 500, everything else empty
-TrunkId MakeBlankTrunkId();  // Id "------"
+Channel MakeBlankChannel(); // Mode 2 ("FMn"), Step 500, everything else empty
+TrunkId MakeBlankTrunkId(); // Id "------"
 extern const Channel BlankChannel;
 extern const TrunkId BlankTrunkId;
 
-constexpr int ChannelCount = 1000;   // used indices 0..999
-constexpr int BankCount = 100;       // scan and search banks 0..99
-constexpr int TrunkIdCount = 1000;   // trunk bank x 100 + ID bank x 10 + position
+constexpr int ChannelCount = 1000; // used indices 0..999
+constexpr int BankCount = 100;     // scan and search banks 0..99
+constexpr int TrunkIdCount = 1000; // trunk bank x 100 + ID bank x 10 + position
 constexpr int TrunkBankCount = 10;
 
 // The program's own memory. Arrays are one larger than the used range, as the
@@ -105,9 +102,12 @@ struct Memory {
     Memory();
     void ClearScanBank(int n);
     void ClearSearchBank(int n);
+    // The clear rules of one bank record (the fields a bank uses).
+    static void ClearScanBankRecord(Channel& b);
+    static void ClearSearchBankRecord(Channel& b);
     // Clears channels, trunk IDs, banks and trunk-bank settings. Resetting the
     // operating mode to 0 is the caller's part (the engine owns the mode).
     void ClearAllMemory();
 };
 
-}  // namespace rigvane
+} // namespace rigvane

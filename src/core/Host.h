@@ -16,6 +16,22 @@ enum class MsgIcon { None, Information, Exclamation, Critical, Question };
 enum class Buttons { Ok, YesNo, YesNoCancel, OkCancel };
 enum class Answer { Ok, Yes, No, Cancel };
 
+// The button of set `buttons` that `wanted` names, or the set's first one
+// when the set has no such button.
+inline Answer EffectiveDefault(Buttons buttons, Answer wanted) {
+    switch (buttons) {
+    case Buttons::Ok:
+        return Answer::Ok;
+    case Buttons::YesNo:
+        return wanted == Answer::No ? Answer::No : Answer::Yes;
+    case Buttons::YesNoCancel:
+        return wanted == Answer::No || wanted == Answer::Cancel ? wanted : Answer::Yes;
+    case Buttons::OkCancel:
+        return wanted == Answer::Cancel ? Answer::Cancel : Answer::Ok;
+    }
+    return Answer::Ok;
+}
+
 class Host {
 public:
     using TimerId = int;
@@ -41,8 +57,12 @@ public:
     virtual void CallLater(int ms, std::function<void()> fn) = 0;
 
     virtual void Beep() = 0;
+    // `defaultButton` is the button that Enter presses. A button the set does
+    // not have stands for the set's first one (Ok or Yes). A question whose
+    // Yes destroys data passes Answer::No, so a stray Enter keeps the data.
     virtual Answer MessageBox(const std::string& title, const std::string& text,
-                              MsgIcon icon = MsgIcon::None, Buttons buttons = Buttons::Ok) = 0;
+                              MsgIcon icon = MsgIcon::None, Buttons buttons = Buttons::Ok,
+                              Answer defaultButton = Answer::Ok) = 0;
 };
 
 }  // namespace rigvane

@@ -76,8 +76,8 @@ void SimHost::CallLater(int ms, std::function<void()> fn) {
 }
 
 Answer SimHost::MessageBox(const std::string& title, const std::string& text, MsgIcon icon,
-                           Buttons buttons) {
-    Boxes.push_back({title, text, icon});
+                           Buttons buttons, Answer defaultButton) {
+    Boxes.push_back({title, text, icon, buttons, EffectiveDefault(buttons, defaultButton)});
     if (buttons == Buttons::Ok) return Answer::Ok;
     if (Answers.empty()) return buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
     const Answer a = Answers.front();

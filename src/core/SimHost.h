@@ -16,6 +16,8 @@ public:
     struct Box {
         std::string Title, Text;
         MsgIcon Icon;
+        Buttons Set = Buttons::Ok;
+        Answer Default = Answer::Ok; // the button Enter would press
     };
 
     void Yield() override;
@@ -28,8 +30,9 @@ public:
     void CallLater(int ms, std::function<void()> fn) override;
 
     void Beep() override { ++Beeps; }
-    Answer MessageBox(const std::string& title, const std::string& text, MsgIcon icon,
-                      Buttons buttons) override;
+    Answer MessageBox(const std::string& title, const std::string& text,
+                      MsgIcon icon = MsgIcon::None, Buttons buttons = Buttons::Ok,
+                      Answer defaultButton = Answer::Ok) override;
 
     // Moves virtual time forward by `ms`, firing everything due on the way.
     void Advance(int64_t ms);

@@ -163,6 +163,9 @@ FamilyCaps MakeCaps() {
     caps.Protocol = ProtoAor3000;
     caps.Name = "AOR3000A";
     caps.Ops = OpApply | OpRead | OpRecall | OpStore | OpLoad | OpSignal;
+    // The radio has no command that empties a memory: an empty channel
+    // stored to it leaves what the memory held.
+    caps.ClearsMemories = false;
 
     ModelCaps ar3000a;
     ar3000a.Name = "AOR3000a";
@@ -182,6 +185,8 @@ FamilyCaps MakeCaps() {
     ModelCaps ar3000 = ar3000a;
     ar3000.Name = "AOR3000";
     ar3000.NoReply = true;
+    ar3000.Serial.Detect = DetectHardware;
+    ar3000.Detects = (1 << DetectNone) | (1 << DetectHardware); // no signal answer
     caps.Models = {ar3000a, ar3000};
     return caps;
 }

@@ -335,6 +335,7 @@ FamilyCaps MakeCaps() {
     r8a.Serial.MinMhz = "0000.00010";
     r8a.Serial.MaxChan = 439;
     r8a.VfoAux = aux;
+    r8a.Detects = (1 << DetectNone) | (1 << DetectHardware); // no signal command
 
     ModelCaps r8 = r8a;
     r8.Name = "R8";

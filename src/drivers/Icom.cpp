@@ -586,6 +586,8 @@ const FamilyCaps& IcomCaps() {
             ModelCaps m;
             m.Name = ModelName(ProtoIcom, model);
             m.Serial = CivSerial();
+            // The R7000 has no signal command: its squelch line only.
+            if (model == 0) m.Detects = (1 << DetectNone) | (1 << DetectHardware);
             m.VfoAux.Bandwidths = {"Narrow", "Narrow", "Medium", "Medium", "Wide", "Wide", "Wide"};
             // Only the attenuator box, AGC, antenna and bandwidth mean something.
             m.VfoAux.HiddenChecks = 0x0F;

@@ -26,6 +26,7 @@ const FamilyCaps& LocalDriver::Caps() const {
         f.SearchBankButtons = true;
         ModelCaps m;
         m.Name = ModelName(ProtoLocal, 0);
+        m.Detects = 1 << DetectNone; // no port, no line, no signal
         f.Models.push_back(m);
         return f;
     }();

@@ -29,28 +29,20 @@ const std::vector<RadioDriver*>& SupportedFamilies() {
 }
 
 RadioDriver* DriverFor(int protocol) {
-    for (RadioDriver* driver : SupportedFamilies())
-        if (driver->Caps().Protocol == protocol) return driver;
-    return nullptr;
+    // Asked at every radio operation: a table by protocol number.
+    static const std::array<RadioDriver*, 256> byProtocol = [] {
+        std::array<RadioDriver*, 256> table{};
+        for (RadioDriver* driver : SupportedFamilies())
+            table[driver->Caps().Protocol] = driver;
+        return table;
+    }();
+    return protocol >= 0 && protocol < int(byProtocol.size()) ? byProtocol[size_t(protocol)]
+                                                              : nullptr;
 }
 
 const FamilyCaps& CapsFor(int protocol) {
-    if (const RadioDriver* driver = DriverFor(protocol)) return driver->Caps();
-    static const std::array<FamilyCaps, ProtocolCount + 1> neutral = [] {
-        std::array<FamilyCaps, ProtocolCount + 1> all;
-        for (size_t p = 0; p < all.size(); ++p) {
-            FamilyCaps& f = all[p];
-            const bool known = p < size_t(ProtocolCount);
-            f.Protocol = uint8_t(p);
-            f.Name = known ? ProtocolNames[p] : "";
-            ModelCaps m;
-            m.Name = known ? ModelName(int(p), 0) : "";
-            f.Models.push_back(m);
-        }
-        return all;
-    }();
-    const bool known = protocol >= 0 && protocol < ProtocolCount;
-    return neutral[known ? size_t(protocol) : size_t(ProtocolCount)];
+    const RadioDriver* driver = DriverFor(protocol);
+    return driver ? driver->Caps() : NeutralCaps(protocol);
 }
 
 const ModelCaps& ModelCapsFor(const RadioProfile& profile) {

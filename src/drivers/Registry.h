@@ -13,10 +13,10 @@ namespace rigvane {
 RadioDriver* DriverFor(int protocol);
 // Every supported family, in protocol order.
 const std::vector<RadioDriver*>& SupportedFamilies();
-// The capabilities of a protocol: its driver's, or neutral ones (no
-// operations, plain serial defaults, no model choice) when it has none.
+// The capabilities of a protocol in the registry: its driver's, or the
+// neutral ones. (The windows and the engine ask SerialLink::CapsFor, which
+// sees the drivers installed in the link, a test's own included.)
 const FamilyCaps& CapsFor(int protocol);
-// The model row of a profile's protocol and model.
 const ModelCaps& ModelCapsFor(const RadioProfile& profile);
 
 // Makes the radio operations (and the link under them) use the registry.

@@ -35,6 +35,16 @@ Engine::Engine(App& app)
                           app.settings, app.database, app.progress} {
     context_.Actions = this;
     context_.Views = &Views;
+    // File work reaches the windows through the view: a changed channel, the
+    // refresh after a read, sort or lookup, and the busy pointer meanwhile.
+    Views.OnEntryChanged = [this](EntryKind kind, int index) {
+        if (kind == EntryKind::Channel) view_->ChannelChanged(index);
+    };
+    Views.OnMemoryRefresh = [this] {
+        view_->MemoryReplaced();
+        view_->RefreshEditors();
+    };
+    Views.OnBusy = [this](bool busy) { view_->SetBusyCursor(busy); };
     secondTimer_ = app_.host.CreateTimer([this] { SecondTick(); });
     app_.host.SetTimer(secondTimer_, 1000, true);
     repeatTimer_ = app_.host.CreateTimer([this] { RepeatTick(); });
@@ -51,9 +61,7 @@ void Engine::SetView(EngineView* view) {
 
 bool Engine::OpenFrequencyFile(const std::string& path) {
     lastFrequencyFile_ = path;
-    const bool read = ReadFrequencyFile(context_, path);
-    view_->RefreshEditors();
-    return read;
+    return ReadFrequencyFile(context_, path); // refreshes the windows when done
 }
 
 void Engine::OpenCommandLineFiles(const std::vector<std::string>& paths) {
@@ -547,11 +555,9 @@ void Engine::RunAction(int code) {
     }
     case ActionSort:
         SortChannels(context_);
-        view_->RefreshEditors();
         break;
     case ActionLookup:
         LookupServices(context_);
-        view_->RefreshEditors();
         break;
     case ActionLogFileName: {
         const std::string path = view_->ChooseFile(LogFileFilter, 2, g.LogFile, true);
@@ -610,7 +616,7 @@ bool Engine::SaveFrequencyFile() {
 void Engine::ClearEverything() {
     const Answer a =
         app_.host.MessageBox("Clear ALL", "All Channels & Banks will be cleared\n Are you sure?",
-                             MsgIcon::Question, Buttons::YesNo);
+                             MsgIcon::Question, Buttons::YesNo, Answer::No);
     if (a != Answer::Yes) return;
     RadioState& rs = app_.radioState;
     if (rs.SignalLevel > 0) SignalOff();
@@ -866,31 +872,20 @@ ControlSetup Engine::ComputeControls() const {
     ControlSetup c;
     c.LoadEnabled = !noLog;
     c.VfoToMemEnabled = !(!prof.Memory && noLog);
-    switch (prof.Protocol) {
-    case ProtoLocal:
-        c.SearchToRadioVisible = c.RadioToSearchVisible = true;
-        break;
-    case ProtoAor8000:
-        c.Aor8000MenuEnabled = true;
-        break;
-    case ProtoOpto:
-    case ProtoBcd396:
-        c.LoadEnabled = c.SetEnabled = false;
-        c.MemButEnabled = false;
-        break;
-    case ProtoBearcat:
+    const FamilyCaps& caps = app_.link.CapsFor(prof.Protocol);
+    const ModelCaps& model = caps.Model(prof.Model);
+    c.SearchToRadioVisible = c.RadioToSearchVisible = caps.SearchBankButtons;
+    c.Aor8000MenuEnabled = model.Dialog == ModelDialog::Aor8000;
+    c.Thf6aMenuEnabled = model.Dialog == ModelDialog::Thf6a;
+    if (!caps.RadioMemories) c.LoadEnabled = c.SetEnabled = c.MemButEnabled = false;
+    if (caps.VfoChannel) {
         c.BcVfoVisible = true;
         c.BcVfoText = std::to_string(prof.VfoChan) + "<->VFO";
-        c.CtcssVisible = prof.Model != 0;
-        if (prof.Model == 2) c.LightEnabled = false;
-        break;
-    case ProtoThf6a:
-        c.SearchToRadioVisible = c.RadioToSearchVisible = true;
-        c.Thf6aMenuEnabled = prof.Model == 0;
-        break;
-    default:
-        break;
     }
+    c.CtcssVisible = model.Ctcss;
+    // The switch stays usable where the family has no light of its own to
+    // drive; it goes grey on a model whose light cannot be switched.
+    c.LightEnabled = !caps.Has(OpLight) || model.Light;
     c.ComText = "COM " + std::to_string(prof.Port);
     c.ModelText = ModelName(prof.Protocol, prof.Model);
     c.SelRadText = std::to_string(s.SelectedRadio + 1);
@@ -902,7 +897,7 @@ ControlSetup Engine::ComputeControls() const {
 void Engine::DropDownInit() {
     view_->SetBusyCursor(true);
     RadioProfile& prof = app_.settings.Selected();
-    if (prof.Protocol == ProtoOpto || prof.Protocol == ProtoBcd396) prof.Memory = false;
+    if (!app_.link.CapsFor(prof.Protocol).RadioMemories) prof.Memory = false;
     const ControlSetup setup = ComputeControls();
     state_.LoadSetFirst = prof.MinChan;
     state_.LoadSetLast = prof.MaxChan;

@@ -219,9 +219,13 @@ class EngineView {
     virtual void VfoBackground() {}
     // Rewrite the two Load/Set fields with these plain numbers.
     virtual void LoadSetRange(int first, int last) { (void)first, (void)last; }
-    // Refresh the memory, scan-bank, search-bank and trunk editors and the
-    // VFO windows (after clear everything, connection, file operations).
+    // Refresh the memory, scan-bank, search-bank and trunk editors, the VFO
+    // windows and the spectrum (after clear everything, connection, file
+    // operations).
     virtual void RefreshEditors() {}
+    // The memory tables were read, sorted or rearranged as a whole: edits
+    // recorded by the editors before no longer apply to the same entries.
+    virtual void MemoryReplaced() {}
     // The search bank editor shows bank `bank` (modes 9, 10) / refresh it.
     virtual void SearchBankEditorShow(int bank) { (void)bank; }
     // Run the modal dialog of action code 0..10; false when it could not be shown.
@@ -262,7 +266,8 @@ class Engine : public FileKeywordActions {
     const EngineState& State() const { return state_; }
     App& AppRef() { return app_; }
     // The context for the frequency file reader and writer and the database;
-    // keyword actions come back to this engine. Windows may fill Views.
+    // keyword actions come back to this engine; Views (set by the engine)
+    // pass redraws and the busy pointer on to the view.
     FrequencyContext& Context() { return context_; }
     MemoryViews Views;
 

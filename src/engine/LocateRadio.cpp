@@ -11,10 +11,6 @@ constexpr int LastBaud = 6;
 constexpr int LastAddress = 255;
 constexpr int32_t SearchTimeout = 30; // ms per pacing delay while searching
 
-bool StepsAddresses(const RadioProfile& p) {
-    return p.Protocol == ProtoIcom || p.Protocol == ProtoOpto;
-}
-
 } // namespace
 
 LocateResult LocateRadio(App& app, RadioProfile& working, const std::function<void()>& redisplay) {
@@ -22,6 +18,14 @@ LocateResult LocateRadio(App& app, RadioProfile& working, const std::function<vo
     auto show = [&] {
         if (redisplay) redisplay();
     };
+
+    if (!link.DriverOf(working.Protocol)) {
+        // Every port would be opened for a radio nothing can speak to.
+        app.host.MessageBox("Locate Failure", NotSupportedText(working.Protocol),
+                            MsgIcon::Exclamation);
+        return LocateResult::NotSupported;
+    }
+    const FamilyCaps& caps = link.CapsFor(working.Protocol);
 
     link.LocatingRadio = true;
     // The index, not a reference through Selected(): the selection cannot
@@ -37,9 +41,9 @@ LocateResult LocateRadio(App& app, RadioProfile& working, const std::function<vo
 
     bool found = app.radio.OpenRadio() == 0;
     if (!found && link.LocatingRadio) {
-        if (live.Protocol == ProtoKenwood) live.Flow = true;
+        if (caps.LocateFlow) live.Flow = true;
         live.CompAddr = 0;
-        const bool stepAddresses = StepsAddresses(live);
+        const bool stepAddresses = caps.LocateAddresses;
         // A named device is the one place to look: only speeds and addresses vary.
         const int lastPort = live.Device.empty() ? LastPort : live.Port;
         int baud = live.Baud < 0 || live.Baud > LastBaud ? 0 : live.Baud;

@@ -76,7 +76,7 @@ void Engine::SignalOff() {
 void Engine::MeterClick(int i) {
     if (i < 0 || i >= MeterLabels) return;
     RadioState& rs = app_.radioState;
-    if (CapsFor(app_.settings.Selected().Protocol).UsesPort) {
+    if (app_.link.CapsFor(app_.settings.Selected().Protocol).UsesPort) {
         if (rs.SignalLevel < i) rs.SignalLevel = 0;
         rs.SignalThreshold = uint8_t(i + 1);
     } else { // the test radio: a click is a simulated signal
@@ -238,6 +238,7 @@ void Engine::RecordHitBegin() {
         app_.radio.ReadRadioState();
     }
     DisplayVfo();
+    if (hitStored_) view_->ChannelChanged(channel); // its count and time stamp
     if (g.MemSync == 1) view_->ShowChannelInEditor(channel);
     app_.log.Dply(HitLine(channel, rs.Current, rs.SignalLevel));
     state_.ResumeCountdown = g.RsmTime;

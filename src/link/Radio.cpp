@@ -92,6 +92,8 @@ uint8_t Radio::OpenRadio() {
     RadioProfile& profile = Profile();
     link_.RadioNotResponding = false;
     profile.DriverState = 0;
+    state_.DriverFlag = false;
+    state_.ModelText.clear();
     state_.CurrentChannel = profile.MinChan;
     state_.LastSent = MakeBlankChannel();
 
@@ -101,11 +103,8 @@ uint8_t Radio::OpenRadio() {
         // it is connected.
         link_.RadioNotResponding = true;
         if (!locating) {
-            const std::string name = profile.Protocol < ProtocolCount
-                                         ? ProtocolNames[profile.Protocol]
-                                         : "Protocol " + std::to_string(profile.Protocol);
             link_.SetStatus("Not Attached", Rgb(255, 0, 0));
-            log_.Dply("*" + name + " protocol not supported yet");
+            log_.Dply("*" + NotSupportedText(profile.Protocol));
         }
         link_.SetBusyCursor(false);
         return OpenNoDriver;
@@ -169,12 +168,19 @@ void Radio::InitialiseRadio(RadioDriver& driver) {
 
 // ---- operations ------------------------------------------------------------------
 
+void Radio::KeepWhatWasSent(bool refused) {
+    // What the radio did not take is not recorded as sent: the blank copy
+    // makes the next apply send every field again.
+    state_.LastSent = refused || link_.RadioNotResponding ? MakeBlankChannel() : state_.Current;
+}
+
 void Radio::ApplyRadioState() {
     BusyScope busy(Profile());
     const Channel& cur = state_.Current;
+    state_.TuneRefused = false; // the driver tells about this apply
     if (cur.Mode != 0 && cur.Frequency > 0)
         Run(OpApply, [](RadioDriver& d, DriverContext& ctx) { d.Apply(ctx); });
-    state_.LastSent = state_.Current;
+    KeepWhatWasSent(state_.TuneRefused);
 }
 
 void Radio::CheckReadRange() {
@@ -193,7 +199,7 @@ void Radio::ReadRadioState() {
     BusyScope busy(Profile());
     Run(OpRead, [](RadioDriver& d, DriverContext& ctx) { d.Read(ctx); });
     CheckReadRange();
-    state_.LastSent = state_.Current;
+    KeepWhatWasSent(false);
 }
 
 void Radio::RecallChannel() {

@@ -79,6 +79,7 @@ class Radio {
     template <class Call> bool Run(RadioOp op, Call&& call);
     void InitialiseRadio(RadioDriver& driver);
     void CheckReadRange();
+    void KeepWhatWasSent(bool refused);
     void TrunkTransfer(bool write);
 
     SerialLink& link_;

@@ -119,6 +119,8 @@ struct ModelCaps {
     SerialDefaults Serial;
     AuxSpec VfoAux;
     bool NoReply = false;     // sends and never waits for an answer (AR3000)
+    uint16_t Modes = 0x3FE;   // bit n: the model has modulation code n (1..9)
+    uint8_t Detects = 0x0F;   // bit n: DetectMethod n works with the model
     bool Light = false;       // the light switch works
     bool Ctcss = false;       // the main window's CTCSS control shows
     ModelDialog Dialog = ModelDialog::None;
@@ -132,6 +134,7 @@ struct FamilyCaps {
     bool UsesPort = true;          // false: no serial port at all (the LOCAL test radio)
     bool BusAddress = false;       // CI-V style bus addresses (ADDR, COMPADDR) apply
     bool RadioMemories = true;     // "Use RADIO'S Memories" is possible
+    bool ClearsMemories = true;    // storing an empty channel empties the radio's memory
     bool ExtendedCommands = false; // the "Exp Cmds" switch means something
     bool VfoChannel = false;       // the profile's VfoChan is used (Bearcat)
     bool SearchBankButtons = false; // Search->Radio / Radio->Search show
@@ -147,6 +150,13 @@ struct FamilyCaps {
         return model >= 0 && model < int(Models.size()) ? Models[size_t(model)] : Models.front();
     }
 };
+
+// The capabilities of a protocol no driver serves yet: no operations, the
+// plain serial defaults, one model, no model choice.
+const FamilyCaps& NeutralCaps(int protocol);
+// What opening or locating such a protocol says: "KENWOOD protocol not
+// supported yet".
+std::string NotSupportedText(int protocol);
 
 // One radio family's driver. The operations act on ctx.State (Current,
 // LastSent, CurrentChannel, SignalLevel, ...) exactly as link/Radio's

@@ -33,6 +33,10 @@ struct RadioState {
     // Drivers whose radio refuses a command that follows its last answer too
     // closely send nothing before this time (host milliseconds).
     int64_t PacedUntilMs = 0;
+    // A driver's note between operations about the radio (TH-F6A: the
+    // radio was switched to its memory mode); OpenRadio clears it.
+    bool DriverFlag = false;
+    std::string ModelText; // the model the radio reported (BCD396T)
     // Set by a driver when the radio refused (or did not answer) the last
     // frequency or memory channel it was asked to tune to: it is still where
     // it was. The engine clears it before it tunes and skips the listening.

@@ -178,9 +178,17 @@ void SerialLink::CommEvent(LineError error) {
 
 // ---- transaction -----------------------------------------------------------
 
+const FamilyCaps& SerialLink::CapsFor(int protocol) const {
+    const RadioDriver* driver = DriverOf(protocol);
+    return driver ? driver->Caps() : NeutralCaps(protocol);
+}
+
+const ModelCaps& SerialLink::ModelCapsFor(const RadioProfile& profile) const {
+    return CapsFor(profile.Protocol).Model(profile.Model);
+}
+
 bool SerialLink::NoReplyRadio() {
-    const RadioDriver* driver = Driver();
-    return driver && driver->Caps().Model(Profile().Model).NoReply;
+    return ModelCapsFor(Profile()).NoReply;
 }
 
 void SerialLink::Fail(const std::string& failureText) {
@@ -229,6 +237,12 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
     bool failed = false;
     bool finished = false;
     const int tries = RetryCount;
+    // A radio that needs time between characters gets a quarter of the
+    // profile's delay after each one; the profile itself is left alone.
+    const RadioProfile& paced = Profile();
+    const bool characterPaced = paced.XtraDly && paced.Timeout > 0;
+    const int32_t characterPacing = characterPaced ? QuarterDelay(paced.Timeout) : 0;
+    const bool noReply = NoReplyRadio();
 
     for (int attempt = 1; attempt <= tries && !finished && !failed && !Stopping; ++attempt) {
         if (!command.empty()) {
@@ -245,19 +259,11 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
                     break;
                 }
             }
-            if (profile.XtraDly && profile.Timeout > 0) {
-                const int32_t saved = profile.Timeout;
-                profile.Timeout = QuarterDelay(saved);
-                try {
-                    for (char c : command) {
-                        if (!port().Write(std::string(1, c))) throw LinkLost();
-                        RadioDelay();
-                    }
-                } catch (...) {
-                    profile.Timeout = saved;
-                    throw;
+            if (characterPaced) {
+                for (char c : command) {
+                    if (!port().Write(std::string(1, c))) throw LinkLost();
+                    Pause(characterPacing);
                 }
-                profile.Timeout = saved;
             } else if (!port().Write(command)) {
                 portBroken_ = true;
                 throw LinkLost();
@@ -284,8 +290,7 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
             }
             host_.Yield();
             DebugLog("current Rstring:", reply);
-            if (command.empty() || eom.empty() || NoReplyRadio() ||
-                reply.find(eom) != std::string::npos ||
+            if (command.empty() || eom.empty() || noReply || reply.find(eom) != std::string::npos ||
                 (!altEom.empty() && reply.find(altEom) != std::string::npos)) {
                 finished = true;
                 break;
@@ -332,7 +337,10 @@ std::string SerialLink::PrintableCommand(const std::string& command) {
 // ---- pacing, discarding, CTS ------------------------------------------------
 
 void SerialLink::RadioDelay() {
-    const int32_t timeout = Profile().Timeout;
+    Pause(Profile().Timeout);
+}
+
+void SerialLink::Pause(int32_t timeout) {
     if (timeout < 1) {
         DebugLog("No delay set!", "");
         for (int i = 0; i < 5; ++i)

@@ -18,6 +18,8 @@
 namespace rigvane {
 
 class RadioDriver;
+struct FamilyCaps;
+struct ModelCaps;
 // Which driver serves a protocol number; nullptr: none yet. The program
 // installs drivers/Registry's DriverFor; tests may install their own.
 using DriverLookup = std::function<RadioDriver*(int protocol)>;
@@ -63,9 +65,12 @@ class SerialLink {
     // The family drivers. The radio operations dispatch through them and the
     // transaction asks them which models never answer.
     DriverLookup Drivers;
-    RadioDriver* Driver() const {
-        return Drivers ? Drivers(settings_.Selected().Protocol) : nullptr;
-    }
+    RadioDriver* Driver() const { return DriverOf(settings_.Selected().Protocol); }
+    RadioDriver* DriverOf(int protocol) const { return Drivers ? Drivers(protocol) : nullptr; }
+    // What the windows, the engine and the dialogs read about a protocol:
+    // its driver's capabilities, or neutral ones when it has no driver.
+    const FamilyCaps& CapsFor(int protocol) const;
+    const ModelCaps& ModelCapsFor(const RadioProfile& profile) const;
 
     // Link-wide state.
     int RetryCount = 3;
@@ -140,6 +145,8 @@ class SerialLink {
     void Fail(const std::string& failureText);
     void CommunicationFailure();
     bool NoReplyRadio();
+    // One pacing delay of `timeout` ms (the radio timer's tick ends it).
+    void Pause(int32_t timeout);
     void WriteTrace(std::FILE* file, const std::string& text);
 
     Host& host_;

@@ -159,12 +159,9 @@ bool WriteFrequencyFile(const FrequencyContext& ctx, const std::string& path) {
     ctx.Busy(true);
     Memory& m = ctx.memory;
     const bool shortForm = ctx.settings.Global.SaveShort;
-    for (int i = 0; i < ChannelCount; ++i)
-        m.Channels[i].Written = false;
-    for (int i = 0; i < BankCount; ++i) {
-        m.ScanBanks[i].Written = false;
-        m.SearchBanks[i].Written = false;
-    }
+    // What the old file's lines already gave out; the rest is appended.
+    std::array<bool, ChannelCount> channelWritten{};
+    std::array<bool, BankCount> scanBankWritten{}, searchBankWritten{};
     std::array<bool, TrunkBankCount> trunkBankWritten{};
     std::array<bool, TrunkIdCount> trunkIdWritten{};
 
@@ -206,15 +203,15 @@ bool WriteFrequencyFile(const FrequencyContext& ctx, const std::string& path) {
             } else if (first >= '0' && first <= '9') {
                 if (!NumberBeforeBlank(trimmed, n) || n < 0 || n >= ChannelCount) continue;
                 out += ChannelLine(static_cast<int>(n), m.Channels[n], shortForm) + LineEnd;
-                m.Channels[n].Written = true;
+                channelWritten[n] = true;
             } else if (first == '@' || first == '#' || first == '%' || first == '&') {
                 if (!NumberBeforeBlank(LeftTrimmed(trimmed.substr(1)), n) || n < 0) continue;
                 if (first == '@' && n < BankCount) {
                     out += ScanBankLine(static_cast<int>(n), m.ScanBanks[n]) + LineEnd;
-                    m.ScanBanks[n].Written = true;
+                    scanBankWritten[n] = true;
                 } else if (first == '#' && n < BankCount) {
                     out += SearchBankLine(static_cast<int>(n), m.SearchBanks[n]) + LineEnd;
-                    m.SearchBanks[n].Written = true;
+                    searchBankWritten[n] = true;
                 } else if (first == '%' && n < TrunkBankCount) {
                     out += TrunkBankLine(static_cast<int>(n), m.TrunkBanks[n]) + LineEnd;
                     trunkBankWritten[n] = true;
@@ -230,12 +227,12 @@ bool WriteFrequencyFile(const FrequencyContext& ctx, const std::string& path) {
     }
 
     for (int i = 0; i < ChannelCount; ++i)
-        if (!m.Channels[i].Written && m.Channels[i].Frequency > 0)
+        if (!channelWritten[i] && m.Channels[i].Frequency > 0)
             out += ChannelLine(i, m.Channels[i], shortForm) + LineEnd;
     for (int i = 0; i < BankCount; ++i)
-        if (!m.ScanBanks[i].Written) out += ScanBankLine(i, m.ScanBanks[i]) + LineEnd;
+        if (!scanBankWritten[i]) out += ScanBankLine(i, m.ScanBanks[i]) + LineEnd;
     for (int i = 0; i < BankCount; ++i)
-        if (!m.SearchBanks[i].Written) out += SearchBankLine(i, m.SearchBanks[i]) + LineEnd;
+        if (!searchBankWritten[i]) out += SearchBankLine(i, m.SearchBanks[i]) + LineEnd;
     // Trunk entries in use are kept even when the old file did not mention them.
     for (int i = 0; i < TrunkBankCount; ++i)
         if (!trunkBankWritten[i] && !IsBlankTrunkBank(m.TrunkBanks[i]))

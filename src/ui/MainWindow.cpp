@@ -28,6 +28,8 @@
 #include "core/CodeTables.h"
 #include "ui/AboutWindow.h"
 #include "ui/ActivityDisplay.h"
+#include "ui/BankEditor.h"
+#include "ui/MemoryEditor.h"
 #include "ui/GlobalParms.h"
 #include "ui/HelpPage.h"
 #include "ui/MessageWindow.h"
@@ -208,6 +210,12 @@ void MainWindow::BuildMenus() {
     connect(messages, &QAction::triggered, this, [this] { messages_->Open(); });
     QAction* spectrum = item(view, "&Spectrum", "Spectrum_menu");
     connect(spectrum, &QAction::triggered, this, [this] { ShowSpectrum(); });
+    QAction* memory = item(view, "M&emory Channels", "Freqdb_menu");
+    connect(memory, &QAction::triggered, this, [this] { ShowMemoryEditor(); });
+    QAction* scan = item(view, "S&can Banks", "Scandb_menu");
+    connect(scan, &QAction::triggered, this, [this] { ShowScanEditor(); });
+    QAction* search = item(view, "S&earch Banks", "Srchdb_menu");
+    connect(search, &QAction::triggered, this, [this] { ShowSearchEditor(); });
 
     QMenu* clear = menuBar()->addMenu("&Clear");
     clear->setObjectName("ClearMenu");
@@ -533,6 +541,9 @@ void MainWindow::Start(const std::string& iniPath, const StartupHooks& hooks, bo
     // they are built).
     if (app_.settings.Windows[WinSpectrum].Open) ShowSpectrum();
     app_.settings.Windows[WinTrunk].Open = false; // the trunk editor never reopens at start
+    if (app_.settings.Windows[WinSearchBanks].Open) ShowSearchEditor();
+    if (app_.settings.Windows[WinScanBanks].Open) ShowScanEditor();
+    if (app_.settings.Windows[WinMemoryEditor].Open) ShowMemoryEditor();
     app_.radioState.Current = app_.radioState.Vfo[app_.radioState.ActiveVfo & 1];
     if (app_.settings.Windows[WinVfoB].Open) ShowVfo(1);
     if (app_.settings.Windows[WinVfoA].Open) ShowVfo(0);
@@ -576,6 +587,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     for (VfoWindow* w : vfo_)
         if (w && w->isVisible()) w->StorePosition();
     if (spectrum_ && spectrum_->isVisible()) spectrum_->StorePosition();
+    for (RecordEditor* w : {static_cast<RecordEditor*>(memEditor_),
+                            static_cast<RecordEditor*>(scanEditor_),
+                            static_cast<RecordEditor*>(searchEditor_)})
+        if (w && w->isVisible()) w->StorePosition();
     if (quiet_ && app_.memory.MemoryEdited) {
         // Nobody to ask for a file name: the changed data stays unsaved.
         const std::string line = "Ended by a signal: changed channel data was not saved";
@@ -587,6 +602,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     const bool end = engine_.Shutdown([this] {
         if (spectrum_) spectrum_->hide();
         messages_->CloseForShutdown();
+        // Hidden, not closed: an editor open now opens again at the next start.
+        for (QWidget* w : {static_cast<QWidget*>(memEditor_), static_cast<QWidget*>(scanEditor_),
+                           static_cast<QWidget*>(searchEditor_)})
+            if (w) w->hide();
         status_->hide();
         for (VfoWindow* w : vfo_)
             if (w) w->hide();
@@ -773,11 +792,64 @@ void MainWindow::SpectrumBar(int32_t frequency, int level, uint32_t colour) {
 }
 
 void MainWindow::RefreshEditors() {
+    if (memEditor_) {
+        memEditor_->SetupAuxControls(); // the radio may have changed
+        memEditor_->Redisplay();
+    }
+    for (BankEditor* w : {scanEditor_, searchEditor_})
+        if (w) w->Redisplay();
     for (VfoWindow* w : vfo_) {
         if (!w) continue;
         w->Drop_Down_Init();
         w->Display_VFO();
     }
+    if (spectrum_ && spectrum_->isVisible()) spectrum_->DisplayAll();
+}
+
+void MainWindow::MemoryReplaced() {
+    if (memEditor_) memEditor_->MemoryReplaced();
+    for (BankEditor* w : {scanEditor_, searchEditor_})
+        if (w) w->MemoryReplaced();
+}
+
+void MainWindow::ShowMemoryEditor() {
+    if (!memEditor_) memEditor_ = new MemoryEditor(app_, engine_, this);
+    memEditor_->show();
+    memEditor_->raise();
+}
+
+void MainWindow::ShowScanEditor() {
+    if (!scanEditor_) scanEditor_ = new BankEditor(app_, engine_, MoveKind::ScanBanks, this);
+    scanEditor_->show();
+    scanEditor_->raise();
+}
+
+void MainWindow::ShowSearchEditor() {
+    if (!searchEditor_)
+        searchEditor_ = new BankEditor(app_, engine_, MoveKind::SearchBanks, this);
+    searchEditor_->show();
+    searchEditor_->raise();
+}
+
+void MainWindow::ShowChannelInEditor(int channel) {
+    if (memEditor_ && memEditor_->isVisible()) {
+        memEditor_->EntryChanged(channel);
+        memEditor_->ShowEntry(channel);
+    }
+}
+
+int MainWindow::EditorChannel() {
+    return memEditor_ && memEditor_->isVisible() ? memEditor_->Shown() : -1;
+}
+
+void MainWindow::ChannelChanged(int channel) {
+    if (memEditor_) memEditor_->EntryChanged(channel);
+}
+
+void MainWindow::SearchBankEditorShow(int bank) {
+    if (!searchEditor_ || !searchEditor_->isVisible()) return;
+    searchEditor_->EntryChanged(bank);
+    searchEditor_->ShowEntry(bank);
 }
 
 void MainWindow::DisplayChannel() {

@@ -27,6 +27,8 @@ class QScrollBar;
 namespace rigvane {
 
 class AboutWindow;
+class BankEditor;
+class MemoryEditor;
 class MessageWindow;
 class SpectrumWindow;
 class StatusWindow;
@@ -85,6 +87,14 @@ class MainWindow : public QMainWindow, public EngineView {
     // The View menu's "VFO&A", "VFO&B" and "&Spectrum".
     void ShowVfo(int i);
     void ShowSpectrum();
+    // The editors ("M&emory Channels", "S&can Banks", "S&earch Banks");
+    // nullptr until first shown.
+    void ShowMemoryEditor();
+    void ShowScanEditor();
+    void ShowSearchEditor();
+    MemoryEditor* MemoryEditorWindow() const { return memEditor_; }
+    BankEditor* ScanEditor() const { return scanEditor_; }
+    BankEditor* SearchEditor() const { return searchEditor_; }
 
     // Turns a common-dialog filter ("All Files (*.*)|*.*|Text files (*.frq) |*.frq")
     // into Qt's filter list; each entry keeps its description and its pattern.
@@ -116,6 +126,11 @@ class MainWindow : public QMainWindow, public EngineView {
     void VfoBackground() override;
     void SpectrumBar(int32_t frequency, int level, uint32_t colour) override;
     void RefreshEditors() override;
+    void MemoryReplaced() override;
+    void ShowChannelInEditor(int channel) override;
+    int EditorChannel() override;
+    void ChannelChanged(int channel) override;
+    void SearchBankEditorShow(int bank) override;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -193,6 +208,9 @@ class MainWindow : public QMainWindow, public EngineView {
     MessageWindow* messages_ = nullptr;
     std::array<VfoWindow*, 2> vfo_{};
     SpectrumWindow* spectrum_ = nullptr;
+    MemoryEditor* memEditor_ = nullptr;
+    BankEditor* scanEditor_ = nullptr;
+    BankEditor* searchEditor_ = nullptr;
     StatusWindow* status_ = nullptr;
     AboutWindow* about_ = nullptr;
 };

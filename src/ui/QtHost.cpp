@@ -85,7 +85,7 @@ Answer QtHost::HeadlessAnswer(Buttons buttons) {
 }
 
 Answer QtHost::MessageBox(const std::string& title, const std::string& text, MsgIcon icon,
-                          Buttons buttons) {
+                          Buttons buttons, Answer defaultButton) {
     if (!HaveWidgets() || Unattended) {
         std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
         return HeadlessAnswer(buttons);
@@ -122,6 +122,20 @@ Answer QtHost::MessageBox(const std::string& title, const std::string& text, Msg
         break;
     case Buttons::OkCancel:
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    }
+    switch (EffectiveDefault(buttons, defaultButton)) {
+    case Answer::Ok:
+        box.setDefaultButton(QMessageBox::Ok);
+        break;
+    case Answer::Yes:
+        box.setDefaultButton(QMessageBox::Yes);
+        break;
+    case Answer::No:
+        box.setDefaultButton(QMessageBox::No);
+        break;
+    case Answer::Cancel:
+        box.setDefaultButton(QMessageBox::Cancel);
         break;
     }
     switch (box.exec()) {

@@ -32,7 +32,8 @@ public:
 
     void Beep() override;
     Answer MessageBox(const std::string& title, const std::string& text,
-                      MsgIcon icon = MsgIcon::None, Buttons buttons = Buttons::Ok) override;
+                      MsgIcon icon = MsgIcon::None, Buttons buttons = Buttons::Ok,
+                      Answer defaultButton = Answer::Ok) override;
 
     // The answer a question gets when there are no windows to ask in: the
     // choice that changes nothing (No, Cancel), Ok for a plain notice.

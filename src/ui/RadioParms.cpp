@@ -19,7 +19,6 @@
 
 #include "core/CodeTables.h"
 #include "core/Text.h"
-#include "drivers/Registry.h"
 #include "engine/LocateRadio.h"
 #include "storage/SettingsFile.h"
 #include "ui/HelpPage.h"
@@ -37,31 +36,12 @@ constexpr int ModelSlots = 6;
 constexpr double MaxEntryMhz = 9999.99999;
 constexpr const char* NotSupportedMark = " (not supported yet)";
 
-// Baud list indices.
-constexpr int16_t Baud4800 = 3, Baud9600 = 4, Baud115200 = 6;
-// Parity list indices.
-constexpr uint8_t ParityNone = 0, ParityEven = 2;
-
 QString MhzText(int32_t frequency) {
     return QString::fromStdString(TrimBlanks(FreqToText(frequency)));
 }
 
 QString Hex2(int v) {
     return QString("%1").arg(v, 2, 16, QChar('0')).toUpper();
-}
-
-void Serial(RadioProfile& p, bool flow, uint8_t detect, int16_t minChan, uint8_t bits, uint8_t stop,
-            uint8_t parity, int16_t baud, const char* maxMhz, const char* minMhz, int16_t maxChan) {
-    p.Flow = flow;
-    p.Detect = detect;
-    p.MinChan = minChan;
-    p.Bits = bits;
-    p.Stop = stop;
-    p.Parity = parity;
-    p.Baud = baud;
-    p.MaxFreq = TextToFreq(maxMhz);
-    p.MinFreq = TextToFreq(minMhz);
-    p.MaxChan = maxChan;
 }
 
 QLabel* Caption(const char* text, const char* name, QWidget* parent) {
@@ -74,83 +54,51 @@ QLabel* Caption(const char* text, const char* name, QWidget* parent) {
 
 // ---- defaults ------------------------------------------------------------------
 
-void RadioParms::ApplyProtocolDefaults(RadioProfile& p) {
+void RadioParms::ApplyProtocolDefaults(RadioProfile& p, const FamilyCaps& caps) {
     p.Timeout = 3 * TimeoutStep; // 90 ms, whatever the protocol
-    switch (p.Protocol) {
-    case ProtoLocal:
+    if (!caps.UsesPort) {        // the test radio: no port, nothing serial
         p.Port = 0;
-        break;
-    case ProtoIcom:
-    case ProtoOpto:
-        Serial(p, false, DetectHardware, 1, 8, 1, ParityNone, Baud9600, "0999.99900", "0025.00000",
-               99);
-        p.Addr = 0x08;
-        p.CompAddr = 0x00;
-        p.Model = 0;
-        break;
-    case ProtoKenwood:
-        Serial(p, true, DetectHardware, 0, 8, 1, ParityNone, Baud9600, "0999.99900", "0000.00010",
-               99);
-        break;
-    case ProtoAor3000:
-        Serial(p, true, DetectSoftware, 0, 8, 2, ParityNone, Baud4800, "2035.99900", "0000.00010",
-               399);
-        break;
-    case ProtoAor8000:
-        Serial(p, false, DetectSoftware, 0, 8, 1, ParityNone, Baud9600, "1899.99900", "0000.00050",
-               999);
-        break;
-    case ProtoDrake: {
-        const bool r8 = p.Model == 1;
-        Serial(p, r8, DetectNone, 0, r8 ? 7 : 8, 1, r8 ? ParityEven : ParityNone, Baud9600,
-               "0029.99900", "0000.00010", 439);
-        break;
+        return;
     }
-    case ProtoBearcat:
-        Serial(p, false, DetectSoftware, 1, 8, 1, ParityNone, Baud9600, "0955.99900", "0029.00000",
-               300);
-        p.VfoChan = VfoChannels;
-        p.Timeout = TimeoutStep;
-        break;
-    case ProtoAor5000:
-        Serial(p, true, DetectSoftware, 0, 8, 2, ParityNone, Baud9600, "2035.99900", "0000.00010",
-               999);
-        break;
-    case ProtoThf6a: {
-        const uint8_t parity = p.Parity; // the handheld's parity is left as it is
-        Serial(p, true, DetectSoftware, 0, 8, 1, parity, Baud9600, "1999.99900", "0000.00010", 411);
-        p.Model = 0;
-        p.Timeout = TimeoutStep;
-        break;
-    }
-    case ProtoBcd396:
-        Serial(p, false, DetectSoftware, 1, 8, 1, ParityNone, Baud115200, "0955.99900",
-               "0025.00000", 300);
-        break;
-    default:
-        Serial(p, false, DetectNone, 0, 8, 1, ParityNone, Baud9600, "1999.99900", "0000.00010",
-               999);
-        break;
+    const int8_t model = caps.Model(p.Model).Serial.Model;
+    if (model >= 0) p.Model = uint8_t(model);
+    const SerialDefaults& d = caps.Model(p.Model).Serial;
+    p.Flow = d.Flow;
+    p.Detect = d.Detect;
+    p.MinChan = d.MinChan;
+    p.Bits = d.Bits;
+    p.Stop = d.Stop;
+    if (d.Parity != SerialDefaults::KeepParity) p.Parity = d.Parity;
+    p.Baud = d.Baud;
+    p.MaxFreq = TextToFreq(d.MaxMhz);
+    p.MinFreq = TextToFreq(d.MinMhz);
+    p.MaxChan = d.MaxChan;
+    p.Timeout = d.Timeout;
+    if (d.VfoChan >= 0) p.VfoChan = d.VfoChan;
+    if (caps.BusAddress) { // back to the addresses a new profile has
+        const RadioProfile fresh;
+        p.Addr = fresh.Addr;
+        p.CompAddr = fresh.CompAddr;
     }
 }
 
-void RadioParms::ApplyModelDefaults(RadioProfile& p) {
-    if (p.Protocol == ProtoThf6a) {
-        if (p.Model == 1) p.MaxChan = 199; // TH-G71
-        if (p.Model == 0) p.MaxChan = 411; // TH-F6A
-    } else if (p.Protocol == ProtoDrake) {
-        if (p.Model == 1) { // R8
-            p.Flow = true;
-            p.Bits = 7;
-            p.Stop = 1;
-            p.Parity = ParityEven;
-        } else if (p.Model == 0) { // R8A
-            p.Flow = false;
-            p.Bits = 8;
-            p.Stop = 1;
-            p.Parity = ParityNone;
-        }
-    }
+void RadioParms::ApplyModelDefaults(RadioProfile& p, const FamilyCaps& caps) {
+    // A model change sets what sets the model apart from the family's other
+    // models (a serial format, a channel count), and nothing else.
+    if (!caps.ModelChoice() || p.Model >= caps.Models.size()) return;
+    const SerialDefaults& d = caps.Models[p.Model].Serial;
+    auto differs = [&caps](auto field) {
+        for (const ModelCaps& m : caps.Models)
+            if (m.Serial.*field != caps.Models.front().Serial.*field) return true;
+        return false;
+    };
+    if (differs(&SerialDefaults::Flow)) p.Flow = d.Flow;
+    if (differs(&SerialDefaults::Bits)) p.Bits = d.Bits;
+    if (differs(&SerialDefaults::Stop)) p.Stop = d.Stop;
+    if (differs(&SerialDefaults::Parity) && d.Parity != SerialDefaults::KeepParity)
+        p.Parity = d.Parity;
+    if (differs(&SerialDefaults::Baud)) p.Baud = d.Baud;
+    if (differs(&SerialDefaults::MaxChan)) p.MaxChan = d.MaxChan;
 }
 
 // ---- construction ------------------------------------------------------------
@@ -206,7 +154,7 @@ void RadioParms::Build() {
     for (int protocol = 0; protocol < ProtocolCount; ++protocol) {
         // A protocol no driver serves yet can be stored, but it will not connect.
         QString name = ProtocolNames[size_t(protocol)];
-        if (!DriverFor(protocol)) name += NotSupportedMark;
+        if (!app_.link.DriverOf(protocol)) name += NotSupportedMark;
         proto_->addItem(name);
     }
     model_ = combo("ModelCmb");
@@ -348,13 +296,13 @@ void RadioParms::Connect() {
     });
     onIndex(proto_, [this](int i) {
         Shown().Protocol = uint8_t(i);
-        ApplyProtocolDefaults(Shown());
+        ApplyProtocolDefaults(Shown(), app_.link.CapsFor(i));
         MarkChanged();
         Display();
     });
     onIndex(model_, [this](int i) {
         Shown().Model = uint8_t(i);
-        ApplyModelDefaults(Shown());
+        ApplyModelDefaults(Shown(), app_.link.CapsFor(Shown().Protocol));
         MarkChanged();
         Display();
     });
@@ -499,41 +447,16 @@ void RadioParms::ApplyLayout() {
         w->setVisible(on);
         w->setEnabled(on);
     };
-    for (QWidget* w : std::initializer_list<QWidget*>{addr_, caddr_, addrLbl_, caddrLbl_, model_,
-                                                      vfoChan_, vfoChanLbl_})
-        show(w, false);
     org_->setEnabled(true);
     port_->setEnabled(true);
-    expCmd_->setEnabled(true);
 
-    switch (protocol) {
-    case ProtoLocal:
-    case ProtoKenwood:
-    case ProtoAor8000:
-        break;
-    case ProtoIcom:
-    case ProtoOpto:
-        for (QWidget* w : {addr_, caddr_})
-            show(w, true);
-        for (QWidget* w : {addrLbl_, caddrLbl_})
-            show(w, true);
-        if (protocol == ProtoIcom) show(model_, true);
-        break;
-    case ProtoDrake:
-    case ProtoThf6a:
-        show(model_, true);
-        expCmd_->setEnabled(false);
-        break;
-    case ProtoBearcat:
-        show(model_, true);
-        show(vfoChan_, true);
-        show(vfoChanLbl_, true);
-        expCmd_->setEnabled(false);
-        break;
-    default: // AOR3000A, AOR5000, BCD396T and anything unknown
-        expCmd_->setEnabled(false);
-        break;
-    }
+    const FamilyCaps& caps = app_.link.CapsFor(protocol);
+    for (QWidget* w : std::initializer_list<QWidget*>{addr_, caddr_, addrLbl_, caddrLbl_})
+        show(w, caps.BusAddress);
+    show(model_, caps.ModelChoice());
+    show(vfoChan_, caps.VfoChannel);
+    show(vfoChanLbl_, caps.VfoChannel);
+    expCmd_->setEnabled(caps.ExtendedCommands);
     UpdateSerialEnabled();
 }
 
@@ -629,7 +552,7 @@ void RadioParms::accept() {
     for (int i = 0; i < ProfileCount; ++i) {
         RadioProfile& live = app_.settings.RadioProfiles[size_t(i)];
         live = work_[size_t(i)];
-        if (live.Protocol == ProtoLocal) live.Port = 0;
+        if (!app_.link.CapsFor(live.Protocol).UsesPort) live.Port = 0;
     }
     changed_ = false;
     SaveSettings(app_.settings, app_.host);
@@ -637,7 +560,9 @@ void RadioParms::accept() {
 }
 
 bool RadioParms::ConfirmDiscard(const char* title, const char* question) {
-    return app_.host.MessageBox(title, question, MsgIcon::Question, Buttons::YesNo) == Answer::Yes;
+    // Yes throws the edits away: Enter keeps them.
+    return app_.host.MessageBox(title, question, MsgIcon::Question, Buttons::YesNo, Answer::No) ==
+           Answer::Yes;
 }
 
 void RadioParms::reject() {

@@ -35,11 +35,12 @@ class RadioParms : public QDialog {
     bool Changed() const { return changed_; }
     bool Locating() const { return locating_; }
 
-    // The protocol defaults the dialog fills in when the user chooses a
-    // protocol (the serial settings, limits and the rest of the table).
-    static void ApplyProtocolDefaults(RadioProfile& p);
-    // The model rules: TH-F6A channel limits, Drake serial settings.
-    static void ApplyModelDefaults(RadioProfile& p);
+    // The defaults the dialog fills in when the user chooses a protocol: the
+    // serial settings, limits and model of the family's data.
+    static void ApplyProtocolDefaults(RadioProfile& p, const FamilyCaps& caps);
+    // What a model change sets: the serial defaults in which the family's
+    // models differ.
+    static void ApplyModelDefaults(RadioProfile& p, const FamilyCaps& caps);
 
   public Q_SLOTS:
     void accept() override; // OK

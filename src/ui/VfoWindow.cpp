@@ -29,14 +29,6 @@ namespace rigvane {
 
 namespace {
 
-// Fields edited by the aux check boxes and lists.
-const std::array<bool Channel::*, 6> AuxFlags = {&Channel::Notch,   &Channel::Sync,
-                                                 &Channel::Preamp,  &Channel::Tone2On,
-                                                 &Channel::Tone3On, &Channel::Atten};
-const std::array<uint8_t Channel::*, 7> AuxCodes = {
-    &Channel::Tone1,     &Channel::Agc,   &Channel::Antenna, &Channel::NoiseBlank,
-    &Channel::Bandwidth, &Channel::Tone2, &Channel::Tone3};
-
 const char* const FreqPrompt = "Enter Freq";
 const char* const StepPrompt = "Enter Step";
 
@@ -73,24 +65,7 @@ QString CssColour(uint32_t vb) {
     return QColor(vb & 0xFF, (vb >> 8) & 0xFF, (vb >> 16) & 0xFF).name();
 }
 
-// "+0.6Mhz" from "+000600000" (sign and nine digits in Hz).
-QString OffsetEntry(const char* text) {
-    const double mhz = std::stod(std::string(text).substr(1)) / 1000000.0;
-    const bool negative = text[0] == '-';
-    return QString("%1%2Mhz").arg(negative ? "-" : "+").arg(mhz, 0, 'f', 1);
-}
-
 } // namespace
-
-void DropDownCombo::showPopup() {
-    if (OnDropDown) OnDropDown();
-    QComboBox::showPopup();
-}
-
-void DropDownCombo::hidePopup() {
-    QComboBox::hidePopup();
-    if (OnCloseUp) OnCloseUp();
-}
 
 VfoWindow::VfoWindow(App& app, Engine& engine, int index, QWidget* parent)
     : QWidget(parent, Qt::Window), app_(app), engine_(engine), index_(index) {
@@ -109,7 +84,7 @@ VfoWindow::~VfoWindow() {
     // A list still open closes now, while this window can still clear the
     // drop-down flag; the lists must not call back once it is gone.
     std::array<DropDownCombo*, 8> lists{modeCmb_};
-    std::copy(auxCmb_.begin(), auxCmb_.end(), lists.begin() + 1);
+    std::copy(aux_.Lists.begin(), aux_.Lists.end(), lists.begin() + 1);
     for (DropDownCombo* list : lists) {
         if (list->view()->isVisible()) list->hidePopup();
         list->OnDropDown = nullptr;
@@ -246,31 +221,17 @@ void VfoWindow::BuildControls() {
     root->addLayout(modeRow);
 
     // Aux frame: seven labelled lists and six check boxes.
-    auxFrm_ = new QGroupBox("Aux Controls", this);
-    auxFrm_->setObjectName("VFOAuxFrm");
-    new QGridLayout(auxFrm_); // filled by LayoutAux
-    const char* labels[7] = {"Tone",      "AGC",   "Antenna", "Noise Blanker",
-                             "BandWidth", "Tone2", "Tone3"};
-    const char* checks[6] = {"Notch",         "AM Sync On",     "PreAmp On",
-                             "Tone2 Enabled", "Tone 3 Enabled", "Attenuator"};
-    for (int i = 0; i < 7; ++i) {
-        auxLabel_[i] = new QLabel(labels[i], auxFrm_);
-        auxLabel_[i]->setObjectName(QString("VAuxLabel_%1").arg(i));
-        auxCmb_[i] = new DropDownCombo(auxFrm_);
-        auxCmb_[i]->setObjectName(QString("VFOAuxCmb_%1").arg(i));
-        auxCmb_[i]->setMinimumWidth(90);
-        auxCmb_[i]->OnDropDown = [this] { engine_.SetDropDownOpen(true); };
-        auxCmb_[i]->OnCloseUp = [this] { engine_.SetDropDownOpen(false); };
-        connect(auxCmb_[i], &QComboBox::activated, this,
+    aux_ = BuildAuxFrame(this, "VFOAuxFrm", "VFOAuxChk", "VFOAuxCmb", "VAuxLabel");
+    for (int i = 0; i < AuxListCount; ++i) {
+        aux_.Lists[i]->OnDropDown = [this] { engine_.SetDropDownOpen(true); };
+        aux_.Lists[i]->OnCloseUp = [this] { engine_.SetDropDownOpen(false); };
+        connect(aux_.Lists[i], &QComboBox::activated, this,
                 [this, i](int index) { AuxListClicked(i, index); });
     }
-    for (int i = 0; i < 6; ++i) {
-        auxChk_[i] = new QCheckBox(checks[i], auxFrm_);
-        auxChk_[i]->setObjectName(QString("VFOAuxChk_%1").arg(i));
-        connect(auxChk_[i], &QCheckBox::clicked, this,
+    for (int i = 0; i < AuxCheckCount; ++i)
+        connect(aux_.Checks[i], &QCheckBox::clicked, this,
                 [this, i](bool on) { AuxCheckClicked(i, on); });
-    }
-    root->addWidget(auxFrm_);
+    root->addWidget(aux_.Frame);
 }
 
 // ---- set-up -------------------------------------------------------------
@@ -279,165 +240,21 @@ void VfoWindow::Drop_Down_Init() {
     const bool wasUpdating = updating_;
     updating_ = true;
     const RadioProfile& radio = app_.settings.Selected();
-    const bool showAux = app_.settings.Global.ShowAux;
 
     // 1. Modulation names of codes 0..9.
     modeCmb_->clear();
     for (int m = 0; m <= 9; ++m)
         modeCmb_->addItem(ModeNames[m]);
 
-    // 2. Lists and captions of the common set-up.
-    for (int i : {0, 5, 6}) {
-        auxCmb_[i]->clear();
-        for (const char* tone : ToneNames)
-            auxCmb_[i]->addItem(tone);
-    }
-    auxChk_[0]->setText("Tone Enable");
-    auxChk_[1]->setText("AM Sync On");
-    auxCmb_[1]->clear();
-    auxCmb_[1]->addItems({"off", "slow", "fast"});
-    auxCmb_[2]->clear();
-    auxCmb_[2]->addItems({"Ant 1", "VHF  ", "Ant 2"});
-    auxCmb_[3]->clear();
-    auxCmb_[3]->addItems({"off", "narrow", "wide"});
-    auxCmb_[4]->clear();
-    for (int d = 0; d <= 6; ++d)
-        auxCmb_[4]->addItem(QString::number(d));
-
-    // 3. Everything shown but Tone 3; common captions.
-    auxFrm_->setVisible(true);
-    for (QCheckBox* c : auxChk_)
-        c->setVisible(true);
-    for (QComboBox* c : auxCmb_)
-        c->setVisible(true);
-    auxCmb_[6]->setVisible(false);
-    auxChk_[4]->setVisible(false);
-    auxLabel_[5]->setText("Tone 2");
-    auxLabel_[6]->setText("Tone 3");
-    auxLabel_[4]->setText("Bandwidth");
-    auxChk_[3]->setText("Tone 2 On");
-    auxChk_[4]->setText("Tone 3 On");
     modeCmb_->setCurrentIndex(2);
 
-    // 4. The radio's own changes; hiding is left out when unused aux
-    // controls are to be displayed.
-    auto hideChecks = [&](std::initializer_list<int> list) {
-        if (showAux) return;
-        for (int i : list)
-            auxChk_[i]->setVisible(false);
-    };
-    auto hideLists = [&](std::initializer_list<int> list) {
-        if (showAux) return;
-        for (int i : list)
-            auxCmb_[i]->setVisible(false);
-    };
-    auto setBandwidths = [&](QStringList items) {
-        auxCmb_[4]->clear();
-        auxCmb_[4]->addItems(items);
-    };
-    switch (radio.Protocol) {
-    case ProtoIcom:
-        setBandwidths({"Narrow", "Narrow", "Medium", "Medium", "Wide", "Wide", "Wide"});
-        hideChecks({0, 1, 2, 3});
-        hideLists({0, 3, 5, 6});
-        break;
-    case ProtoKenwood:
-        auxChk_[0]->setText("Notch Filter On");
-        hideChecks({1, 2, 3, 4});
-        hideLists({0, 4, 5, 6});
-        break;
-    case ProtoAor3000:
-    case ProtoOpto:
-        if (!showAux) auxFrm_->setVisible(false);
-        break;
-    case ProtoAor8000:
-        auxCmb_[0]->clear();
-        for (int i = 0; i < ToneCount; ++i)
-            auxCmb_[0]->addItem(QString(" %1").arg(i % 16));
-        hideChecks({0, 1, 2, 3, 4});
-        hideLists({0, 1, 2, 3, 4, 5, 6});
-        break;
-    case ProtoDrake:
-        setBandwidths({"0.5khz", "1.8khz", "2.3khz", "4.0khz", "6.0khz", "6.0khz", "6.0khz"});
-        auxChk_[0]->setText("Notch Filter On");
-        hideLists({0, 5, 6});
-        hideChecks({3, 4});
-        break;
-    case ProtoBearcat:
-        auxChk_[1]->setText("Recorder");
-        if (radio.Model != 2) {
-            hideLists({0});
-            hideChecks({0});
-        }
-        if (radio.Model == 0) {
-            hideChecks({1, 2, 3, 4});
-            hideLists({0, 1, 2, 3, 4, 5, 6});
-        }
-        if (radio.Model == 2) hideChecks({5});
-        break;
-    case ProtoAor5000:
-        setBandwidths({"0.5khz", "3.0khz", "6.0khz", "15khz", "30khz", "110khz", "220khz"});
-        hideChecks({0, 1, 2, 3, 4});
-        hideLists({0, 1, 3, 5, 6});
-        break;
-    case ProtoThf6a: {
-        auxLabel_[5]->setText("CTCSS");
-        auxLabel_[6]->setText("DCS");
-        auxChk_[3]->setText("CTCSS On");
-        auxChk_[4]->setText("DCS On");
-        auxChk_[3]->setVisible(true);
-        auxCmb_[4]->setVisible(true);
-        auxCmb_[5]->setVisible(true);
-        // The list index is the driver's offset code: "none", then the
-        // offsets 1..6 of the offset table.
-        QStringList offsets{"none"};
-        for (size_t i = 1; i < OffsetTexts.size(); ++i)
-            offsets << OffsetEntry(OffsetTexts[i]);
-        setBandwidths(offsets);
-        auxLabel_[4]->setText("Offset");
-        hideLists({1, 2, 3});
-        hideChecks({1});
-        break;
-    }
-    default: // 0 no radio, 10 BCD396T
-        break;
-    }
-
-    // 5. A label is shown exactly when its list is.
-    for (int i = 0; i < 7; ++i)
-        auxLabel_[i]->setVisible(!auxCmb_[i]->isHidden());
-
-    LayoutAux();
+    // 2..5. The aux lists, captions and visibility for the selected radio,
+    // shared with the memory channel editor.
+    ApplyAuxLayout(aux_, AuxLayoutFor(app_.link, radio, app_.settings.Global.ShowAux));
 
     // 6. Digit faces.
     SetDigitFonts();
     updating_ = wasUpdating;
-}
-
-void VfoWindow::LayoutAux() {
-    // The shown lists (label above list, four to a row), then the shown
-    // check boxes (three to a row), without gaps for the hidden ones.
-    auto* grid = static_cast<QGridLayout*>(auxFrm_->layout());
-    for (int i = 0; i < 7; ++i) {
-        grid->removeWidget(auxLabel_[i]);
-        grid->removeWidget(auxCmb_[i]);
-    }
-    for (QCheckBox* c : auxChk_)
-        grid->removeWidget(c);
-    int n = 0;
-    for (int i = 0; i < 7; ++i) {
-        if (auxCmb_[i]->isHidden()) continue;
-        grid->addWidget(auxLabel_[i], (n / 4) * 2, n % 4);
-        grid->addWidget(auxCmb_[i], (n / 4) * 2 + 1, n % 4);
-        ++n;
-    }
-    const int firstRow = ((n + 3) / 4) * 2;
-    n = 0;
-    for (QCheckBox* c : auxChk_) {
-        if (c->isHidden()) continue;
-        grid->addWidget(c, firstRow + n / 3, n % 3);
-        ++n;
-    }
 }
 
 void VfoWindow::SetDigitFonts() {
@@ -478,11 +295,6 @@ void VfoWindow::SetDigits(int first, int32_t value) {
     }
 }
 
-void VfoWindow::SetListIndex(QComboBox* list, int index) {
-    if (index >= list->count()) index = -1; // a code the list has no entry for
-    if (list->currentIndex() != index) list->setCurrentIndex(index);
-}
-
 void VfoWindow::Display_VFO() {
     if (engine_.State().DropDownOpen) return;
     updating_ = true;
@@ -490,12 +302,9 @@ void VfoWindow::Display_VFO() {
     SetDigits(11, c.Frequency);
     SetListIndex(modeCmb_, c.Mode);
     trunkChk_->setChecked(c.Trunked);
-    if (auxFrm_->isEnabled()) {
-        for (int i = 0; i < 6; ++i)
-            if (auxChk_[i]->isEnabled()) auxChk_[i]->setChecked(c.*AuxFlags[i]);
+    if (aux_.Frame->isEnabled()) {
         if (c.Tone1 > 42) c.Tone1 = 0;
-        for (int i = 0; i < 7; ++i)
-            SetListIndex(auxCmb_[i], c.*AuxCodes[i]);
+        ShowAuxFields(aux_, c);
     }
     Display_Step();
     updating_ = false;
@@ -590,9 +399,9 @@ void VfoWindow::RepeatTick() {
 void VfoWindow::ModeClicked(int index) {
     if (updating_) return;
     engine_.SetDropDownOpen(false);
-    // On the TH-F6A the bandwidth field is the repeater offset: the
-    // modulation does not choose it.
-    const bool bandwidthFollows = app_.settings.Selected().Protocol != ProtoThf6a;
+    // Where list 4 means something else (a repeater offset), the modulation
+    // does not choose it.
+    const bool bandwidthFollows = AuxOf(app_.link, app_.settings.Selected()).BandwidthFollowsMode;
     ApplyEdit([index, bandwidthFollows](Channel& r) {
         r.Mode = static_cast<uint8_t>(index);
         if (!bandwidthFollows) return;
@@ -609,7 +418,7 @@ void VfoWindow::AuxCheckClicked(int i, bool on) {
 
 void VfoWindow::AuxListClicked(int i, int index) {
     if (updating_) return;
-    const bool modeFollows = app_.settings.Selected().Protocol != ProtoThf6a;
+    const bool modeFollows = AuxOf(app_.link, app_.settings.Selected()).BandwidthFollowsMode;
     engine_.SetDropDownOpen(false);
     ApplyEdit([i, index, modeFollows](Channel& r) {
         r.*AuxCodes[i] = static_cast<uint8_t>(index);

@@ -13,6 +13,7 @@
 
 #include "core/Channel.h"
 #include "core/Host.h"
+#include "ui/AuxControls.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -24,16 +25,6 @@ namespace rigvane {
 
 struct App;
 class Engine;
-
-// A list whose popup reports opening and closing (the drop-down-open flag).
-class DropDownCombo : public QComboBox {
-  public:
-    using QComboBox::QComboBox;
-    std::function<void()> OnDropDown;
-    std::function<void()> OnCloseUp;
-    void showPopup() override;
-    void hidePopup() override;
-};
 
 class VfoWindow : public QWidget {
     Q_OBJECT
@@ -79,10 +70,10 @@ class VfoWindow : public QWidget {
     QLineEdit* EntryTxt(int i) const { return entry_[i]; }
     QComboBox* VFOModeCmb() const { return modeCmb_; }
     QCheckBox* VFOTrunkChk() const { return trunkChk_; }
-    QGroupBox* VFOAuxFrm() const { return auxFrm_; }
-    QCheckBox* VFOAuxChk(int i) const { return auxChk_[i]; }
-    QComboBox* VFOAuxCmb(int i) const { return auxCmb_[i]; }
-    QLabel* VAuxLabel(int i) const { return auxLabel_[i]; }
+    QGroupBox* VFOAuxFrm() const { return aux_.Frame; }
+    QCheckBox* VFOAuxChk(int i) const { return aux_.Checks[i]; }
+    QComboBox* VFOAuxCmb(int i) const { return aux_.Lists[i]; }
+    QLabel* VAuxLabel(int i) const { return aux_.Labels[i]; }
     QLabel* Active_Label(int i) const { return activeLabel_[i]; }
     QLabel* VFOLabel(int i) const { return vfoLabel_[i]; }
 
@@ -104,9 +95,7 @@ class VfoWindow : public QWidget {
     void TrunkClicked(bool on);
     void ActiveLabelClicked();
     void SetDigits(int first, int32_t value);
-    void SetListIndex(QComboBox* list, int index);
     void SetDigitFonts();
-    void LayoutAux();
     void RepeatTick();
 
     App& app_;
@@ -125,10 +114,7 @@ class VfoWindow : public QWidget {
     std::array<QLineEdit*, 2> entry_{};
     DropDownCombo* modeCmb_ = nullptr;
     QCheckBox* trunkChk_ = nullptr;
-    QGroupBox* auxFrm_ = nullptr;
-    std::array<QCheckBox*, 6> auxChk_{};
-    std::array<DropDownCombo*, 7> auxCmb_{};
-    std::array<QLabel*, 7> auxLabel_{};
+    AuxWidgets aux_;
     std::array<QLabel*, 2> activeLabel_{};
     std::array<QLabel*, 3> vfoLabel_{};
 };

@@ -7,34 +7,20 @@
 #include <unistd.h>
 
 #include "core/MessageLog.h"
+#include "common/TempDir.h"
 #include "core/SimHost.h"
 
 using namespace rigvane;
 
 namespace {
 
-// A fresh folder per test, removed with its files at the end.
-struct ScratchDir {
-    std::string Path;
-    ScratchDir() {
-        char pattern[] = "/tmp/rigvane-log-XXXXXX";
-        Path = ::mkdtemp(pattern);
-    }
-    ~ScratchDir() { std::system(("rm -rf '" + Path + "'").c_str()); }
-};
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using test::ReadFile;
 
 struct LogFixture : ::testing::Test {
     SimHost host;
     FileSlots slots;
     Globals globals;
-    ScratchDir dir;
+    test::TempDir dir;
     // The SimHost wall clock starts at 2 March 2026, 4:05:09 pm.
     const std::string stamp = "3/2/26 4:05:09p :";
 };
@@ -80,7 +66,7 @@ TEST_F(LogFixture, AlertsGetTheDoublePrefixAndTimeFollowsTheClock) {
 }
 
 TEST_F(LogFixture, LoggingAppendsCrLfLinesToAnExistingFile) {
-    globals.LogFile = dir.Path + "/RIGVANE.LOG";
+    globals.LogFile = dir.Path() + "/RIGVANE.LOG";
     { std::ofstream(globals.LogFile, std::ios::binary) << "earlier hit\r\n"; }
     globals.Logging = true;
     {
@@ -97,7 +83,7 @@ TEST_F(LogFixture, LoggingAppendsCrLfLinesToAnExistingFile) {
         const std::string first = globals.LogFile;
         log.CloseLogFile();
         EXPECT_EQ(slots.InUse(), 0);
-        globals.LogFile = dir.Path + "/other.log";
+        globals.LogFile = dir.Path() + "/other.log";
         log.Dply("third");
         EXPECT_EQ(ReadFile(globals.LogFile), stamp + "third\r\n");
         EXPECT_EQ(ReadFile(first).find("third"), std::string::npos);
@@ -110,7 +96,7 @@ TEST_F(LogFixture, LoggingAppendsCrLfLinesToAnExistingFile) {
 }
 
 TEST_F(LogFixture, OpenFailureDisablesLoggingOnceAndKeepsTheLine) {
-    globals.LogFile = dir.Path + "/missing/RIGVANE.LOG";
+    globals.LogFile = dir.Path() + "/missing/RIGVANE.LOG";
     globals.Logging = true;
     MessageLog log(host, slots, globals);
     int disabled = 0;
@@ -132,7 +118,7 @@ TEST_F(LogFixture, OpenFailureDisablesLoggingOnceAndKeepsTheLine) {
 }
 
 TEST_F(LogFixture, NoFreeSlotFailsCleanly) {
-    globals.LogFile = dir.Path + "/RIGVANE.LOG";
+    globals.LogFile = dir.Path() + "/RIGVANE.LOG";
     globals.Logging = true;
     for (int i = 0; i < FileSlots::Count; ++i) slots.TakeFileSlot();
     MessageLog log(host, slots, globals);

@@ -47,7 +47,7 @@ TEST(Ar3000a, TuneAndReadBack) {
     EXPECT_EQ(rig.Current().Mode, 5);
     EXPECT_TRUE(rig.Current().Atten);
     EXPECT_TRUE(rig.Current().Valid);
-    EXPECT_EQ(rig.Messages("Radio"), 0);
+    EXPECT_EQ(rig.CountMessages("Radio"), 0);
 }
 
 TEST(Ar3000a, BanksStoreRecallAndLoad) {
@@ -114,10 +114,10 @@ TEST(Ar3000a, SignalLettersSilenceAndNoReplyModel) {
     EXPECT_EQ(rig.state.SignalLevel, 0);
 
     // A silent AR3000A: one message, bounded tries, nothing read.
-    rig.port->Silent = true;
+    rig.lastPort->Silent = true;
     rig.Read();
     rig.Signal();
-    EXPECT_EQ(rig.Messages("Radio not responding."), 1);
+    EXPECT_EQ(rig.CountMessages("Radio not responding."), 1);
     EXPECT_LE(rig.Sent("D"), 1 + 3);
 
     // The AR3000 takes every command, never waits for an answer and is never
@@ -140,7 +140,7 @@ TEST(Ar3000a, SignalLettersSilenceAndNoReplyModel) {
     EXPECT_EQ(old.Current().Frequency, 0);
     EXPECT_EQ(old.Sent("D"), 0);
     EXPECT_EQ(old.Sent("Y"), 0);
-    EXPECT_EQ(old.Messages("not responding"), 0);
+    EXPECT_EQ(old.CountMessages("not responding"), 0);
     EXPECT_FALSE(old.link.RadioNotResponding);
     EXPECT_FALSE(old.state.TuneRefused);
     EXPECT_LT(old.host.NowMs() - start, 200);

@@ -5,16 +5,10 @@
 #include <memory>
 #include <string>
 
+#include "common/LinkRig.h"
 #include "core/CodeTables.h"
-#include "core/FileSlots.h"
-#include "core/MessageLog.h"
-#include "core/Settings.h"
-#include "core/SimHost.h"
 #include "drivers/Icom.h"
 #include "drivers/Registry.h"
-#include "link/Radio.h"
-#include "link/SerialLink.h"
-#include "link/SimulatedPort.h"
 #include "sim/Catalog.h"
 #include "sim/IcomRadio.h"
 #include "sim/SimPeer.h"
@@ -32,21 +26,13 @@ inline const CivModel CivModels[] = {
     {"icom-r9000", ProtoIcom, 3}, {"icom-r746", ProtoIcom, 4},    {"opto", ProtoOpto, 0},
 };
 
-class CivLink {
+class CivLink : public LinkRig {
   public:
-    explicit CivLink(const CivModel& m)
-        : log(host, slots, settings.Global),
-          link(host, settings, log, slots, state,
-               [this](const std::string& device) -> std::unique_ptr<SerialPort> {
-                   if (!IsSimDevice(device)) return nullptr;
-                   auto port = std::make_unique<SimulatedPort>(host, peer);
-                   port->LatencyMs = LatencyMs;
-                   return port;
-               }),
-          radio(link, state, settings, log, memory, host) {
+    explicit CivLink(const CivModel& m) {
         std::string error;
-        peer = std::make_shared<SimPeer>(MakeSimRadio(m.SimName, &error));
-        sim = dynamic_cast<IcomRadio*>(&peer->Radio());
+        auto simPeer = std::make_shared<SimPeer>(MakeSimRadio(m.SimName, &error));
+        sim = dynamic_cast<IcomRadio*>(&simPeer->Radio());
+        peer = simPeer;
         RadioProfile& p = settings.Selected();
         p.Protocol = m.Protocol;
         p.Model = m.Model;
@@ -59,19 +45,11 @@ class CivLink {
         InstallDrivers(radio);
     }
 
-    RadioProfile& Profile() { return settings.Selected(); }
     Channel& Current() { return state.Current; }
     // One CI-V request of the driver, as the radio operations issue them.
     void Send(int code) {
         DriverContext ctx = radio.Context();
         IcomRequest(ctx, code);
-    }
-
-    int CountMessages(const std::string& needle) const {
-        int n = 0;
-        for (const auto& line : log.History())
-            if (line.find(needle) != std::string::npos) ++n;
-        return n;
     }
     // The number of frames with this command part the radio received.
     int Received(const std::string& body) const {
@@ -81,24 +59,7 @@ class CivLink {
         return n;
     }
 
-    SimHost host;
-    Settings settings;
-    FileSlots slots;
-    Memory memory;
-    MessageLog log;
-    RadioState state;
-    int LatencyMs = 0;
-    std::shared_ptr<SimPeer> peer;
     IcomRadio* sim = nullptr;
-    SerialLink link;
-    Radio radio;
 };
-
-inline std::string Bytes(std::initializer_list<int> bytes) {
-    std::string s;
-    for (int b : bytes)
-        s += char(uint8_t(b));
-    return s;
-}
 
 } // namespace rigvane::test

@@ -157,4 +157,12 @@ if "$RIGVANE" --headless --ini "$WORK/RIGVANE.INI" --device "$PTY" --file "$WORK
     fail "a missing frequency file was accepted"
 fi
 grep -q "cannot read the frequency file" "$WORK/bad.err" || fail "no file message"
+# A protocol without a driver (KENWOOD) is never taken for a connected radio.
+sed 's/^PROTOCOL=1$/PROTOCOL=2/' "$WORK/RIGVANE.INI" >"$WORK/KENWOOD.INI"
+if "$RIGVANE" --headless --ini "$WORK/KENWOOD.INI" --device "$PTY" --seconds 1 \
+    >"$WORK/kenwood.out" 2>"$WORK/bad.err"; then
+    fail "a protocol without a driver ran"
+fi
+grep -q "KENWOOD protocol not supported yet" "$WORK/bad.err" || fail "no protocol message"
+if grep -q "Connected" "$WORK/kenwood.out"; then fail "KENWOOD said Connected"; fi
 echo "PASS"

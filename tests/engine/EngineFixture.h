@@ -9,14 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "common/AppRig.h"
 #include "core/CodeTables.h"
-#include "core/SimHost.h"
-#include "engine/App.h"
 #include "engine/Engine.h"
-#include "link/SimulatedPort.h"
-#include "sim/Catalog.h"
 #include "sim/IcomRadio.h"
-#include "sim/SimPeer.h"
 
 namespace rigvane::test {
 
@@ -31,6 +27,9 @@ struct Recorder : EngineView {
     std::deque<std::string> Files; // answers of ChooseFile, "" when empty
     std::vector<std::string> FileFilters;
     int Refreshes = 0;
+    int Replaced = 0;                 // MemoryReplaced calls
+    std::vector<int> ChangedChannels; // ChannelChanged calls
+    std::vector<bool> BusyCalls;
     int VfoMarkers = 0;
     int EditorChannel_ = -1;
     bool DialogShown = true;
@@ -62,23 +61,17 @@ struct Recorder : EngineView {
         return f;
     }
     void RefreshEditors() override { ++Refreshes; }
+    void MemoryReplaced() override { ++Replaced; }
+    void ChannelChanged(int c) override { ChangedChannels.push_back(c); }
+    void SetBusyCursor(bool busy) override { BusyCalls.push_back(busy); }
     void ActiveVfoChanged() override { ++VfoMarkers; }
     void SignalDisplay(int, int, const std::array<uint32_t, MeterLabels>& c) override { Meter = c; }
 };
 
-class EngineRig {
+class EngineRig : public AppRig {
   public:
-    explicit EngineRig(const char* simName = "icom-r8500") : app(host) {
-        std::string error;
-        peer = std::make_shared<SimPeer>(MakeSimRadio(simName, &error));
-        sim = dynamic_cast<IcomRadio*>(&peer->Radio());
-        app.link.SetPortFactory([this](const std::string& device) -> std::unique_ptr<SerialPort> {
-            if (!IsSimDevice(device)) return nullptr;
-            auto port = std::make_unique<SimulatedPort>(host, peer);
-            port->LatencyMs = LatencyMs;
-            port->BaudRate = BaudRate;
-            return port;
-        });
+    explicit EngineRig(const char* simName = "icom-r8500") {
+        sim = dynamic_cast<IcomRadio*>(&Serve(simName));
         RadioProfile& p = Profile();
         p.Protocol = ProtoIcom;
         p.Model = 2;
@@ -96,7 +89,6 @@ class EngineRig {
         app.radio.OpenRadio();
     }
 
-    RadioProfile& Profile() { return app.settings.Selected(); }
     EngineState& S() { return engine->State(); }
     Channel& Ch(int n) { return app.memory.Channels[n]; }
     Globals& G() { return app.settings.Global; }
@@ -146,12 +138,6 @@ class EngineRig {
             n += c == body;
         return n;
     }
-    int Messages(const std::string& needle) const {
-        int n = 0;
-        for (const auto& line : app.log.History())
-            if (line.find(needle) != std::string::npos) ++n;
-        return n;
-    }
     // Hit lines posted for channel n, counted over the whole history.
     int HitLines(int n) const {
         char prefix[16];
@@ -159,11 +145,6 @@ class EngineRig {
         return Messages(prefix);
     }
 
-    int LatencyMs = 0; // of ports opened from now on
-    int BaudRate = 0;  // likewise; 0 = no pacing
-    SimHost host;
-    App app;
-    std::shared_ptr<SimPeer> peer;
     IcomRadio* sim = nullptr;
     Recorder view;
     std::unique_ptr<Engine> engine;

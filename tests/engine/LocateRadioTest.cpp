@@ -7,10 +7,9 @@
 #include <tuple>
 #include <vector>
 
+#include "common/AppRig.h"
+#include "common/FakeFamily.h"
 #include "core/CodeTables.h"
-#include "core/SimHost.h"
-#include "drivers/Registry.h"
-#include "engine/App.h"
 #include "engine/LocateRadio.h"
 #include "link/SimulatedPort.h"
 #include "sim/Catalog.h"
@@ -45,9 +44,7 @@ struct SilentPeer : SimulatedPeer {
     std::string Receive(const std::string&, int64_t) override { return ""; }
 };
 
-struct LocateFixture : ::testing::Test {
-    SimHost host;
-    App app{host};
+struct LocateFixture : ::testing::Test, rigvane::test::AppRig {
     std::vector<std::string> opened; // devices asked for, in order
     // The device with a radio on it ("" = none), its speed index (-1 = any)
     // and its reply latency.
@@ -160,6 +157,9 @@ TEST_F(LocateFixture, SilentIcomWalksPortsSpeedsAndAddressesThenGivesUp) {
 }
 
 TEST_F(LocateFixture, ProtocolsWithoutAddressesTryOneAddressPerPortAndSpeed) {
+    rigvane::test::FakeFamily family(ProtoKenwood); // no bus, wants flow control
+    family.caps.LocateFlow = true;
+    rigvane::test::AddFamily(app.link, family);
     RadioProfile working = IcomProfile(3, 2, 0x08);
     working.Protocol = ProtoKenwood;
     working.Flow = false;
@@ -171,8 +171,25 @@ TEST_F(LocateFixture, ProtocolsWithoutAddressesTryOneAddressPerPortAndSpeed) {
     EXPECT_EQ(shown.size(), 5u + 7u);
     flow.pop_back(); // the redisplay after the restore
     for (bool f : flow)
-        EXPECT_TRUE(f);         // KENWOOD searches with flow control on
+        EXPECT_TRUE(f);         // the family searches with flow control on
     EXPECT_FALSE(working.Flow); // and the failed search takes it back
+}
+
+TEST_F(LocateFixture, ProtocolWithoutDriverIsNotSearchedFor) {
+    portsExist = true;
+    RadioProfile working = IcomProfile(1, 4, 0x08);
+    working.Protocol = ProtoKenwood;
+    const RadioProfile before = working;
+    std::vector<Combination> shown;
+    EXPECT_EQ(Locate(working, &shown), LocateResult::NotSupported);
+    EXPECT_TRUE(opened.empty()); // not one port opened
+    EXPECT_TRUE(shown.empty());
+    ASSERT_EQ(host.Boxes.size(), 1u);
+    EXPECT_EQ(host.Boxes[0].Title, "Locate Failure");
+    EXPECT_EQ(host.Boxes[0].Text, "KENWOOD protocol not supported yet");
+    EXPECT_EQ(working.Port, before.Port);
+    EXPECT_EQ(app.settings.Selected().Protocol, ProtoLocal);
+    EXPECT_FALSE(app.link.LocatingRadio);
 }
 
 TEST_F(LocateFixture, DeviceOverrideKeepsTheDeviceAndWalksSpeedsAndAddresses) {

@@ -6,8 +6,9 @@
 #include <unistd.h>
 
 #include "EngineFixture.h"
+#include "common/FakeFamily.h"
+#include "common/TempDir.h"
 #include "storage/FrequencyFileReader.h"
-#include "storage/TempDir.h"
 
 namespace rigvane::test {
 namespace {
@@ -208,6 +209,7 @@ TEST(ModeEngine, ClearEverythingAsksFirst) {
     ASSERT_EQ(r.host.Boxes.size(), 1u);
     EXPECT_EQ(r.host.Boxes[0].Title, "Clear ALL");
     EXPECT_EQ(r.host.Boxes[0].Text, "All Channels & Banks will be cleared\n Are you sure?");
+    EXPECT_EQ(r.host.Boxes[0].Default, Answer::No); // Enter keeps the data
     EXPECT_EQ(r.Ch(4).Frequency, 14600000);
     EXPECT_TRUE(r.app.memory.ScanBanks[2].Valid);
     EXPECT_EQ(r.S().Mode, ModeManual);
@@ -356,13 +358,43 @@ TEST(ModeEngine, EntryFieldsControlSetupAndSwitches) {
 
     EXPECT_EQ(Engine::SpeedLabelText(25), "speed    75%");
 
-    // A Bearcat model 2: no light switch, CTCSS shown.
+    // The controls follow the family's data: a model whose light cannot be
+    // switched, one with CTCSS and a settings dialog, a VFO channel, no
+    // radio memories.
+    FakeFamily family(ProtoBearcat);
+    family.caps.Ops |= OpLight;
+    family.caps.VfoChannel = true;
+    family.caps.Models[0].Light = true;
+    family.caps.Models[1].Ctcss = true;
+    family.caps.Models[1].Dialog = ModelDialog::Thf6a;
+    AddFamily(r.app.link, family);
     RadioProfile& p = r.Profile();
     p.Protocol = ProtoBearcat;
-    p.Model = 2;
+    p.VfoChan = 17;
     ControlSetup c = e.ComputeControls();
+    EXPECT_TRUE(c.LightEnabled);
+    EXPECT_FALSE(c.CtcssVisible);
+    EXPECT_FALSE(c.Thf6aMenuEnabled);
+    EXPECT_TRUE(c.BcVfoVisible);
+    EXPECT_EQ(c.BcVfoText, "17<->VFO");
+    p.Model = 1;
+    c = e.ComputeControls();
     EXPECT_FALSE(c.LightEnabled);
     EXPECT_TRUE(c.CtcssVisible);
+    EXPECT_TRUE(c.Thf6aMenuEnabled);
+    EXPECT_FALSE(c.Aor8000MenuEnabled);
+    family.caps.RadioMemories = false;
+    p.Memory = true;
+    e.DropDownInit();
+    EXPECT_FALSE(p.Memory);
+    c = e.ComputeControls();
+    EXPECT_FALSE(c.LoadEnabled || c.SetEnabled || c.MemButEnabled);
+    // A protocol no driver serves: the plain set-up.
+    p.Protocol = ProtoAor5000;
+    c = e.ComputeControls();
+    EXPECT_TRUE(c.LightEnabled && c.LoadEnabled && c.MemButEnabled);
+    EXPECT_FALSE(c.BcVfoVisible || c.CtcssVisible || c.SearchToRadioVisible);
+    p.Model = 0;
     // "Don't Update Memory" with the computer's memories: no Load, no VFO->Mem.
     p.Protocol = ProtoIcom;
     e.NoLogClicked(true);
@@ -400,6 +432,61 @@ TEST(ModeEngine, ConnectionAndDialogsEndInManualWithTheRadioOpened) {
     EXPECT_EQ(rs.Current.Frequency, 14652000);
     EXPECT_TRUE(r.app.link.PortOpen());
     EXPECT_EQ(r.view.ModeButtons.back(), ModeManual);
+}
+
+TEST(ModeEngine, WindowsFollowFileWork) {
+    TempDir dir;
+    const std::string frq = dir.Path() + "/in.frq";
+    {
+        std::ofstream out(frq);
+        out << "005 0145.50000 FM 00000 00000 NDLY Fire\n";
+        out << "@ 3 10 20 SCAN Fire\n";
+        out << "007 0146.00000 FM 00000 00000 NDLY Tower\n";
+    }
+    EngineRig r;
+    Engine& e = *r.engine;
+    auto balanced = [&] {
+        int depth = 0;
+        for (bool b : r.view.BusyCalls)
+            depth += b ? 1 : -1;
+        return depth == 0;
+    };
+
+    // Open: each channel line redraws its channel; then one refresh of every
+    // window (editors, VFOs, spectrum); the busy pointer while reading.
+    r.view.BusyCalls.clear();
+    r.view.Files.push_back(frq);
+    e.RequestAction(ActionOpenFile);
+    e.RunPass();
+    EXPECT_EQ(r.view.ChangedChannels, (std::vector<int>{5, 7}));
+    EXPECT_EQ(r.view.Refreshes, 1);
+    EXPECT_EQ(r.view.Replaced, 1);
+    ASSERT_FALSE(r.view.BusyCalls.empty());
+    EXPECT_TRUE(r.view.BusyCalls.front());
+    EXPECT_TRUE(balanced());
+
+    // Sort and lookup rearrange or fill channels: one refresh each.
+    e.RequestAction(ActionSort);
+    e.RunPass();
+    EXPECT_EQ(r.view.Refreshes, 2);
+    e.RequestAction(ActionLookup);
+    e.RunPass();
+    EXPECT_EQ(r.view.Refreshes, 3);
+    EXPECT_EQ(r.view.Replaced, 3);
+
+    // A file that cannot be opened still leaves the pointer normal.
+    r.view.BusyCalls.clear();
+    r.view.Files.push_back(dir.Path() + "/missing.frq");
+    e.RequestAction(ActionOpenFile);
+    e.RunPass();
+    EXPECT_TRUE(balanced());
+
+    // Clear ALL answered Yes refreshes too.
+    r.host.Answers.push_back(Answer::Yes);
+    const int before = r.view.Refreshes;
+    e.RequestAction(ActionClearAll);
+    e.RunPass();
+    EXPECT_EQ(r.view.Refreshes, before + 1);
 }
 
 // Another radio chosen while the scan tunes a channel: everything up to the

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "core/CodeTables.h"
+#include "common/TempDir.h"
 #include "core/SimHost.h"
 #include "engine/App.h"
 #include "engine/Startup.h"
@@ -14,19 +15,12 @@ using namespace rigvane;
 
 namespace {
 
-struct ScratchDir {
-    std::string Path;
-    ScratchDir() {
-        char pattern[] = "/tmp/rigvane-start-XXXXXX";
-        Path = ::mkdtemp(pattern);
-    }
-    ~ScratchDir() { std::system(("rm -rf '" + Path + "'").c_str()); }
-};
+using test::TempDir;
 
 }  // namespace
 
 TEST(Startup, DefaultsWithoutASettingsFile) {
-    ScratchDir dir;
+    TempDir dir;
     SimHost host;
     App app(host);
     std::vector<std::string> steps;
@@ -41,7 +35,7 @@ TEST(Startup, DefaultsWithoutASettingsFile) {
     };
     hooks.LoadDatabase = [&](App&) { steps.push_back("database"); };
 
-    const std::string ini = dir.Path + "/RIGVANE.INI";
+    const std::string ini = dir.Path() + "/RIGVANE.INI";
     EXPECT_EQ(ScanInitialize(app, ini, hooks), "DSEG7 Classic");
     EXPECT_EQ(steps, (std::vector<std::string>{"font", "radio", "database"}));
     EXPECT_TRUE(host.Boxes.empty());  // a missing file is not an error
@@ -70,10 +64,10 @@ TEST(Startup, DefaultsWithoutASettingsFile) {
 }
 
 TEST(Startup, RunningAgainGivesTheSameStateAndHonoursLoadFreq) {
-    ScratchDir dir;
+    TempDir dir;
     SimHost host;
     App app(host);
-    const std::string ini = dir.Path + "/RIGVANE.INI";
+    const std::string ini = dir.Path() + "/RIGVANE.INI";
     {
         std::ofstream(ini) << "[GLOBALS]\nLOADFREQ=0\nRSMTIME=30\nWINDOPEN=0000000000\n"
                               "[Radio2]\nNAME=Base\nPROTOCOL=1\n";
@@ -88,7 +82,7 @@ TEST(Startup, RunningAgainGivesTheSameStateAndHonoursLoadFreq) {
     for (int w = 1; w <= 10; ++w) EXPECT_FALSE(app.settings.Windows[w].Open);
 
     const Settings first = app.settings;
-    app.link.TraceDir = dir.Path;
+    app.link.TraceDir = dir.Path();
     ASSERT_TRUE(app.link.OpenDebugFile());
     ASSERT_TRUE(app.link.OpenDebugKeyFile());
     EXPECT_EQ(app.slots.InUse(), 2);

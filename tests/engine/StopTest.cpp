@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 
 #include "EngineFixture.h"
-#include "storage/TempDir.h"
+#include "common/TempDir.h"
 
 namespace rigvane::test {
 namespace {

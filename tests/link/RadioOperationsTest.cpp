@@ -176,12 +176,16 @@ TEST_F(RadioOperationsTest, OpenRadioResultsAndStatus) {
     peer->Answer = "";
     p.MinChan = 1;
     p.DriverState = 7;
+    state.DriverFlag = true;
+    state.ModelText = "X";
     state.ReplyResidue = "junk";
     const int64_t start = host.NowMs();
     EXPECT_EQ(radio.OpenRadio(), OpenNoAnswer);
     EXPECT_EQ(host.NowMs() - start, 10 * 10); // one try of ten delays
     EXPECT_EQ(state.CurrentChannel, 1);
     EXPECT_EQ(p.DriverState, 0);
+    EXPECT_FALSE(state.DriverFlag);
+    EXPECT_EQ(state.ModelText, "");
     EXPECT_EQ(state.ReplyResidue, "");
     EXPECT_EQ(state.LastSent, BlankChannel);
     EXPECT_EQ(link.StatusCaption(), "Disconnected \r(double click here to retry)");
@@ -257,7 +261,7 @@ TEST_F(RadioOperationsTest, ProtocolWithoutDriverIsNeverConnected) {
 }
 
 TEST_F(RadioOperationsTest, DriverFailureNeverEscapes) {
-    class Throwing : public FakeDriver {
+    class Throwing : public FakeFamily {
         void Apply(DriverContext&) override { throw std::runtime_error("bad reply"); }
         void Open(DriverContext&) override { throw 42; }
     } throwing;
@@ -267,7 +271,7 @@ TEST_F(RadioOperationsTest, DriverFailureNeverEscapes) {
     state.Current.Mode = 1;
     EXPECT_NO_THROW(radio.ApplyRadioState());
     EXPECT_FALSE(settings.Selected().Busy);
-    EXPECT_EQ(state.LastSent, state.Current);
+    EXPECT_EQ(state.LastSent, BlankChannel); // not attached: nothing counts as sent
     EXPECT_EQ(CountMessages("bad reply"), 1);
     EXPECT_EQ(CountMessages("Radio initialisation failed!"), 1);
 }

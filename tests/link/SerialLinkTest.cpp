@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <filesystem>
 #include <random>
 
 #include "LinkFixture.h"
@@ -116,16 +118,21 @@ TEST_F(SerialLinkTest, CharacterPacingUsesAQuarterDelayRoundedHalfToEven) {
     Open();
     RadioProfile& p = settings.Selected();
     p.XtraDly = true;
+    // The saved time-out never changes, not even while the characters go out.
+    std::vector<int32_t> seen;
+    host.OnYield = [&] { seen.push_back(p.Timeout); };
     for (auto [timeout, gap] : {std::pair{10, 2}, {14, 4}, {13, 3}, {1, 0}}) {
         p.Timeout = timeout;
         peer->Arrivals.clear();
+        seen.clear();
         EXPECT_EQ(link.SendAndReceive("MF\r", "\r", ""), "OK\r") << timeout;
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), timeout), long(seen.size())) << timeout;
         ASSERT_EQ(peer->Arrivals.size(), 3u);
         EXPECT_EQ(peer->Arrivals[0].Bytes, "M");
         EXPECT_EQ(peer->Arrivals[1].AtMs - peer->Arrivals[0].AtMs, gap) << timeout;
         EXPECT_EQ(peer->Arrivals[2].AtMs - peer->Arrivals[1].AtMs, gap) << timeout;
-        EXPECT_EQ(p.Timeout, timeout); // restored after sending
     }
+    host.OnYield = nullptr;
     p.XtraDly = false;
     peer->Arrivals.clear();
     link.SendAndReceive("MF\r", "\r", "");
@@ -165,7 +172,7 @@ TEST_F(SerialLinkTest, TraceFormats) {
     // Nothing is written while the files are closed.
     link.KeyLog("caption", "data");
     link.DebugLog("label", "data");
-    EXPECT_FALSE(std::filesystem::exists(traceDir / "DEBUGKEY.DAT"));
+    EXPECT_FALSE(std::filesystem::exists(traceDir.File("DEBUGKEY.DAT")));
 
     ASSERT_TRUE(link.OpenDebugKeyFile());
     link.KeyLog("Enter Rigvane Field 0", std::string("1.5\x01\xE9", 5));

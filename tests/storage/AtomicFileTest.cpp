@@ -11,10 +11,12 @@
 #include <fstream>
 #include <vector>
 
-#include "storage/TempDir.h"
+#include "common/TempDir.h"
 
 namespace rigvane {
 namespace {
+
+using test::TempDir;
 
 std::vector<std::string> Entries(const std::string& dir) {
     std::vector<std::string> names;

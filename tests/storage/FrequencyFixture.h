@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/TempDir.h"
 #include "core/SimHost.h"
 #include "storage/FrequencyDatabase.h"
 #include "storage/FrequencyFileReader.h"
@@ -37,17 +38,6 @@ struct RecordingActions : FileKeywordActions {
 class FrequencyFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        static int counter = 0;
-        // A memory file system when there is one: the tests write many small files.
-        std::error_code ec;
-        const std::filesystem::path base =
-            std::filesystem::is_directory("/dev/shm", ec) && ::access("/dev/shm", W_OK) == 0
-                ? std::filesystem::path("/dev/shm")
-                : std::filesystem::temp_directory_path();
-        Dir =
-            base / ("rigvane-freq-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-        std::filesystem::remove_all(Dir);
-        std::filesystem::create_directories(Dir);
         Views.OnEntryChanged = [this](EntryKind kind, int index) {
             Changed.emplace_back(kind, index);
         };
@@ -55,8 +45,6 @@ class FrequencyFixture : public ::testing::Test {
         Views.OnBusy = [this](bool busy) { Busy += busy ? 1 : -1; };
     }
     void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(Dir, ec);
         EXPECT_EQ(Slots.InUse(), 0) << "a file slot was not given back";
         EXPECT_EQ(Busy, 0) << "the busy pointer was not restored";
     }
@@ -66,12 +54,7 @@ class FrequencyFixture : public ::testing::Test {
         std::ofstream(PathOf(name), std::ios::binary) << text;
         return PathOf(name);
     }
-    static std::string ReadText(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    static std::string ReadText(const std::string& path) { return test::ReadFile(path); }
     static std::vector<std::string> Lines(const std::string& text) {
         std::vector<std::string> lines;
         std::string line;
@@ -113,7 +96,9 @@ class FrequencyFixture : public ::testing::Test {
     RecordingActions Actions;
     MemoryViews Views;
     FrequencyContext Ctx{Host, Slots, Log, Mem, Config, Db, Prog, &Actions, &Views};
-    std::filesystem::path Dir;
+    // A memory file system when there is one: the tests write many small files.
+    test::TempDir Temp{test::TempDir::InMemory};
+    std::filesystem::path Dir{Temp.Path()};
     std::vector<std::pair<EntryKind, int>> Changed;
     int Refreshes = 0;
     int Busy = 0;

@@ -12,12 +12,14 @@
 #include <random>
 #include <sstream>
 
+#include "common/TempDir.h"
 #include "core/SimHost.h"
 #include "storage/AtomicFile.h"
-#include "storage/TempDir.h"
 
 namespace rigvane {
 namespace {
+
+using test::TempDir;
 
 void WriteText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;

@@ -22,7 +22,8 @@ class TestHost : public QtHost {
     int Beeps = 0;
     int Boxes = 0;
     void Beep() override { ++Beeps; }
-    Answer MessageBox(const std::string&, const std::string&, MsgIcon, Buttons) override {
+    Answer MessageBox(const std::string&, const std::string&, MsgIcon, Buttons,
+                      Answer) override {
         ++Boxes;
         return Answer::Ok;
     }

@@ -36,7 +36,7 @@ class TestHost : public QtHost {
   public:
     std::vector<std::string> Boxes;
     Answer MessageBox(const std::string& title, const std::string& text, MsgIcon,
-                      Buttons) override {
+                      Buttons, Answer) override {
         Boxes.push_back(title + ": " + text);
         return Answer::Ok;
     }

@@ -15,6 +15,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "common/FakeFamily.h"
 #include "core/SimHost.h"
 #include "engine/App.h"
 #include "engine/Engine.h"
@@ -380,9 +381,16 @@ void MainWindowControlsTest::controlSetUpFollowsTheRadio() {
     QCOMPARE(f.window->ScanModeButton(ModeLoad)->text(), QString("Load "));
     QCOMPARE(f.window->ScanModeButton(ModeSet)->text(), QString("Set "));
 
-    // Bearcat model 2: no light, CTCSS offered, the VFO channel shown.
+    // A family whose model 1 has a light that cannot be switched and CTCSS,
+    // with a VFO channel.
+    rigvane::test::FakeFamily family(ProtoBearcat);
+    family.caps.Ops |= OpLight;
+    family.caps.VfoChannel = true;
+    family.caps.Models[0].Light = true;
+    family.caps.Models[1].Ctcss = true;
+    rigvane::test::AddFamily(f.app.link, family);
     radio.Protocol = ProtoBearcat;
-    radio.Model = 2;
+    radio.Model = 1;
     radio.VfoChan = 12;
     radio.Port = 2;
     f.window->Drop_Down_Init();
@@ -393,8 +401,8 @@ void MainWindowControlsTest::controlSetUpFollowsTheRadio() {
     QVERIFY(!shown(f.window->ScanModeButton(ModeSearchToRadio)));
     QCOMPARE(f.window->findChild<QLabel*>("ComRadio")->text(), QString("COM 2"));
     QCOMPARE(f.window->findChild<QLabel*>("ProtRadio")->text(),
-             QString(ModelName(ProtoBearcat, 2)));
-    // Bearcat model 0: light back, no CTCSS.
+             QString(ModelName(ProtoBearcat, 1)));
+    // Model 0: light back, no CTCSS.
     radio.Model = 0;
     f.window->Drop_Down_Init();
     QVERIFY(light->isEnabled());

@@ -1,6 +1,7 @@
 // The main window's way out and the Qt host's waiting, timers and message
 // boxes, on the offscreen platform.
 #include <QFile>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -22,6 +23,7 @@ class MainWindowTest : public QObject {
     void startupReadsWhatTheWindowSaved();
     void waitingWakesOnEventsAndTimers();
     void questionsWithoutWindowsChangeNothing();
+    void enterPressesTheDefaultButton();
     void displayFontIsOptional();
     void placesOffEveryScreenComeBackOnScreen();
 };
@@ -125,6 +127,23 @@ void MainWindowTest::questionsWithoutWindowsChangeNothing() {
     QCOMPARE(QtHost::HeadlessAnswer(Buttons::YesNo), Answer::No);
     QCOMPARE(QtHost::HeadlessAnswer(Buttons::YesNoCancel), Answer::Cancel);
     QCOMPARE(QtHost::HeadlessAnswer(Buttons::OkCancel), Answer::Cancel);
+}
+
+void MainWindowTest::enterPressesTheDefaultButton() {
+    // Enter on a question presses its default button: No keeps the data.
+    QtHost host;
+    auto pressEnter = [] {
+        QTimer::singleShot(0, [] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+    };
+    pressEnter();
+    QCOMPARE(host.MessageBox("Clear ALL", "sure?", MsgIcon::Question, Buttons::YesNo, Answer::No),
+             Answer::No);
+    pressEnter();
+    QCOMPARE(host.MessageBox("Exit", "save?", MsgIcon::Question, Buttons::YesNo), Answer::Yes);
 }
 
 void MainWindowTest::displayFontIsOptional() {

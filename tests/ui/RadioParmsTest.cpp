@@ -16,6 +16,7 @@
 #include <functional>
 #include <vector>
 
+#include "common/FakeFamily.h"
 #include "core/CodeTables.h"
 #include "drivers/Registry.h"
 #include "engine/App.h"
@@ -33,6 +34,7 @@ class TestHost : public QtHost {
     struct Box {
         std::string Title, Text;
         MsgIcon Icon;
+        Answer Default;
     };
     std::vector<Box> Boxes;
     std::deque<Answer> Answers; // for questions; No when empty
@@ -45,8 +47,8 @@ class TestHost : public QtHost {
     }
     void Beep() override { ++Beeps; }
     Answer MessageBox(const std::string& title, const std::string& text, MsgIcon icon,
-                      Buttons buttons) override {
-        Boxes.push_back({title, text, icon});
+                      Buttons buttons, Answer defaultButton) override {
+        Boxes.push_back({title, text, icon, EffectiveDefault(buttons, defaultButton)});
         if (buttons == Buttons::Ok) return Answer::Ok;
         if (Answers.empty()) return Answer::No;
         const Answer a = Answers.front();
@@ -247,8 +249,8 @@ void RadioParmsTest::okCopiesEveryWorkingProfileAndSaves() {
     QCOMPARE(int(f.Live(1).MaxChan), 250);
     QCOMPARE(int(f.Live(1).Baud), 5);
     QCOMPARE(int(f.Live(6).Protocol), int(ProtoAor8000));
-    QCOMPARE(f.Live(6).MaxFreq, 189999900);
-    QCOMPARE(int(f.Live(5).Port), 0); // a LOCAL profile has no port
+    QCOMPARE(f.Live(6).MaxFreq, 199999900); // the plain defaults of a protocol without driver
+    QCOMPARE(int(f.Live(5).Port), 0);       // a LOCAL profile has no port
     QFile ini(QString::fromStdString(f.app.settings.IniPath));
     QVERIFY(ini.open(QIODevice::ReadOnly));
     const QString text = QString::fromLatin1(ini.readAll());
@@ -275,30 +277,17 @@ void RadioParmsTest::choosingAProtocolFillsItsDefaults_data() {
     QTest::newRow("ICOM") << 1 << false << 1 << 1 << 8 << 1 << 0 << " 9600"
                           << "0999.99900"
                           << "0025.00000" << 99 << 90 << "amx";
-    QTest::newRow("KENWOOD") << 2 << true << 1 << 0 << 8 << 1 << 0 << " 9600"
-                             << "0999.99900"
-                             << "0000.00010" << 99 << 90 << "x";
-    QTest::newRow("AOR3000A") << 3 << true << 2 << 0 << 8 << 2 << 0 << " 4800"
-                              << "2035.99900"
-                              << "0000.00010" << 399 << 90 << "";
-    QTest::newRow("AOR8000") << 4 << false << 2 << 0 << 8 << 1 << 0 << " 9600"
-                             << "1899.99900"
-                             << "0000.00050" << 999 << 90 << "x";
     QTest::newRow("OPTO") << 5 << false << 1 << 1 << 8 << 1 << 0 << " 9600"
                           << "0999.99900"
                           << "0025.00000" << 99 << 90 << "ax";
-    QTest::newRow("BEARCAT") << 7 << false << 2 << 1 << 8 << 1 << 0 << " 9600"
-                             << "0955.99900"
-                             << "0029.00000" << 300 << 30 << "mv";
-    QTest::newRow("AOR5000") << 8 << true << 2 << 0 << 8 << 2 << 0 << " 9600"
-                             << "2035.99900"
+    // A family with a VFO channel, three models and a parity of its own.
+    QTest::newRow("family") << 7 << false << 2 << 1 << 8 << 1 << 1 << " 9600"
+                            << "0955.99900"
+                            << "0029.00000" << 300 << 30 << "mv";
+    // No driver yet: the plain defaults.
+    QTest::newRow("KENWOOD") << 2 << false << 0 << 0 << 8 << 1 << 0 << " 9600"
+                             << "1999.99900"
                              << "0000.00010" << 999 << 90 << "";
-    QTest::newRow("TH-F6A") << 9 << true << 2 << 0 << 8 << 1 << 1 << " 9600"
-                            << "1999.99900"
-                            << "0000.00010" << 411 << 30 << "m";
-    QTest::newRow("BCD396T") << 10 << false << 2 << 1 << 8 << 1 << 0 << "115200"
-                             << "0955.99900"
-                             << "0025.00000" << 300 << 90 << "";
 }
 
 void RadioParmsTest::choosingAProtocolFillsItsDefaults() {
@@ -316,6 +305,20 @@ void RadioParmsTest::choosingAProtocolFillsItsDefaults() {
     QFETCH(int, timeout);
     QFETCH(QString, shown);
     Fixture f;
+    rigvane::test::FakeFamily family(ProtoBearcat);
+    family.caps.VfoChannel = true;
+    family.caps.Models.resize(3);
+    for (ModelCaps& m : family.caps.Models) {
+        m.Serial.Detect = DetectSoftware;
+        m.Serial.MinChan = 1;
+        m.Serial.Parity = SerialDefaults::KeepParity;
+        m.Serial.MaxMhz = "0955.99900";
+        m.Serial.MinMhz = "0029.00000";
+        m.Serial.MaxChan = 300;
+        m.Serial.Timeout = 30;
+        m.Serial.VfoChan = 300;
+    }
+    rigvane::test::AddFamily(f.app.link, family);
     RadioProfile& p = f.Live(4);
     p.Protocol = ProtoDrake;
     p.Model = 0;
@@ -382,38 +385,51 @@ void RadioParmsTest::modelRules() {
     QCOMPARE(int(dlg.Working(0).Port), 0);
     QCOMPARE(Child<QComboBox>(dlg, "PortCmb")->currentText(), QString("(none)"));
 
-    // TH-F6A / TH-G71 channel limits.
-    proto->setCurrentIndex(ProtoThf6a);
-    QCOMPARE(model->currentText(), QString("TH-F6A"));
-    model->setCurrentIndex(1);
-    QCOMPARE(int(dlg.Working(0).Model), 1);
-    QCOMPARE(int(dlg.Working(0).MaxChan), 199);
-    QCOMPARE(Child<QLineEdit>(dlg, "EntryTxt_3")->text(), QString("199"));
-    model->setCurrentIndex(0);
-    QCOMPARE(int(dlg.Working(0).MaxChan), 411);
+    // Protocols no driver serves are marked.
+    QCOMPARE(proto->itemText(ProtoIcom), QString("ICOM"));
+    QCOMPARE(proto->itemText(ProtoKenwood), QString("KENWOOD (not supported yet)"));
 
-    // Drake: R8 and R8A serial settings, by model and by protocol choice.
+    // A model change sets what sets the model apart from the family's
+    // others (here a serial format and a channel count), nothing else.
+    rigvane::test::FakeFamily family(ProtoDrake);
+    SerialDefaults& first = family.caps.Models[0].Serial;
+    first.MaxMhz = "0029.99900";
+    first.MaxChan = 439;
+    SerialDefaults& second = family.caps.Models[1].Serial;
+    second = first;
+    second.Flow = true;
+    second.Bits = 7;
+    second.Parity = 2;
+    second.MaxChan = 199;
+    rigvane::test::AddFamily(f.app.link, family);
     proto->setCurrentIndex(ProtoDrake);
     QCOMPARE(model->itemText(1), QString("R8"));
-    model->setCurrentIndex(1);
     const RadioProfile& w = dlg.Working(0);
+    Child<QComboBox>(dlg, "DetCmb")->setCurrentIndex(2);
+    model->setCurrentIndex(1);
     QVERIFY(w.Flow);
     QCOMPARE(int(w.Bits), 7);
     QCOMPARE(int(w.Stop), 1);
     QCOMPARE(Child<QComboBox>(dlg, "ParityCmb")->currentText(), QString("Even"));
-    QCOMPARE(int(w.Detect), 0);
+    QCOMPARE(Child<QLineEdit>(dlg, "EntryTxt_3")->text(), QString("199"));
+    QCOMPARE(int(w.Detect), 2); // the same for every model: left as chosen
     model->setCurrentIndex(0);
     QVERIFY(!w.Flow);
     QCOMPARE(int(w.Bits), 8);
     QCOMPARE(Child<QComboBox>(dlg, "ParityCmb")->currentText(), QString("None"));
+    QCOMPARE(int(w.MaxChan), 439);
     model->setCurrentIndex(1);
     proto->setCurrentIndex(ProtoKenwood);
-    proto->setCurrentIndex(ProtoDrake); // the R8 model is kept, and with it its settings
+    proto->setCurrentIndex(ProtoDrake); // the model is kept, and with it its settings
     QCOMPARE(int(w.Model), 1);
     QVERIFY(w.Flow);
     QCOMPARE(int(w.Bits), 7);
     QCOMPARE(int(w.Parity), 2);
-    QCOMPARE(int(w.MaxChan), 439);
+    QCOMPARE(int(w.MaxChan), 199);
+
+    // ICOM starts at its first model.
+    proto->setCurrentIndex(ProtoIcom);
+    QCOMPARE(int(w.Model), 0);
 }
 
 void RadioParmsTest::showingStoredProfilesChangesNothing() {
@@ -572,6 +588,7 @@ void RadioParmsTest::cancelAndUndoAskFirst() {
     Child<QPushButton>(dlg, "UndoCmd")->click();
     QCOMPARE(f.host.LastTitle(), QString("Undo"));
     QCOMPARE(f.host.LastText(), QString("Loose changes?"));
+    QCOMPARE(f.host.Boxes.back().Default, Answer::No); // Enter keeps the edits
     QCOMPARE(int(dlg.Working(0).Baud), 6);
     f.host.Answers = {Answer::Yes};
     Child<QPushButton>(dlg, "UndoCmd")->click();

@@ -16,6 +16,8 @@
 #include <memory>
 #include <random>
 
+#include "common/AppRig.h"
+#include "common/FakeFamily.h"
 #include "core/CodeTables.h"
 #include "core/SimHost.h"
 #include "engine/App.h"
@@ -24,10 +26,10 @@
 #include "sim/Catalog.h"
 #include "sim/IcomRadio.h"
 #include "sim/SimPeer.h"
+#include "ui/ActivityDisplay.h"
 #include "ui/DisplayFont.h"
 #include "ui/MainWindow.h"
 #include "ui/QtHost.h"
-#include "ui/ActivityDisplay.h"
 #include "ui/VfoWindow.h"
 
 using namespace rigvane;
@@ -49,24 +51,19 @@ struct VfoView : EngineView {
 
 // The program's state over a virtual clock, an engine, and (for ICOM) a
 // simulated R8500 on an in-process port.
-struct Rig {
+struct Rig : rigvane::test::AppRig {
     explicit Rig(uint8_t protocol = ProtoLocal, uint8_t model = 0) {
         RadioProfile& p = app.settings.Selected();
         p.Protocol = protocol;
         p.Model = model;
         if (protocol == ProtoIcom) {
-            std::string error;
-            peer = std::make_shared<SimPeer>(MakeSimRadio("icom-r8500", &error));
-            sim = dynamic_cast<IcomRadio*>(&peer->Radio());
+            sim = dynamic_cast<IcomRadio*>(&Serve("icom-r8500"));
             p.Model = 2;
             p.Addr = sim->Address;
             p.CompAddr = 0xE0;
             p.Device = "sim:icom-r8500";
             p.Timeout = 30;
             p.MinFreq = 0;
-            app.link.SetPortFactory([this](const std::string&) -> std::unique_ptr<SerialPort> {
-                return std::make_unique<SimulatedPort>(host, peer);
-            });
             app.radio.OpenRadio();
         }
         view.Owner = &app;
@@ -94,11 +91,8 @@ struct Rig {
                                  [](const std::string& c) { return !c.empty() && c[0] == 0x05; }));
     }
 
-    SimHost host;
-    App app{host};
     Engine engine{app};
     VfoView view;
-    std::shared_ptr<SimPeer> peer;
     IcomRadio* sim = nullptr;
     std::array<std::unique_ptr<VfoWindow>, 2> windows;
 };
@@ -133,7 +127,7 @@ class VfoWindowTest : public QObject {
     void activeVfoEditsTuneTheRadio();
     void entryFields();
     void listRules();
-    void setUpForEveryProtocol();
+    void setUpFollowsTheModelsAuxData();
     void activeMarkerPlacementAndFace();
     void reopenAtStart();
 };
@@ -316,15 +310,19 @@ void VfoWindowTest::entryFields() {
 }
 
 void VfoWindowTest::listRules() {
-    for (uint8_t protocol : {ProtoIcom, ProtoThf6a}) {
+    for (bool offsets : {false, true}) {
         Rig rig;
-        rig.app.settings.Selected().Protocol = protocol;
+        // A family whose list 4 holds repeater offsets, not bandwidths.
+        rigvane::test::FakeFamily family(ProtoThf6a);
+        family.caps.Models[0].VfoAux.BandwidthFollowsMode = false;
+        rigvane::test::AddFamily(rig.app.link, family);
+        rig.app.settings.Selected().Protocol = offsets ? ProtoThf6a : ProtoIcom;
         VfoWindow& b = rig.Open(1);
         Channel& copy = rig.app.radioState.Vfo[1];
-        const bool thf6a = protocol == ProtoThf6a;
+        const bool thf6a = offsets;
 
-        // Bandwidth sets the mode while it is 1..3 (not on the TH-F6A,
-        // whose list holds repeater offsets): 1, 2 -> 2; 3 -> 1; else 3.
+        // Bandwidth sets the mode while it is 1..3 (not where the list holds
+        // repeater offsets): 1, 2 -> 2; 3 -> 1; else 3.
         const int modeAfter[7] = {3, 2, 2, 1, 3, 3, 3};
         for (int bw = 0; bw < 7; ++bw) {
             copy.Mode = 1;
@@ -382,7 +380,7 @@ void VfoWindowTest::listRules() {
     QVERIFY(!rig.engine.State().DropDownOpen);
 }
 
-void VfoWindowTest::setUpForEveryProtocol() {
+void VfoWindowTest::setUpFollowsTheModelsAuxData() {
     // Shown check boxes and lists as "c0..c5/l0..l6" and the frame ("f" or "-").
     auto shown = [](VfoWindow& w) {
         QString s;
@@ -395,65 +393,61 @@ void VfoWindowTest::setUpForEveryProtocol() {
         }
         return s + (w.VFOAuxFrm()->isHidden() ? "/-" : "/f");
     };
-    const QString common = "c0c1c2c3c5/l0l1l2l3l4l5/f";
-    const struct {
-        uint8_t Protocol, Model;
-        const char* Expected;
-    } cases[] = {
-        {ProtoLocal, 0, "c0c1c2c3c5/l0l1l2l3l4l5/f"},
-        {ProtoIcom, 2, "c5/l1l2l4/f"},
-        {ProtoKenwood, 0, "c0c5/l1l2l3/f"},
-        {ProtoAor3000, 0, "c0c1c2c3c5/l0l1l2l3l4l5/-"},
-        {ProtoAor8000, 0, "c5//f"},
-        {ProtoOpto, 0, "c0c1c2c3c5/l0l1l2l3l4l5/-"},
-        {ProtoDrake, 0, "c0c1c2c5/l1l2l3l4/f"},
-        {ProtoBearcat, 0, "c5//f"},
-        {ProtoBearcat, 1, "c1c2c3c5/l1l2l3l4l5/f"},
-        {ProtoBearcat, 2, "c0c1c2c3/l0l1l2l3l4l5/f"},
-        {ProtoAor5000, 0, "c5/l2l4/f"},
-        {ProtoThf6a, 0, "c0c2c3c5/l0l4l5/f"},
-        {ProtoBcd396, 0, "c0c1c2c3c5/l0l1l2l3l4l5/f"},
-    };
-    Rig rig;
-    VfoWindow& w = rig.Open(0);
-    for (const auto& c : cases) {
-        rig.app.settings.Selected().Protocol = c.Protocol;
-        rig.app.settings.Selected().Model = c.Model;
-        const QString name = QString("protocol %1 model %2: ").arg(c.Protocol).arg(c.Model);
-        rig.app.settings.Global.ShowAux = false;
-        w.Drop_Down_Init();
-        QVERIFY2(shown(w) == c.Expected, qPrintable(name + shown(w)));
-        QCOMPARE(w.VFOModeCmb()->currentIndex(), 2);
-        // Displaying unused aux controls: the radio hides nothing.
-        rig.app.settings.Global.ShowAux = true;
-        w.Drop_Down_Init();
-        QVERIFY2(shown(w) == common, qPrintable(name + "SHOWAUX " + shown(w)));
-    }
-
-    // The lists that depend on the radio.
     auto items = [](QComboBox* c) {
         QStringList l;
         for (int i = 0; i < c->count(); ++i)
             l << c->itemText(i);
         return l;
     };
+    const QString common = "c0c1c2c3c5/l0l1l2l3l4l5/f";
+    Rig rig;
+    VfoWindow& w = rig.Open(0);
     RadioProfile& profile = rig.app.settings.Selected();
-    profile.Protocol = ProtoAor8000;
-    w.Drop_Down_Init();
-    QCOMPARE(w.VFOAuxCmb(0)->count(), 43);
-    QCOMPARE(w.VFOAuxCmb(0)->itemText(15), QString(" 15"));
-    QCOMPARE(w.VFOAuxCmb(0)->itemText(16), QString(" 0"));
-    // TH-F6A: the offset list follows the driver's offset codes 0..6.
-    profile.Protocol = ProtoThf6a;
-    w.Drop_Down_Init();
-    QCOMPARE(items(w.VFOAuxCmb(4)), QStringList({"none", "+0.6Mhz", "+1.2Mhz", "+5.0Mhz", "-0.6Mhz",
-                                                 "-1.2Mhz", "-5.0Mhz"}));
+    auto setUp = [&](uint8_t protocol, bool showAux) {
+        profile.Protocol = protocol;
+        rig.app.settings.Global.ShowAux = showAux;
+        w.Drop_Down_Init();
+        return shown(w);
+    };
+
+    // A family with aux data of every kind.
+    rigvane::test::FakeFamily family(ProtoThf6a);
+    AuxSpec& aux = family.caps.Models[0].VfoAux;
+    aux.HiddenChecks = (1 << 0) | (1 << 1);
+    aux.HiddenLists = (1 << 1) | (1 << 2) | (1 << 3);
+    aux.ForcedChecks = 1 << 4;
+    aux.ForcedLists = 1 << 6;
+    aux.CheckCaptions[4] = "DCS On";
+    aux.ListCaptions[4] = "Offset";
+    aux.Bandwidths = {"none", "+0.6Mhz", "-0.6Mhz"};
+    aux.Tones = {" 0", " 1", " 2"};
+    rigvane::test::AddFamily(rig.app.link, family);
+    QCOMPARE(setUp(ProtoThf6a, false), QString("c2c3c4c5/l0l4l5l6/f"));
+    QCOMPARE(items(w.VFOAuxCmb(4)), QStringList({"none", "+0.6Mhz", "-0.6Mhz"}));
+    QCOMPARE(items(w.VFOAuxCmb(0)), QStringList({" 0", " 1", " 2"}));
+    QCOMPARE(w.VFOAuxCmb(5)->count(), 43); // the tone table where the model has no list
     QCOMPARE(w.VAuxLabel(4)->text(), QString("Offset"));
-    QCOMPARE(w.VFOAuxChk(3)->text(), QString("CTCSS On"));
-    profile.Protocol = ProtoLocal;
-    w.Drop_Down_Init();
+    QCOMPARE(w.VFOAuxChk(4)->text(), QString("DCS On"));
+    QCOMPARE(w.VFOAuxChk(3)->text(), QString("Tone 2 On"));
+    QCOMPARE(w.VFOModeCmb()->currentIndex(), 2);
+    // Displaying unused aux controls: nothing hidden, the forced ones shown.
+    QCOMPARE(setUp(ProtoThf6a, true), QString("c0c1c2c3c4c5/l0l1l2l3l4l5l6/f"));
+
+    // ICOM: the attenuator, AGC, antenna and its bandwidth names; OPTO has
+    // no aux frame; the test radio and a protocol without a driver hide nothing.
+    profile.Model = 2;
+    QCOMPARE(setUp(ProtoIcom, false), QString("c5/l1l2l4/f"));
+    QCOMPARE(w.VFOAuxCmb(4)->itemText(0), QString("Narrow"));
+    profile.Model = 0;
+    QCOMPARE(setUp(ProtoOpto, false), QString("c0c1c2c3c5/l0l1l2l3l4l5/-"));
+    QCOMPARE(setUp(ProtoOpto, true), common);
+    QCOMPARE(setUp(ProtoBcd396, false), common);
+    QCOMPARE(setUp(ProtoLocal, false), common);
+    // The window's own captions and lists are back.
     QCOMPARE(w.VAuxLabel(4)->text(), QString("Bandwidth"));
+    QCOMPARE(w.VFOAuxChk(4)->text(), QString("Tone 3 On"));
     QCOMPARE(w.VFOAuxCmb(0)->itemText(16), QString("110.9"));
+    QCOMPARE(w.VFOAuxCmb(4)->itemText(0), QString("0"));
 }
 
 void VfoWindowTest::activeMarkerPlacementAndFace() {

@@ -1,0 +1,126 @@
+#pragma once
+// What the memory channel editor and the scan and search bank editors share:
+// the window with its menu bar, the table of all entries beside the form
+// (sort and filter without reordering memory), undo and redo, the clipboard
+// as frequency-file lines, the selection operations, the Move/Copy dialog,
+// the window place and the "[*]" mark while data is unsaved. A subclass adds
+// the form for one entry.
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+#include "core/MoveRange.h"
+
+class QComboBox;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QTableView;
+class QUndoStack;
+class QVBoxLayout;
+
+namespace rigvane {
+
+struct App;
+class Engine;
+class RecordFilter;
+class RecordTableModel;
+
+class RecordEditor : public QWidget {
+    Q_OBJECT
+  public:
+    RecordEditor(App& app, Engine& engine, MoveKind kind, int placementEntry,
+                 const QString& caption, QWidget* parent = nullptr);
+    ~RecordEditor() override;
+
+    MoveKind Kind() const { return kind_; }
+    // The entry on display in the form.
+    int Shown() const { return shown_; }
+    // Shows entry `index` in the form and selects its row.
+    void ShowEntry(int index);
+    // Redisplays the form and the whole table.
+    void Redisplay();
+    // Entry `index` was changed by someone else (a hit, a file line).
+    void EntryChanged(int index);
+    // The tables were rearranged or replaced (file read, sort, clear
+    // everything): earlier edits no longer apply and leave the undo history.
+    void MemoryReplaced();
+
+    // One undoable edit of entries `indices`: `change` is applied to a copy
+    // of each (with its index); entries it leaves equal are not part of the
+    // edit. False when nothing changed.
+    using Change = std::function<void(Channel& entry, int index)>;
+    bool Edit(const std::vector<int>& indices, const Change& change, const QString& text);
+    // Copy, move or swap through MoveRange, as one undoable edit.
+    MoveResult RunMove(MoveOp op, int first, int last, int dest);
+    // The selected entries, in the table's order.
+    std::vector<int> SelectedEntries() const;
+    void CopySelection();
+    // Pastes data lines of this table from `text` (the clipboard when empty)
+    // at the first selected entry, renumbered from there.
+    void Paste(const QString& text = QString());
+    void ClearSelection();
+    void ToggleSelection(bool Channel::*flag, const QString& what);
+    // The Move/Copy dialog, pre-filled with the selection.
+    void OpenMoveDialog();
+    // "Clear all" question (No is the default) and the clear when answered Yes.
+    void ClearAll(const std::string& title, const std::string& text);
+
+    void RestorePosition();
+    void StorePosition();
+    int PlacementEntry() const { return placement_; }
+
+    QUndoStack* UndoStack() const { return undo_; }
+    QTableView* Table() const { return table_; }
+    RecordFilter* Filter() const { return filter_; }
+    RecordTableModel* Model() const { return model_; }
+    QMenuBar* Menus() const { return menus_; }
+    QLineEdit* FilterText() const { return filterText_; }
+    QComboBox* FilterState() const { return filterState_; }
+    QLineEdit* FilterFrom() const { return filterFrom_; }
+    QLineEdit* FilterTo() const { return filterTo_; }
+
+  protected:
+    // The form shows entry Shown(). `sameEntry`: the entry did not change,
+    // so a field the user is typing in keeps its text.
+    virtual void ShowForm(bool sameEntry) = 0;
+    // Where the subclass builds its form; its menus join Menus().
+    QVBoxLayout* FormLayout() const { return formLayout_; }
+    QMenu* DatabaseMenu() const { return databaseMenu_; }
+    QMenu* EditMenu() const { return editMenu_; }
+    // A key for a number field (digits, Backspace, Enter, Escape; frequency
+    // fields one "."). Returns true when the key is swallowed.
+    bool NumberKey(QLineEdit* field, QKeyEvent* key, bool frequency);
+    void MarkModified();
+
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+    App& app_;
+    Engine& engine_;
+
+  private:
+    void BuildTable(QWidget* parent, QVBoxLayout* layout);
+    void ApplyRangeFilter();
+    void RowSelected();
+
+    MoveKind kind_;
+    int placement_;
+    int shown_ = 0;
+    bool selecting_ = false;
+    QMenuBar* menus_ = nullptr;
+    QMenu* databaseMenu_ = nullptr;
+    QMenu* editMenu_ = nullptr;
+    QVBoxLayout* formLayout_ = nullptr;
+    QTableView* table_ = nullptr;
+    RecordTableModel* model_ = nullptr;
+    RecordFilter* filter_ = nullptr;
+    QUndoStack* undo_ = nullptr;
+    QLineEdit* filterText_ = nullptr;
+    QLineEdit* filterFrom_ = nullptr;
+    QLineEdit* filterTo_ = nullptr;
+    QComboBox* filterState_ = nullptr;
+};
+
+} // namespace rigvane
