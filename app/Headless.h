@@ -21,12 +21,14 @@
 
 #include "engine/App.h"
 #include "engine/Engine.h"
+#include "engine/Rigctld.h"
 #include "engine/Startup.h"
 #include "storage/FrequencyFileReader.h"
 #include "storage/FrequencyFileWriter.h"
 #include "storage/SettingsFile.h"
 #include "ui/PortFactory.h"
 #include "ui/QtHost.h"
+#include "ui/RigctldServer.h"
 
 namespace rigvane::headless {
 
@@ -44,13 +46,17 @@ inline const char* const Usage =
     "  --mode M         manual, scan or search (default: manual)\n"
     "  --seconds S      end after S seconds (default: run until SIGINT/SIGTERM)\n"
     "  --save           write the frequency file back at the end\n"
+    "  --rigctld [ADDR:]PORT\n"
+    "                   serve Hamlib's rigctld protocol for the radio (address\n"
+    "                   127.0.0.1 unless given)\n"
     "  --help           show this text\n"
     "\n"
     "Exit status: 0 clean end; 2 bad options; 3 settings file unusable;\n"
-    "4 radio device unusable; 5 frequency file unusable.\n";
+    "4 radio device unusable; 5 frequency file unusable; 6 the rigctld address\n"
+    "cannot be served.\n";
 
 struct Options {
-    std::string IniPath, Device, File;
+    std::string IniPath, Device, File, Rigctld;
     int Radio = 0; // 1..8; 0 = as the settings say
     int Mode = ModeManual;
     double Seconds = -1;
@@ -87,6 +93,12 @@ inline bool ParseOptions(int argc, char** argv, Options& o) {
             if (!value(o.IniPath)) return false;
         } else if (arg == "--device") {
             if (!value(o.Device)) return false;
+        } else if (arg == "--rigctld") {
+            if (!value(o.Rigctld)) return false;
+            std::string address;
+            int port = 0;
+            if (!RigctldProtocol::ParseAddress(o.Rigctld, &address, &port))
+                return Fail("--rigctld needs [ADDR:]PORT");
         } else if (arg == "--file") {
             if (!value(o.File)) return false;
         } else if (arg == "--radio") {
@@ -242,6 +254,12 @@ inline int Run(int argc, char** argv) {
                      NotSupportedText(app.settings.Selected().Protocol).c_str());
         return 4;
     }
+    if (opened != OpenConnected && CapsFor(app.settings.Selected().Protocol).OwnConnection) {
+        // The family opened the radio itself; its messages above say why not.
+        std::fprintf(stderr, "rigvane: no answer from the %s radio\n",
+                     ProtocolNames[app.settings.Selected().Protocol]);
+        return 4;
+    }
     if (opened != OpenConnected) {
         std::fprintf(stderr, "rigvane: %s %s\n",
                      opened == OpenPortFailed ? "cannot open the radio device"
@@ -259,6 +277,25 @@ inline int Run(int argc, char** argv) {
         fileLoaded = !stopped;
     }
     app.memory.MemoryEdited = false;
+
+    // The rigctld server: the command line's address, else the settings' switch.
+    RigctldServer rigctld(engine);
+    const Globals& g = app.settings.Global;
+    const std::string rigctldAddress = !o.Rigctld.empty() ? o.Rigctld
+                                       : g.Rigctld        ? g.RigctldAddress
+                                                          : "";
+    if (!rigctldAddress.empty()) {
+        std::string error;
+        if (rigctld.Listen(rigctldAddress, &error)) {
+            app.log.Dply("rigctld server on " + rigctldAddress);
+        } else if (!o.Rigctld.empty()) {
+            std::fprintf(stderr, "rigvane: cannot serve rigctld on %s: %s\n",
+                         rigctldAddress.c_str(), error.c_str());
+            return 6;
+        } else {
+            app.log.Dply("*rigctld server cannot listen on " + rigctldAddress + ": " + error);
+        }
+    }
 
     if (o.Seconds >= 0) QTimer::singleShot(int(o.Seconds * 1000), &qapp, [&] { stop(); });
     if (!stopped) {

@@ -15,6 +15,7 @@
 #include "core/Version.h"
 #include "engine/App.h"
 #include "engine/Engine.h"
+#include "engine/Rigctld.h"
 #include "engine/Startup.h"
 #include "ui/DisplayFont.h"
 #include "ui/MainWindow.h"
@@ -25,18 +26,22 @@
 namespace {
 
 const char* const Usage =
-    "Usage: rigvane [--ini PATH] [FILE.frq]\n"
+    "Usage: rigvane [--ini PATH] [--rigctld [ADDR:]PORT] [FILE.frq]\n"
     "Drives a communications receiver or scanner over a serial port.\n"
     "\n"
     "  FILE.frq     frequency file to open after start-up\n"
     "  --ini PATH   settings file to read at start and write at the end\n"
     "               (default: $XDG_CONFIG_HOME/rigvane/RIGVANE.INI)\n"
+    "  --rigctld [ADDR:]PORT\n"
+    "               serve Hamlib's rigctld protocol for the radio (address\n"
+    "               127.0.0.1 unless given), e.g. for a logging program\n"
     "  --help       show this text\n"
     "  --version    show the version\n"
     "  --headless   run without windows (rigvane --headless --help)\n";
 
 struct Options {
     std::string IniPath;
+    std::string Rigctld; // [ADDR:]PORT; empty: as Global Parms says
     std::vector<std::string> Files; // frequency files named on the command line
 };
 
@@ -50,6 +55,15 @@ bool ParseOptions(int argc, char** argv, Options& options) {
                 return false;
             }
             options.IniPath = argv[++i];
+        } else if (arg == "--rigctld") {
+            std::string address;
+            int port = 0;
+            if (i + 1 >= argc ||
+                !rigvane::RigctldProtocol::ParseAddress(argv[i + 1], &address, &port)) {
+                std::fprintf(stderr, "rigvane: --rigctld needs [ADDR:]PORT\n%s", Usage);
+                return false;
+            }
+            options.Rigctld = argv[++i];
         } else if (arg.rfind("--ini=", 0) == 0 && arg.size() > 6) {
             options.IniPath = arg.substr(6);
         } else if (!arg.empty() && arg[0] != '-') {
@@ -135,6 +149,7 @@ int main(int argc, char** argv) {
     // Start-up in its documented order; the main loop then runs from the
     // event loop until the window closes.
     rigvane::MainWindow mainWindow(app, engine);
+    mainWindow.RigctldOverride = options.Rigctld;
     mainWindow.Start(options.IniPath, hooks);
     window = &mainWindow;
     engine.OpenCommandLineFiles(options.Files); // before the main loop's first pass

@@ -8,6 +8,7 @@ PACKAGES=(
     qt6-base-dev qt6-serialport-dev libgl-dev
     libgtest-dev libgmock-dev googletest
     xvfb xauth fonts-dseg python3
+    libhamlib-dev libhamlib-utils
 )
 
 missing=()

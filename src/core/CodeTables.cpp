@@ -69,7 +69,7 @@ const std::array<const char*, 20> BankLetters = {"A", "a", "B", "b", "C", "c", "
 
 const std::array<const char*, ProtocolCount> ProtocolNames = {
     "LOCAL", "ICOM",  "KENWOOD", "AOR3000A", "AOR8000", "OPTO",
-    "DRAKE", "BEARCAT", "AOR5000", "TH-F6A", "BCD396T"};
+    "DRAKE", "BEARCAT", "AOR5000", "TH-F6A", "BCD396T", "HAMLIB"};
 
 const char* ModelName(int protocol, int model) {
     static const char* const table[ProtocolCount][5] = {
@@ -84,6 +84,7 @@ const char* ModelName(int protocol, int model) {
         {"AOR5000", "n/a", "n/a", "n/a", "n/a"},
         {"TH-F6A", "TH-G71", "n/a", "n/a", "n/a"},
         {"BCD396T", "n/a", "n/a", "n/a", "n/a"},
+        {"HAMLIB", "n/a", "n/a", "n/a", "n/a"},
     };
     if (protocol < 0 || protocol >= ProtocolCount || model < 0 || model > 4) return "";
     return table[protocol][model];

@@ -50,11 +50,12 @@ enum Protocol : uint8_t {
     ProtoAor5000 = 8,
     ProtoThf6a = 9,
     ProtoBcd396 = 10,
+    ProtoHamlib = 11, // any radio the Hamlib library drives
 };
-constexpr int ProtocolCount = 11;
+constexpr int ProtocolCount = 12;
 extern const std::array<const char*, ProtocolCount> ProtocolNames;
 
-// Model names: 11 protocols x 6 slots (slot 5 is empty). Returns "" for a slot
+// Model names: 12 protocols x 6 slots (slot 5 is empty). Returns "" for a slot
 // outside 0..5 (a stored model 6 or 7 names no model).
 const char* ModelName(int protocol, int model);
 

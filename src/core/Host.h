@@ -56,6 +56,16 @@ public:
     // Runs `fn` once, `ms` from now, from Yield/WaitForEvents.
     virtual void CallLater(int ms, std::function<void()> fn) = 0;
 
+    // Work done on another thread (a library call that blocks for its own
+    // time-outs): runs events until done() holds. The other thread makes
+    // done() true, then calls Wake(). The default waits in short slices.
+    virtual void WaitForWorker(const std::function<bool()>& done) {
+        while (!done()) WaitForEvents(WorkerSliceMs);
+    }
+    // Safe to call from any thread: a WaitForEvents in progress returns soon.
+    virtual void Wake() {}
+    static constexpr int WorkerSliceMs = 50;
+
     virtual void Beep() = 0;
     // `defaultButton` is the button that Enter presses. A button the set does
     // not have stands for the set's first one (Ok or Yes). A question whose

@@ -39,6 +39,10 @@ struct RadioProfile {
     // or a pseudo-terminal, or "sim:NAME[?activity=PATH]" for a built-in
     // simulated radio. Empty: use Port.
     std::string Device;
+    // HAMLIB profiles: the Hamlib model number and its configuration as
+    // "key=value,..." (rig_pathname=/dev/ttyUSB0,serial_speed=19200).
+    int32_t HamlibModel = 0;
+    std::string HamlibConf;
 
     static std::string FixedWidth20(const std::string& s);
 };
@@ -68,6 +72,10 @@ struct Globals {
     uint8_t FreqSize = 26;
     bool ShowAux = true;     // SHOWAUX
     bool LoadFreq = true;    // LOADFREQ
+    // RIGCTLD, RIGCTLDADDR: serve Hamlib's network protocol for the radio we
+    // drive, on [ADDR:]PORT (127.0.0.1 unless an address is given).
+    bool Rigctld = false;
+    std::string RigctldAddress = "4532";
 
     // Not stored in the settings file.
     int16_t PriorityChannel = 0;  // set by the frequency file keyword PRIORITY

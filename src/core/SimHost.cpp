@@ -55,6 +55,18 @@ bool SimHost::FireNext(int64_t until) {
     return true;
 }
 
+void SimHost::WaitForWorker(const std::function<bool()>& done) {
+    Yield();
+    std::unique_lock<std::mutex> lock(wakeMutex_);
+    // done() is checked under the lock and Wake() takes it: no wake is lost.
+    wakeCv_.wait(lock, done);
+}
+
+void SimHost::Wake() {
+    std::lock_guard<std::mutex> lock(wakeMutex_);
+    wakeCv_.notify_all();
+}
+
 LocalDateTime SimHost::LocalNow() const { return DateTimeFromStamp(WallStart + now_ / 1000); }
 
 Host::TimerId SimHost::CreateTimer(std::function<void()> onTick) {

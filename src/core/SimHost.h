@@ -3,8 +3,10 @@
 // fires the timers and deferred calls that fall due, so a five-second timer
 // runs in microseconds and every run gives the same result. Message boxes are
 // recorded and answered from a queue.
+#include <condition_variable>
 #include <deque>
 #include <map>
+#include <mutex>
 #include <vector>
 
 #include "core/Host.h"
@@ -28,6 +30,10 @@ public:
     TimerId CreateTimer(std::function<void()> onTick) override;
     void SetTimer(TimerId id, int intervalMs, bool enabled) override;
     void CallLater(int ms, std::function<void()> fn) override;
+    // A worker's job takes no virtual time: the clock stands still while the
+    // test thread blocks until the worker wakes it.
+    void WaitForWorker(const std::function<bool()>& done) override;
+    void Wake() override;
 
     void Beep() override { ++Beeps; }
     Answer MessageBox(const std::string& title, const std::string& text,
@@ -60,6 +66,8 @@ private:
     std::map<TimerId, Timer> timers_;
     std::multimap<int64_t, std::function<void()>> later_;
     TimerId nextId_ = 1;
+    std::mutex wakeMutex_;
+    std::condition_variable wakeCv_;
 };
 
 }  // namespace rigvane

@@ -6,6 +6,7 @@
 #include "core/CodeTables.h"
 #include "drivers/Ar3000a.h"
 #include "drivers/Drake.h"
+#include "drivers/Hamlib.h"
 #include "drivers/Icom.h"
 #include "drivers/Local.h"
 
@@ -14,11 +15,8 @@ namespace rigvane {
 const std::vector<RadioDriver*>& SupportedFamilies() {
     static const std::vector<RadioDriver*> families = [] {
         std::vector<RadioDriver*> all = {
-            &LocalFamily(),
-            &IcomFamily(),
-            &OptoFamily(),
-            &Ar3000aFamily(),
-            &DrakeFamily(),
+            &LocalFamily(),   &IcomFamily(),  &OptoFamily(),
+            &Ar3000aFamily(), &DrakeFamily(), &HamlibDriverInstance(),
         };
         std::sort(all.begin(), all.end(), [](const RadioDriver* a, const RadioDriver* b) {
             return a->Caps().Protocol < b->Caps().Protocol;

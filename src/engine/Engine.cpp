@@ -107,8 +107,9 @@ void Engine::IdleWait(int64_t since, int ms) {
 }
 
 bool Engine::RadioReachable() {
-    // A radio without a port (the test radio) never opens one.
-    return app_.link.PortOpen();
+    // A radio without a port (the test radio) never opens one; a family
+    // that opens the radio itself holds a session instead.
+    return app_.link.Connected();
 }
 
 void Engine::ApplyState() {
@@ -886,6 +887,10 @@ ControlSetup Engine::ComputeControls() const {
     // The switch stays usable where the family has no light of its own to
     // drive; it goes grey on a model whose light cannot be switched.
     c.LightEnabled = !caps.Has(OpLight) || model.Light;
+    // A radio that cannot read out its memories must not "load" blanks over
+    // our channels (a Hamlib model without memory read-out, for one).
+    if (const RadioDriver* driver = app_.link.Driver())
+        if (!(driver->OpsFor(prof) & OpLoad)) c.LoadEnabled = false;
     c.ComText = "COM " + std::to_string(prof.Port);
     c.ModelText = ModelName(prof.Protocol, prof.Model);
     c.SelRadText = std::to_string(s.SelectedRadio + 1);

@@ -76,7 +76,8 @@ void Engine::SignalOff() {
 void Engine::MeterClick(int i) {
     if (i < 0 || i >= MeterLabels) return;
     RadioState& rs = app_.radioState;
-    if (app_.link.CapsFor(app_.settings.Selected().Protocol).UsesPort) {
+    const FamilyCaps& caps = app_.link.CapsFor(app_.settings.Selected().Protocol);
+    if (caps.UsesPort || caps.OwnConnection) {
         if (rs.SignalLevel < i) rs.SignalLevel = 0;
         rs.SignalThreshold = uint8_t(i + 1);
     } else { // the test radio: a click is a simulated signal

@@ -45,7 +45,7 @@ Radio::Radio(SerialLink& link, RadioState& state, Settings& settings, MessageLog
 
 bool Radio::Has(RadioOp op) const {
     const RadioDriver* driver = Driver();
-    return driver && driver->Caps().Has(op);
+    return driver && (driver->OpsFor(settings_.Selected()) & op) != 0;
 }
 
 DriverContext Radio::Context() {
@@ -64,7 +64,7 @@ DriverContext Radio::Context() {
 
 template <class Call> bool Radio::Run(RadioOp op, Call&& call) {
     RadioDriver* driver = Driver();
-    if (!driver || !driver->Caps().Has(op)) return false;
+    if (!driver || !(driver->OpsFor(Profile()) & op)) return false;
     DriverContext ctx = Context();
     try {
         call(*driver, ctx);
@@ -131,7 +131,8 @@ uint8_t Radio::OpenRadio() {
 
     {
         RetryScope retries(link_);
-        if (link_.PortOpen()) {
+        // A family that opens the radio itself (Hamlib) needs no port.
+        if (link_.PortOpen() || driver->Caps().OwnConnection) {
             result = OpenNoAnswer;
             InitialiseRadio(*driver);
         }
@@ -227,7 +228,14 @@ void Radio::ReadSignal() {
         if (!Run(OpSignal, [method](RadioDriver& d, DriverContext& ctx) { d.Signal(ctx, method); }))
             link_.RadioDelay();
     };
-    switch (profile.Detect) {
+    // A family with its own connection has no carrier-detect line of ours:
+    // its driver reads the radio's squelch for every method but none.
+    const RadioDriver* driver = Driver();
+    const bool own = driver && driver->Caps().OwnConnection;
+    switch (own && profile.Detect != DetectNone ? -1 : int(profile.Detect)) {
+    case -1:
+        command(DetectMethod(profile.Detect));
+        break;
     case DetectNone:
         link_.RadioDelay();
         break;

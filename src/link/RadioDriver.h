@@ -141,6 +141,10 @@ struct FamilyCaps {
     // Locate Radio: step through bus addresses; switch flow control on.
     bool LocateAddresses = false;
     bool LocateFlow = false;
+    // The driver opens the radio itself (a library such as Hamlib) and keeps
+    // the connection in SerialLink::Session: the link opens no serial port,
+    // and every signal detect method goes to the driver.
+    bool OwnConnection = false;
 
     bool Has(RadioOp op) const { return (Ops & op) != 0; }
     // The user picks a model only where the family has more than one.
@@ -168,6 +172,9 @@ class RadioDriver {
   public:
     virtual ~RadioDriver() = default;
     virtual const FamilyCaps& Caps() const = 0;
+    // The operations a profile's radio has: the family's, unless the family
+    // learns them per model (Hamlib reads them from its model's capabilities).
+    virtual uint32_t OpsFor(const RadioProfile&) const { return Caps().Ops; }
 
     // Initialises the radio after the port opened; sets
     // ctx.Link.RadioNotResponding when it does not answer as it should.

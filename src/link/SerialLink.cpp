@@ -110,6 +110,7 @@ bool SerialLink::OpenPort(std::string* error) {
 }
 
 void SerialLink::ClosePort() {
+    Session.reset();
     if (port_) {
         port_->OnLineError = nullptr;
         try {

@@ -12,6 +12,7 @@
 #include "core/Host.h"
 #include "core/MessageLog.h"
 #include "core/Settings.h"
+#include "link/RadioSession.h"
 #include "link/RadioState.h"
 #include "link/SerialPort.h"
 
@@ -88,8 +89,12 @@ class SerialLink {
     // Closes any open port, then opens the selected profile's device. On
     // failure the port stays closed and `error` tells why.
     bool OpenPort(std::string* error = nullptr);
-    void ClosePort();
+    void ClosePort(); // also lets the radio session go
     bool PortOpen() const;
+    // The serial port is open, or the family's own session to the radio is.
+    bool Connected() const { return PortOpen() || (Session && Session->IsOpen()); }
+    // The family's own connection, for families that open the radio themselves.
+    std::shared_ptr<RadioSession> Session;
 
     // The transaction: sends `command` (may be empty: only collect), collects
     // the reply until `eom` or `altEom` appears. Returns the last try's bytes,

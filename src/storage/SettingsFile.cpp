@@ -1,5 +1,7 @@
 #include "storage/SettingsFile.h"
 
+#include "core/CodeTables.h"
+
 #include <cerrno>
 #include <cfloat>
 #include <cmath>
@@ -112,6 +114,8 @@ void ReadProfile(RadioProfile& r, const ProfileFile& doc, int n) {
     r.Model = ReadInt<uint8_t>(doc, sec, "MODEL", 0);
     r.Memory = ReadFlag(doc, sec, "MEMORY", 0);
     r.Device = ReadText(doc, sec, "DEVICE");
+    r.HamlibModel = ReadInt<int32_t>(doc, sec, "HAMLIBMODEL", 0);
+    r.HamlibConf = ReadText(doc, sec, "HAMLIBCONF");
     r.MaxFreq = ReadNumberText(doc, sec, "MAXFREQ");
     r.MinFreq = ReadNumberText(doc, sec, "MINFREQ");
 
@@ -121,7 +125,8 @@ void ReadProfile(RadioProfile& r, const ProfileFile& doc, int n) {
     if (r.Stop == 0 || r.Stop > 2) r.Stop = 1;
     if (r.Port == 0 || r.Port > 4) r.Port = 1;
     if (r.MinChan < 0 || r.MinChan > 1) r.MinChan = 0;
-    if (r.Protocol > 10) r.Protocol = 0;
+    if (r.Protocol >= ProtocolCount) r.Protocol = 0;
+    if (r.HamlibModel < 0) r.HamlibModel = 0;
     if (r.Model > 7) r.Model = 0;
     if (r.MinFreq < 10 || r.MinFreq > 999999999) r.MinFreq = 10;
     if (r.MaxFreq < 10) r.MaxFreq = 99999900;
@@ -161,6 +166,8 @@ void WriteProfile(const RadioProfile& r, ProfileFile& doc, int n) {
     WriteInt(doc, sec, "MODEL", r.Model);
     WriteFlag(doc, sec, "MEMORY", r.Memory);
     WriteIniValue(doc, sec, "DEVICE", r.Device);
+    WriteInt(doc, sec, "HAMLIBMODEL", r.HamlibModel);
+    WriteIniValue(doc, sec, "HAMLIBCONF", r.HamlibConf);
 }
 
 // Creates the missing folders above `path` (the last component is the file).
@@ -242,6 +249,9 @@ void ReadSettings(Settings& s, const ProfileFile& doc) {
     g.CtcsMode = ReadFlag(doc, sec, "CTCSMODE", 0);
     g.ShowAux = ReadFlag(doc, sec, "SHOWAUX", 1);
     g.LoadFreq = ReadFlag(doc, sec, "LOADFREQ", 1);
+    g.Rigctld = ReadFlag(doc, sec, "RIGCTLD", 0);
+    g.RigctldAddress = ReadText(doc, sec, "RIGCTLDADDR");
+    if (g.RigctldAddress.empty()) g.RigctldAddress = "4532";
     g.StartFrq = ReadNumberText(doc, sec, "STARTFRQ");
     g.Resolve = ReadInt<int16_t>(doc, sec, "RESOLVE", 0);
     // File names are kept whole: a path cut to a fixed length would name
@@ -298,6 +308,8 @@ void WriteSettings(const Settings& s, ProfileFile& doc) {
     WriteInt(doc, sec, "FREQSIZE", g.FreqSize);
     WriteFlag(doc, sec, "SHOWAUX", g.ShowAux);
     WriteFlag(doc, sec, "LOADFREQ", g.LoadFreq);
+    WriteFlag(doc, sec, "RIGCTLD", g.Rigctld);
+    WriteIniValue(doc, sec, "RIGCTLDADDR", g.RigctldAddress);
 
     std::string windOpen;
     for (int n = 1; n <= 10; ++n) {

@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "engine/Rigctld.h"
 #include "storage/SettingsFile.h"
 
 namespace rigvane {
@@ -121,6 +122,15 @@ void GlobalParms::Build() {
     loadFdb_ = new QCheckBox("Load Frequency DBF on Start", misc);
     loadFdb_->setObjectName("LoadFdbChk");
     miscRow->addWidget(loadFdb_);
+    // Logging programs follow the radio through Hamlib's network protocol.
+    rigctld_ = new QCheckBox("rigctld Server on", misc);
+    rigctld_->setObjectName("RigctldChk");
+    miscRow->addWidget(rigctld_);
+    rigctldAddress_ = new QLineEdit(misc);
+    rigctldAddress_->setObjectName("RigctldTxt");
+    rigctldAddress_->setToolTip("[address:]port; 127.0.0.1 unless an address is given");
+    rigctldAddress_->setMaxLength(64);
+    miscRow->addWidget(rigctldAddress_);
 
     auto* top = new QHBoxLayout;
     top->addWidget(timing);
@@ -174,6 +184,8 @@ void GlobalParms::Undo() {
     ShowFormat();
     showAux_->setChecked(g.ShowAux);
     loadFdb_->setChecked(g.LoadFreq);
+    rigctld_->setChecked(g.Rigctld);
+    rigctldAddress_->setText(QString::fromStdString(g.RigctldAddress));
     font_->setCurrentIndex(font_->findText(QString::fromStdString(g.FreqFont)));
     const QString size = QString::number(g.FreqSize);
     int at = size_->findText(size);
@@ -256,7 +268,18 @@ void GlobalParms::accept() {
             return;
         }
     }
+    std::string address;
+    int port = 0;
+    const std::string rigctldText = rigctldAddress_->text().trimmed().toStdString();
+    if (!RigctldProtocol::ParseAddress(rigctldText, &address, &port)) {
+        app_.host.MessageBox("Error!", "The rigctld server needs [address:]port, e.g. 4532",
+                             MsgIcon::Critical);
+        rigctldAddress_->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     Globals& g = app_.settings.Global;
+    g.Rigctld = rigctld_->isChecked();
+    g.RigctldAddress = rigctldText;
     g.DlyTime = TimeValue(0);
     g.RsmTime = TimeValue(1);
     g.PriorTime = int16_t(TimeValue(2));

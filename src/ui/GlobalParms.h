@@ -48,6 +48,8 @@ class GlobalParms : public QDialog {
     QPushButton* format_ = nullptr;
     QCheckBox* showAux_ = nullptr;
     QCheckBox* loadFdb_ = nullptr;
+    QCheckBox* rigctld_ = nullptr;
+    QLineEdit* rigctldAddress_ = nullptr;
     QComboBox* font_ = nullptr;
     QComboBox* size_ = nullptr;
     QLabel* sample_ = nullptr;

@@ -34,6 +34,7 @@
 #include "ui/HelpPage.h"
 #include "ui/MessageWindow.h"
 #include "ui/RadioParms.h"
+#include "ui/RigctldServer.h"
 #include "ui/StatusWindow.h"
 #include "ui/Twips.h"
 #include "ui/VfoWindow.h"
@@ -93,6 +94,7 @@ MainWindow::MainWindow(App& app, Engine& engine, QWidget* parent)
     setWindowTitle("Rigvane");
 
     messages_ = new MessageWindow(app_.log, app_.settings, this);
+    rigctld_ = new RigctldServer(engine_, this);
     status_ = new StatusWindow(app_.progress, this);
     about_ = new AboutWindow(this);
 
@@ -551,11 +553,27 @@ void MainWindow::Start(const std::string& iniPath, const StartupHooks& hooks, bo
     RestorePosition();
     Drop_Down_Init();
     app_.memory.MemoryEdited = false;
+    ApplyRigctld();
     if (startLoop) {
         QTimer::singleShot(0, this, [this] {
             if (!closing_ && !shutDown_) engine_.RunLoop();
         });
     }
+}
+
+void MainWindow::ApplyRigctld() {
+    const Globals& g = app_.settings.Global;
+    const std::string address =
+        !RigctldOverride.empty() ? RigctldOverride : g.Rigctld ? g.RigctldAddress : "";
+    if (address == rigctldAddress_ && (address.empty() || rigctld_->Listening())) return;
+    rigctld_->Close();
+    rigctldAddress_ = address;
+    if (address.empty()) return;
+    std::string error;
+    if (rigctld_->Listen(address, &error))
+        app_.log.Dply("rigctld server on " + address);
+    else
+        app_.log.Dply("*rigctld server cannot listen on " + address + ": " + error);
 }
 
 void MainWindow::RestorePosition() {
@@ -938,6 +956,7 @@ bool MainWindow::RunDialog(int code) {
     if (code == ActionGlobalParms) {
         GlobalParms dialog(app_, this);
         dialog.exec();
+        ApplyRigctld();
     } else {
         RadioParms dialog(app_, code - 1, this);
         dialog.exec();

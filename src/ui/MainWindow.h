@@ -30,6 +30,7 @@ class AboutWindow;
 class BankEditor;
 class MemoryEditor;
 class MessageWindow;
+class RigctldServer;
 class SpectrumWindow;
 class StatusWindow;
 class VfoWindow;
@@ -56,6 +57,13 @@ class MainWindow : public QMainWindow, public EngineView {
 
     // The control set-up for the selected radio.
     void Drop_Down_Init();
+
+    // The rigctld server: the address of the command line holds for the run
+    // (RigctldOverride); otherwise the Global Parms switch decides. Start and
+    // the Global Parms dialog call it.
+    void ApplyRigctld();
+    std::string RigctldOverride;
+    RigctldServer* Rigctld() const { return rigctld_; }
 
     // Shutdown started by a signal: ends without asking anything. Changed
     // channel data cannot be saved without a file name; a message says so.
@@ -137,6 +145,8 @@ class MainWindow : public QMainWindow, public EngineView {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    RigctldServer* rigctld_ = nullptr;
+    std::string rigctldAddress_; // what it listens on; empty: it does not
     void BuildMenus();
     QWidget* BuildStatusFrame();
     QWidget* BuildMeterFrame();

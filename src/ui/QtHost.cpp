@@ -67,6 +67,12 @@ void QtHost::CallLater(int ms, std::function<void()> fn) {
     QTimer::singleShot(ms > 0 ? ms : 0, &context_, std::move(fn));
 }
 
+void QtHost::Wake() {
+    // A queued call into an object of the main thread posts an event, which
+    // wakes the event dispatcher wherever it waits.
+    QMetaObject::invokeMethod(&context_, [] {}, Qt::QueuedConnection);
+}
+
 void QtHost::Beep() {
     if (HaveWidgets()) QApplication::beep();
 }

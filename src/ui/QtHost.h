@@ -29,6 +29,8 @@ public:
     TimerId CreateTimer(std::function<void()> onTick) override;
     void SetTimer(TimerId id, int intervalMs, bool enabled) override;
     void CallLater(int ms, std::function<void()> fn) override;
+    // Posts an empty event to the main thread: its event wait returns.
+    void Wake() override;
 
     void Beep() override;
     Answer MessageBox(const std::string& title, const std::string& text,

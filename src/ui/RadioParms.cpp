@@ -8,17 +8,22 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSerialPortInfo>
+#include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "core/CodeTables.h"
 #include "core/Text.h"
+#include "drivers/Hamlib.h"
 #include "engine/LocateRadio.h"
 #include "storage/SettingsFile.h"
 #include "ui/HelpPage.h"
@@ -99,6 +104,20 @@ void RadioParms::ApplyModelDefaults(RadioProfile& p, const FamilyCaps& caps) {
         p.Parity = d.Parity;
     if (differs(&SerialDefaults::Baud)) p.Baud = d.Baud;
     if (differs(&SerialDefaults::MaxChan)) p.MaxChan = d.MaxChan;
+}
+
+void RadioParms::ApplyHamlibModel(RadioProfile& p) {
+    if (p.Protocol != ProtoHamlib) return;
+    const HamlibModelInfo info = HamlibModel(p.HamlibModel);
+    if (info.Model == 0) return;
+    if (info.MaxChannel > info.MinChannel) {
+        p.MinChan = int16_t(std::clamp(info.MinChannel, 0, 1));
+        p.MaxChan = int16_t(std::clamp(info.MaxChannel, int(p.MinChan) + 1, 999));
+    }
+    if (info.MaxFreq > info.MinFreq) {
+        p.MinFreq = std::max(info.MinFreq, int32_t(10));
+        p.MaxFreq = std::min(info.MaxFreq, int32_t(999999999));
+    }
 }
 
 // ---- construction ------------------------------------------------------------
@@ -255,6 +274,33 @@ void RadioParms::Build() {
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(5, 1);
 
+    // HAMLIB: which of Hamlib's models, and its configuration.
+    auto* hamlib = new QGroupBox("Hamlib", body_);
+    hamlib->setObjectName("HamlibFrame");
+    hamlib_ = hamlib;
+    auto* hl = new QGridLayout(hamlib);
+    hamlibFind_ = new QLineEdit(hamlib);
+    hamlibFind_->setObjectName("HamlibFindTxt");
+    hamlibFind_->setPlaceholderText("Find: manufacturer, model or number");
+    hamlibFind_->setClearButtonEnabled(true);
+    hamlibModels_ = new QTreeWidget(hamlib);
+    hamlibModels_->setObjectName("HamlibModelList");
+    hamlibModels_->setHeaderLabels({"Manufacturer", "Model", "Status", "No."});
+    hamlibModels_->setRootIsDecorated(false);
+    hamlibModels_->setUniformRowHeights(true);
+    hamlibModels_->setMinimumHeight(140);
+    hamlibConf_ = new QLineEdit(hamlib);
+    hamlibConf_->setObjectName("HamlibConfTxt");
+    hamlibConf_->setMaxLength(512);
+    hamlibConf_->setPlaceholderText("rig_pathname=/dev/ttyUSB0,serial_speed=19200");
+    hamlibConf_->setToolTip("Hamlib configuration, key=value,... (rig_pathname=localhost:4532 "
+                            "for a radio shared by rigctld, model 2)");
+    hl->addWidget(hamlibFind_, 0, 0, 1, 2);
+    hl->addWidget(hamlibModels_, 1, 0, 1, 2);
+    hl->addWidget(Caption("Configuration", "HamlibConfLbl", hamlib), 2, 0);
+    hl->addWidget(hamlibConf_, 2, 1);
+    grid->addWidget(hamlib, std::max(row, leftRows) + 1, 0, 1, 6);
+
     auto* buttons = new QHBoxLayout;
     auto button = [&](const char* text, const char* name, QWidget* parent) {
         auto* b = new QPushButton(text, parent);
@@ -297,6 +343,7 @@ void RadioParms::Connect() {
     onIndex(proto_, [this](int i) {
         Shown().Protocol = uint8_t(i);
         ApplyProtocolDefaults(Shown(), app_.link.CapsFor(i));
+        ApplyHamlibModel(Shown());
         MarkChanged();
         Display();
     });
@@ -382,6 +429,21 @@ void RadioParms::Connect() {
         UpdateSerialEnabled();
     });
 
+    connect(hamlibFind_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { FilterHamlibModels(text); });
+    connect(hamlibModels_, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* item, QTreeWidgetItem*) {
+                if (loading_ || !item) return;
+                Shown().HamlibModel = item->data(3, Qt::UserRole).toInt();
+                ApplyHamlibModel(Shown());
+                MarkChanged();
+                Display();
+            });
+    connect(hamlibConf_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        Shown().HamlibConf = text.trimmed().toStdString();
+        MarkChanged();
+    });
+
     connect(test_, &QPushButton::clicked, this, [this] { Locate_Radio(); });
     connect(ok_, &QPushButton::clicked, this, [this] { accept(); });
     connect(cancel_, &QPushButton::clicked, this, [this] { reject(); });
@@ -437,6 +499,7 @@ void RadioParms::Display() {
     vfoChan_->setCurrentIndex(p.VfoChan >= 1 && p.VfoChan <= VfoChannels ? p.VfoChan - 1 : -1);
     expCmd_->setChecked(p.ExpCmd);
     xtraDly_->setChecked(p.XtraDly);
+    if (p.Protocol == ProtoHamlib) ShowHamlibModel();
     ApplyLayout();
     loading_ = wasLoading;
 }
@@ -457,7 +520,51 @@ void RadioParms::ApplyLayout() {
     show(vfoChan_, caps.VfoChannel);
     show(vfoChanLbl_, caps.VfoChannel);
     expCmd_->setEnabled(caps.ExtendedCommands);
+    // A family that opens the radio itself takes no port and is not searched for.
+    port_->setEnabled(!caps.OwnConnection);
+    test_->setEnabled(!caps.OwnConnection);
+    hamlib_->setVisible(protocol == ProtoHamlib); // the Hamlib model chooser
     UpdateSerialEnabled();
+}
+
+void RadioParms::FillHamlibModels() {
+    if (hamlibModels_->topLevelItemCount() > 0) return;
+    QList<QTreeWidgetItem*> items;
+    for (const HamlibModelInfo& m : HamlibModels()) {
+        auto* item = new QTreeWidgetItem(
+            {QString::fromStdString(m.Manufacturer), QString::fromStdString(m.Name),
+             QString::fromStdString(m.Status), QString::number(m.Model)});
+        item->setData(3, Qt::UserRole, m.Model);
+        items << item;
+    }
+    hamlibModels_->addTopLevelItems(items);
+    hamlibModels_->resizeColumnToContents(0);
+    hamlibModels_->resizeColumnToContents(1);
+}
+
+void RadioParms::FilterHamlibModels(const QString& text) {
+    const QStringList words = text.simplified().split(' ', Qt::SkipEmptyParts);
+    for (int i = 0; i < hamlibModels_->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = hamlibModels_->topLevelItem(i);
+        const QString row = item->text(0) + " " + item->text(1) + " " + item->text(3);
+        bool match = true;
+        for (const QString& w : words)
+            match = match && row.contains(w, Qt::CaseInsensitive);
+        item->setHidden(!match && item != hamlibModels_->currentItem());
+    }
+}
+
+void RadioParms::ShowHamlibModel() {
+    FillHamlibModels();
+    const RadioProfile& p = Shown();
+    QTreeWidgetItem* chosen = nullptr;
+    for (int i = 0; i < hamlibModels_->topLevelItemCount() && !chosen; ++i) {
+        QTreeWidgetItem* item = hamlibModels_->topLevelItem(i);
+        if (item->data(3, Qt::UserRole).toInt() == p.HamlibModel) chosen = item;
+    }
+    hamlibModels_->setCurrentItem(chosen);
+    if (chosen) hamlibModels_->scrollToItem(chosen);
+    hamlibConf_->setText(QString::fromStdString(p.HamlibConf));
 }
 
 void RadioParms::UpdateSerialEnabled() {
@@ -466,6 +573,8 @@ void RadioParms::UpdateSerialEnabled() {
         port_->isEnabled() && (port_->currentIndex() > 0 || !Shown().Device.empty());
     for (QWidget* w : std::initializer_list<QWidget*>{det_, flow_, stop_, parity_, bits_, baud_})
         w->setEnabled(serial);
+    // A family that opens the radio itself still reads its signal our way.
+    if (app_.link.CapsFor(Shown().Protocol).OwnConnection) det_->setEnabled(true);
 }
 
 // ---- entry fields ---------------------------------------------------------------
@@ -539,6 +648,8 @@ bool RadioParms::OkChecks() {
         return error("Freq Maximum must be between 0 and " + std::string("9999!"));
     if (maxMhz < minMhz) return error("Freq Maximum must be greater then Minimum!");
     RadioProfile& p = Shown();
+    if (p.Protocol == ProtoHamlib && HamlibModel(p.HamlibModel).Model == 0)
+        return error("Choose the radio's model in the Hamlib list!");
     p.MaxChan = int16_t(maxChan);
     // The same numbers the checks passed (a text such as "1e3" included).
     p.MaxFreq = int32_t(std::llround(maxMhz * 100000.0));

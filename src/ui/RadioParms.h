@@ -16,6 +16,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTreeWidget;
 
 namespace rigvane {
 
@@ -41,6 +42,9 @@ class RadioParms : public QDialog {
     // What a model change sets: the serial defaults in which the family's
     // models differ.
     static void ApplyModelDefaults(RadioProfile& p, const FamilyCaps& caps);
+    // A Hamlib model chosen for a HAMLIB profile: its memory channels and
+    // receive range, as far as Hamlib knows them.
+    static void ApplyHamlibModel(RadioProfile& p);
 
   public Q_SLOTS:
     void accept() override; // OK
@@ -68,6 +72,10 @@ class RadioParms : public QDialog {
     void Undo();
     void Help();
     bool ConfirmDiscard(const char* title, const char* question);
+    // The Hamlib model list: filled once, when a HAMLIB profile first shows.
+    void FillHamlibModels();
+    void FilterHamlibModels(const QString& text);
+    void ShowHamlibModel();
 
     App& app_;
     std::array<RadioProfile, ProfileCount> work_;
@@ -105,6 +113,10 @@ class RadioParms : public QDialog {
     QPushButton* undo_ = nullptr;
     QPushButton* help_ = nullptr;
     QWidget* body_ = nullptr; // everything but Cancel: disabled while searching
+    QWidget* hamlib_ = nullptr; // the HAMLIB frame: model list and configuration
+    QLineEdit* hamlibFind_ = nullptr;
+    QTreeWidget* hamlibModels_ = nullptr;
+    QLineEdit* hamlibConf_ = nullptr;
 };
 
 } // namespace rigvane

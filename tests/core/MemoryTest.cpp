@@ -108,6 +108,7 @@ TEST(CodeTables, ModelNames) {
     // Slot 5 is empty and stored models 6 and 7 name nothing; no read past the table.
     EXPECT_STREQ(ModelName(ProtoIcom, 5), "");
     EXPECT_STREQ(ModelName(ProtoIcom, 7), "");
-    EXPECT_STREQ(ModelName(11, 0), "");
+    EXPECT_STREQ(ModelName(ProtoHamlib, 0), "HAMLIB");
+    EXPECT_STREQ(ModelName(12, 0), "");
     EXPECT_STREQ(ModelName(-1, 0), "");
 }

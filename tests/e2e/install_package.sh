@@ -25,6 +25,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 [[ "$depends" == *libqt6widgets6* && "$depends" == *libqt6serialport6* ]] ||
     fail "package does not depend on Qt: $depends"
 [[ "$depends" == *fonts-dseg* ]] || fail "package does not depend on fonts-dseg: $depends"
+[[ "$depends" == *libhamlib* ]] || fail "package does not depend on Hamlib: $depends"
 
 dpkg-deb -x "$deb" "$WORK/root" || fail "dpkg-deb -x failed"
 root=$WORK/root/usr

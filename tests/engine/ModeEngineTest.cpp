@@ -395,6 +395,13 @@ TEST(ModeEngine, EntryFieldsControlSetupAndSwitches) {
     EXPECT_TRUE(c.LightEnabled && c.LoadEnabled && c.MemButEnabled);
     EXPECT_FALSE(c.BcVfoVisible || c.CtcssVisible || c.SearchToRadioVisible);
     p.Model = 0;
+    // A radio without a memory read-out (Hamlib's R8500) offers no Load, which
+    // would write blanks over our channels; one with it (the dummy) does.
+    p.Protocol = ProtoHamlib;
+    p.HamlibModel = 3042;
+    EXPECT_FALSE(e.ComputeControls().LoadEnabled);
+    p.HamlibModel = 1;
+    EXPECT_TRUE(e.ComputeControls().LoadEnabled);
     // "Don't Update Memory" with the computer's memories: no Load, no VFO->Mem.
     p.Protocol = ProtoIcom;
     e.NoLogClicked(true);

@@ -52,7 +52,8 @@ std::string Canon(const Settings& s) {
           << +p.Addr << ' ' << +p.CompAddr << ' ' << p.MaxChan << ' ' << p.MinChan << ' '
           << p.VfoChan << ' ' << p.MaxFreq << ' ' << p.MinFreq << ' ' << p.Timeout << ' ' << p.Busy
           << ' ' << p.ExpCmd << ' ' << p.DriverState << ' ' << +p.Model << ' ' << p.XtraDly << ' '
-          << p.Memory << " <" << p.Device << ">\n";
+          << p.Memory << " <" << p.Device << "> " << p.HamlibModel << " <" << p.HamlibConf
+          << ">\n";
     }
     const Globals& g = s.Global;
     o << +s.SelectedRadio << ' ' << +g.UseStd << ' ' << +g.MemSync << ' ' << g.Priority << ' '
@@ -60,7 +61,8 @@ std::string Canon(const Settings& s) {
       << ' ' << g.DlyTime << ' ' << g.PriorTime << ' ' << g.Speed << " <" << g.DbFile << "> <"
       << g.LogFile << "> " << g.StartFrq << ' ' << g.Resolve << ' ' << g.SaveShort << ' '
       << g.TrnkSMode << ' ' << g.CtcsMode << " <" << g.FreqFont << "> " << +g.FreqSize << ' '
-      << g.ShowAux << ' ' << g.LoadFreq << ' ' << g.PriorityChannel << ' ' << g.TuneUpper << ' '
+      << g.ShowAux << ' ' << g.LoadFreq << ' ' << g.Rigctld << " <" << g.RigctldAddress << "> "
+      << g.PriorityChannel << ' ' << g.TuneUpper << ' '
       << g.TuneLower << '\n';
     for (const WindowPlacement& w : s.Windows)
         o << w.X << ',' << w.Y << ',' << w.Open << ' ';
@@ -73,7 +75,7 @@ void ExpectChecksHold(const Settings& s) {
         const RadioProfile& r = s.RadioProfiles[n];
         EXPECT_TRUE(r.Baud >= 0 && r.Baud <= 6 && (r.Bits == 7 || r.Bits == 8) && r.Parity <= 4 &&
                     (r.Stop == 1 || r.Stop == 2) && r.Port >= 1 && r.Port <= 4 &&
-                    (r.MinChan == 0 || r.MinChan == 1) && r.Protocol <= 10 && r.Model <= 7 &&
+                    (r.MinChan == 0 || r.MinChan == 1) && r.Protocol <= 11 && r.Model <= 7 &&
                     r.MinFreq >= 10 && r.MinFreq <= 999999999 && r.MaxFreq >= 10 &&
                     r.MaxFreq <= 999999999 && r.VfoChan >= r.MinChan && r.Name.size() == 20)
             << Canon(s);
@@ -100,12 +102,14 @@ Settings Changed() {
                 "\nPORT=" + std::to_string(n % 4 + 1) + "\nPROTOCOL=" + std::to_string(n + 1) +
                 "\nBAUD=4\nBITS=7\nPARITY=2\nSTOP=2\nFLOW=1\nDETECT=3\nADDR=84\nCOMPADDR=224\n"
                 "MAXCHAN=399\nMINCHAN=1\nMAXFREQ=130000000\nMINFREQ=50000\nTIMEOUT=250\nEXPCMD=1\n"
-                "XTRADLY=1\nVFOCHAN=12\nMODEL=2\nMEMORY=1\nDEVICE=sim:ICOM?activity=/tmp/a.txt\n";
+                "XTRADLY=1\nVFOCHAN=12\nMODEL=2\nMEMORY=1\nDEVICE=sim:ICOM?activity=/tmp/a.txt\n"
+                "HAMLIBMODEL=3042\nHAMLIBCONF=rig_pathname=/dev/ttyUSB0,serial_speed=19200\n";
     }
     text += "[GLOBALS]\nUSESTD=1\nMEMSYNC=1\nPRIORITY=1\nUSEBANKS=1\nSIGRSM=1\nLOGGING=1\nNOLOG=1\n"
             "RSMTIME=30\nDLYTIME=7\nPRIORTIME=3\nSPEED=4\nRADIOSEL=5\nDBFILE=/data/freq list.dbf\n"
             "LOGFILE=/data/hits.log\nSTARTFRQ=14400000\nRESOLVE=9\nSAVESHORT=1\nTRNKSMODE=1\n"
             "CTCSMODE=1\nFREQFONT=DSEG7 Classic\nFREQSIZE=30\nSHOWAUX=0\nLOADFREQ=0\n"
+            "RIGCTLD=1\nRIGCTLDADDR=0.0.0.0:4533\n"
             "WINDOPEN=1101101101\n";
     for (int n = 1; n <= 10; ++n) {
         text += "[Window" + std::to_string(n) + "]\nX=" + std::to_string(n * 100) + ".5\nY=-" +
@@ -166,7 +170,7 @@ TEST(SettingsFile, ProfileAndGlobalChecks) {
         {"BAUD=99999999999999999999999", 0, F(Baud)}, {"BAUD=6", 6, F(Baud)},
         {"PARITY=5", 0, F(Parity)}, {"PARITY=4", 4, F(Parity)}, {"MINCHAN=2", 0, F(MinChan)},
         {"MINCHAN=-1", 0, F(MinChan)}, {"MINCHAN=1", 1, F(MinChan)},
-        {"PROTOCOL=11", 0, F(Protocol)}, {"PROTOCOL=10", 10, F(Protocol)}, {"MODEL=8", 0, F(Model)},
+        {"PROTOCOL=12", 0, F(Protocol)}, {"PROTOCOL=11", 11, F(Protocol)}, {"MODEL=8", 0, F(Model)},
         {"MODEL=263", 0, F(Model)}, {"MODEL=7", 7, F(Model)}, {"VFOCHAN=-3", 0, F(VfoChan)},
         {"MINCHAN=1\nVFOCHAN=0", 1, F(VfoChan)}, {"MINCHAN=1\nVFOCHAN=5", 5, F(VfoChan)},
         {"ADDR=300", 255, F(Addr)}, {"ADDR=", 8, F(Addr)}, {"MAXCHAN=", 99, F(MaxChan)},
@@ -254,13 +258,13 @@ TEST(SettingsFile, SaveWritesEverySectionAndKeyInOrder) {
     }
     const std::string radioKeys = "NAME BAUD BITS PARITY STOP PORT FLOW DETECT PROTOCOL ADDR "
                                   "COMPADDR MAXCHAN MINCHAN MAXFREQ MINFREQ TIMEOUT EXPCMD "
-                                  "XTRADLY VFOCHAN MODEL MEMORY DEVICE ";
+                                  "XTRADLY VFOCHAN MODEL MEMORY DEVICE HAMLIBMODEL HAMLIBCONF ";
     std::string expected;
     for (int n = 0; n < 8; ++n)
         expected += "[Radio" + std::to_string(n) + "] " + radioKeys;
     expected += "[GLOBALS] USESTD MEMSYNC PRIORITY USEBANKS SIGRSM LOGGING NOLOG RSMTIME "
                 "DLYTIME PRIORTIME SPEED RADIOSEL DBFILE LOGFILE STARTFRQ RESOLVE SAVESHORT "
-                "TRNKSMODE CTCSMODE FREQFONT FREQSIZE SHOWAUX LOADFREQ WINDOPEN ";
+                "TRNKSMODE CTCSMODE FREQFONT FREQSIZE SHOWAUX LOADFREQ RIGCTLD RIGCTLDADDR WINDOPEN ";
     for (int n = 1; n <= 10; ++n)
         expected += "[Window" + std::to_string(n) + "] X Y ";
     EXPECT_EQ(order, expected);

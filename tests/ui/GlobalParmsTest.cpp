@@ -185,9 +185,21 @@ void GlobalParmsTest::okStoresAndSaves() {
     font->setCurrentIndex(font->count() - 1);
     const QString chosen = font->currentText();
     Child<QComboBox>(dlg, "SizeCombo")->setCurrentIndex(0);
+    // The rigctld server: a bad address keeps the dialog open, stores nothing.
+    QVERIFY(!Child<QCheckBox>(dlg, "RigctldChk")->isChecked());
+    QCOMPARE(Child<QLineEdit>(dlg, "RigctldTxt")->text(), QString("4532"));
+    Child<QCheckBox>(dlg, "RigctldChk")->setChecked(true);
+    Child<QLineEdit>(dlg, "RigctldTxt")->setText("localhost:99999");
+    Child<QPushButton>(dlg, "OKCmd")->click();
+    QCOMPARE(f.host.Boxes, 1);
+    QCOMPARE(dlg.result(), int(QDialog::Rejected));
+    QVERIFY(!f.app.settings.Global.Rigctld);
+    Child<QLineEdit>(dlg, "RigctldTxt")->setText(" 0.0.0.0:4533 ");
     Child<QPushButton>(dlg, "OKCmd")->click();
 
     const Globals& g = f.app.settings.Global;
+    QVERIFY(g.Rigctld);
+    QCOMPARE(g.RigctldAddress, std::string("0.0.0.0:4533"));
     QCOMPARE(g.DlyTime, 7);
     QCOMPARE(g.RsmTime, 999);
     QCOMPARE(int(g.PriorTime), 0);

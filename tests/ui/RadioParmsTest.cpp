@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include "ui/SimTool.h"
@@ -124,6 +125,7 @@ class RadioParmsTest : public QObject {
     void modelRules();
     void showingStoredProfilesChangesNothing();
     void portNoneDisablesTheSerialDetails();
+    void hamlibModelsAreFoundChosenAndConfigured();
     void entryFieldsAreTracedAndChecked();
     void cancelAndUndoAskFirst();
     void locateFindsTheSimulatedRadio();
@@ -498,6 +500,64 @@ void RadioParmsTest::showingStoredProfilesChangesNothing() {
     QVERIFY(!dlg.isVisible());
     for (int i = 0; i < ProfileCount; ++i)
         QVERIFY(SameProfile(f.Live(i), before[size_t(i)]));
+}
+
+void RadioParmsTest::hamlibModelsAreFoundChosenAndConfigured() {
+    Fixture f;
+    f.Live(0) = IcomProfile();
+    RadioParms dlg(f.app, 0);
+    dlg.show();
+    auto* frame = Child<QWidget>(dlg, "HamlibFrame");
+    QVERIFY(!frame->isVisible());
+    Child<QComboBox>(dlg, "ProtoCmb")->setCurrentIndex(ProtoHamlib);
+    QVERIFY(frame->isVisible());
+    QVERIFY(!Child<QPushButton>(dlg, "TestBut")->isEnabled()); // Hamlib finds no radio by probing
+    QVERIFY(!Child<QComboBox>(dlg, "PortCmb")->isEnabled());
+    QVERIFY(!Child<QComboBox>(dlg, "BaudCmb")->isEnabled()); // Hamlib's own settings
+    QVERIFY(Child<QComboBox>(dlg, "DetCmb")->isEnabled());
+
+    // No model yet: OK says so and stores nothing.
+    Child<QPushButton>(dlg, "OKCmd")->click();
+    QCOMPARE(f.host.LastText(), QString("Choose the radio's model in the Hamlib list!"));
+    QCOMPARE(f.Live(0).Protocol, uint8_t(ProtoIcom));
+
+    // Finding by words of the manufacturer, model and number.
+    auto* list = Child<QTreeWidget>(dlg, "HamlibModelList");
+    QVERIFY(list->topLevelItemCount() > 200);
+    Child<QLineEdit>(dlg, "HamlibFindTxt")->setText("icom 8500");
+    QTreeWidgetItem* r8500 = nullptr;
+    int shown = 0;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = list->topLevelItem(i);
+        if (item->isHidden()) continue;
+        ++shown;
+        QVERIFY(item->text(1).contains("8500"));
+        if (item->text(3) == "3042") r8500 = item;
+    }
+    QVERIFY(shown >= 1 && shown < 5);
+    QVERIFY(r8500);
+    list->setCurrentItem(r8500);
+    QCOMPARE(dlg.Working(0).HamlibModel, 3042);
+    // The model's memories and receive range become the profile's limits.
+    QCOMPARE(Child<QLineEdit>(dlg, "EntryTxt_3")->text(), QString("999"));
+    QVERIFY(dlg.Working(0).MaxFreq > 100000000);
+
+    auto* conf = Child<QLineEdit>(dlg, "HamlibConfTxt");
+    conf->setText("rig_pathname=/dev/ttyUSB0,serial_speed=19200");
+    Q_EMIT conf->textEdited(conf->text());
+    Child<QPushButton>(dlg, "OKCmd")->click();
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QCOMPARE(f.Live(0).Protocol, uint8_t(ProtoHamlib));
+    QCOMPARE(f.Live(0).HamlibModel, 3042);
+    QCOMPARE(f.Live(0).HamlibConf, std::string("rig_pathname=/dev/ttyUSB0,serial_speed=19200"));
+
+    // Shown again, the stored model is the chosen row.
+    RadioParms again(f.app, 0);
+    auto* list2 = Child<QTreeWidget>(again, "HamlibModelList");
+    QVERIFY(list2->currentItem());
+    QCOMPARE(list2->currentItem()->text(3), QString("3042"));
+    QCOMPARE(Child<QLineEdit>(again, "HamlibConfTxt")->text(),
+             QString("rig_pathname=/dev/ttyUSB0,serial_speed=19200"));
 }
 
 void RadioParmsTest::portNoneDisablesTheSerialDetails() {
