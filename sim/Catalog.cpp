@@ -1,5 +1,6 @@
 #include "sim/Catalog.h"
 
+#include "sim/AorRadio.h"
 #include "sim/Ar3000aRadio.h"
 #include "sim/DrakeRadio.h"
 #include "sim/IcomRadio.h"
@@ -21,7 +22,7 @@ const std::vector<SimModel>& SimCatalog() {
     static const std::vector<SimModel> catalogue = [] {
         std::vector<SimModel> all;
         // One entry per family's radio file.
-        for (auto family : {IcomSimModels, Ar3000aSimModels, DrakeSimModels}) {
+        for (auto family : {IcomSimModels, AorSimModels, Ar3000aSimModels, DrakeSimModels}) {
             for (SimModel& m : family())
                 all.push_back(std::move(m));
         }

@@ -10,7 +10,6 @@ const std::array<const char*, 10> Aor3000ModeLetters = {"",  "N", "N", "W", "A",
 const std::array<const char*, 10> KenwoodModeDigits = {"",  "4", "4", "4", "5",
                                                        "1", "2", "6", "3", "6"};
 const std::array<uint8_t, 10> KenwoodReverseMode = {0, 5, 6, 8, 1, 4, 9, 8, 0, 9};
-const std::array<uint8_t, 10> Aor8000ModeNumbers = {0, 0, 1, 0, 2, 4, 3, 0, 5, 0};
 const std::array<uint8_t, 10> DrakeModeBytes = {40, 32, 32, 32, 40, 0, 8, 16, 5, 16};
 const std::array<const char*, 10> Bcd396ModeNames = {"AUTO", "FM",   "NFM",  "WFM",  "AM",
                                                      "AUTO", "AUTO", "AUTO", "AUTO", "AUTO"};

@@ -12,7 +12,6 @@ extern const std::array<const char*, 11> ModeNames;
 extern const std::array<const char*, 10> Aor3000ModeLetters;
 extern const std::array<const char*, 10> KenwoodModeDigits;
 extern const std::array<uint8_t, 10> KenwoodReverseMode;  // radio digit 0..9 -> Mode
-extern const std::array<uint8_t, 10> Aor8000ModeNumbers;
 extern const std::array<uint8_t, 10> DrakeModeBytes;
 extern const std::array<const char*, 10> Bcd396ModeNames;
 

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/CodeTables.h"
+#include "drivers/Aor.h"
 #include "drivers/Ar3000a.h"
 #include "drivers/Drake.h"
 #include "drivers/Hamlib.h"
@@ -15,8 +16,8 @@ namespace rigvane {
 const std::vector<RadioDriver*>& SupportedFamilies() {
     static const std::vector<RadioDriver*> families = [] {
         std::vector<RadioDriver*> all = {
-            &LocalFamily(),   &IcomFamily(),  &OptoFamily(),
-            &Ar3000aFamily(), &DrakeFamily(), &HamlibDriverInstance(),
+            &LocalFamily(), &IcomFamily(),    &OptoFamily(),  &Aor8000(),
+            &Aor5000(),     &Ar3000aFamily(), &DrakeFamily(), &HamlibDriverInstance(),
         };
         std::sort(all.begin(), all.end(), [](const RadioDriver* a, const RadioDriver* b) {
             return a->Caps().Protocol < b->Caps().Protocol;

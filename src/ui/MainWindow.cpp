@@ -26,8 +26,10 @@
 #include <cstdio>
 
 #include "core/CodeTables.h"
+#include "drivers/Registry.h"
 #include "ui/AboutWindow.h"
 #include "ui/ActivityDisplay.h"
+#include "ui/Aor8000Parms.h"
 #include "ui/BankEditor.h"
 #include "ui/MemoryEditor.h"
 #include "ui/GlobalParms.h"
@@ -947,8 +949,9 @@ void MainWindow::LoadSetRange(int first, int last) {
 }
 
 bool MainWindow::DialogAvailable(int code) {
-    // The global parameters dialog and the eight radio parameters dialogs.
-    return code >= ActionGlobalParms && code <= ProfileCount;
+    // The global parameters dialog, the eight radio parameters dialogs and
+    // the AR8000 settings.
+    return (code >= ActionGlobalParms && code <= ProfileCount) || code == ActionAor8000Parms;
 }
 
 bool MainWindow::RunDialog(int code) {
@@ -957,6 +960,12 @@ bool MainWindow::RunDialog(int code) {
         GlobalParms dialog(app_, this);
         dialog.exec();
         ApplyRigctld();
+    } else if (code == ActionAor8000Parms) {
+        // Only for a radio that has the dialog (the menu item is disabled otherwise).
+        if (ModelCapsFor(app_.settings.Selected()).Dialog != ModelDialog::Aor8000) return false;
+        Aor8000Parms dialog(app_, this);
+        dialog.ReadRadio();
+        dialog.exec();
     } else {
         RadioParms dialog(app_, code - 1, this);
         dialog.exec();

@@ -40,6 +40,8 @@ const Row Rows[] = {
     {ProtoIcom, 3, "icom-r9000"},
     {ProtoIcom, 4, "icom-r746"},
     {ProtoOpto, 0, "opto"},
+    {ProtoAor8000, 0, "aor-ar8000"},
+    {ProtoAor5000, 0, "aor-ar5000"},
     {ProtoAor3000, 0, "aor-ar3000a"},
     {ProtoAor3000, 1, "aor-ar3000"},
     // The Drakes receive up to 30 MHz: 14.2 and 7.2 MHz.

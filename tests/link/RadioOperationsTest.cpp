@@ -181,7 +181,7 @@ TEST_F(RadioOperationsTest, OpenRadioResultsAndStatus) {
     state.ReplyResidue = "junk";
     const int64_t start = host.NowMs();
     EXPECT_EQ(radio.OpenRadio(), OpenNoAnswer);
-    EXPECT_EQ(host.NowMs() - start, 10 * 10); // one try of ten delays
+    EXPECT_EQ(host.NowMs() - start, 10 * 10); // one try of ten quiet periods
     EXPECT_EQ(state.CurrentChannel, 1);
     EXPECT_EQ(p.DriverState, 0);
     EXPECT_FALSE(state.DriverFlag);

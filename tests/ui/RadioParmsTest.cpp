@@ -19,6 +19,7 @@
 
 #include "common/FakeFamily.h"
 #include "core/CodeTables.h"
+#include "core/Text.h"
 #include "drivers/Registry.h"
 #include "engine/App.h"
 #include "ui/PortFactory.h"
@@ -251,7 +252,8 @@ void RadioParmsTest::okCopiesEveryWorkingProfileAndSaves() {
     QCOMPARE(int(f.Live(1).MaxChan), 250);
     QCOMPARE(int(f.Live(1).Baud), 5);
     QCOMPARE(int(f.Live(6).Protocol), int(ProtoAor8000));
-    QCOMPARE(f.Live(6).MaxFreq, 199999900); // the plain defaults of a protocol without driver
+    // The defaults of the protocol chosen on the way.
+    QCOMPARE(f.Live(6).MaxFreq, TextToFreq(CapsFor(ProtoAor8000).Model(0).Serial.MaxMhz));
     QCOMPARE(int(f.Live(5).Port), 0);       // a LOCAL profile has no port
     QFile ini(QString::fromStdString(f.app.settings.IniPath));
     QVERIFY(ini.open(QIODevice::ReadOnly));
