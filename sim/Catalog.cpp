@@ -3,6 +3,8 @@
 #include "sim/AorRadio.h"
 #include "sim/Bcd396tRadio.h"
 #include "sim/BearcatRadio.h"
+#include "sim/Ar3000aRadio.h"
+#include "sim/DrakeRadio.h"
 #include "sim/IcomRadio.h"
 #include "sim/KenwoodRadio.h"
 #include "sim/Thf6aRadio.h"
@@ -24,8 +26,9 @@ const std::vector<SimModel>& SimCatalog() {
     static const std::vector<SimModel> catalogue = [] {
         std::vector<SimModel> all;
         // One entry per family's radio file.
-        for (auto family : {IcomSimModels, AorSimModels, BearcatSimModels, Bcd396tSimModels,
-                            KenwoodSimModels, Thf6aSimModels}) {
+        for (auto family : {IcomSimModels, AorSimModels, Ar3000aSimModels, DrakeSimModels,
+                            BearcatSimModels, Bcd396tSimModels, KenwoodSimModels,
+                            Thf6aSimModels}) {
             for (SimModel& m : family())
                 all.push_back(std::move(m));
         }

@@ -134,6 +134,7 @@ struct FamilyCaps {
     bool UsesPort = true;          // false: no serial port at all (the LOCAL test radio)
     bool BusAddress = false;       // CI-V style bus addresses (ADDR, COMPADDR) apply
     bool RadioMemories = true;     // "Use RADIO'S Memories" is possible
+    bool ClearsMemories = true;    // storing an empty channel empties the radio's memory
     bool ExtendedCommands = false; // the "Exp Cmds" switch means something
     bool VfoChannel = false;       // the profile's VfoChan is used (Bearcat)
     bool SearchBankButtons = false; // Search->Radio / Radio->Search show
