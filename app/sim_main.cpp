@@ -6,8 +6,10 @@
 //   rigvane-sim --list
 //
 // The first line of standard output is the terminal's device path. The tool
-// runs until SIGTERM or SIGINT. With --baud the answers leave at the pace of a
-// real line (10 bits per byte). A client may close and reopen the terminal.
+// runs until SIGTERM or SIGINT. With --baud the line is paced both ways as a
+// real one (10 bits per byte): a command reaches the radio when its last byte
+// would have arrived, and the answers leave byte by byte at that rate. A
+// client may close and reopen the terminal.
 // With --trace every command and answer goes to standard error (seconds since
 // the start, the bytes in hexadecimal and as text): what a cable needs.
 #include <fcntl.h>
@@ -17,6 +19,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -35,8 +38,10 @@ using namespace rigvane;
 namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
-// How far ahead of its time on the wire a paced byte may leave.
-constexpr double LeadMs = 2.0;
+// The bytes of a long answer leave in batches at most this late, so the tool
+// wakes about once a millisecond while it sends, not for every byte; the last
+// byte of an answer leaves on its time, so the answer ends as on a real line.
+constexpr double BatchMs = 1.0;
 
 void OnSignal(int) {
     stopRequested = 1;
@@ -65,7 +70,7 @@ void Usage(FILE* to) {
                  "  --radio NAME      the radio to simulate:%s\n"
                  "  --addr HEX        bus address (00..FF; default: the model's own)\n"
                  "  --echo            echo every byte received, as a CI-V bus does\n"
-                 "  --baud N          pace the answers at N baud (10 bits per byte)\n"
+                 "  --baud N          pace the line at N baud both ways (10 bits per byte)\n"
                  "  --activity FILE   active frequencies: MHZ LEVEL [ON_SECONDS OFF_SECONDS]\n"
                  "  --trace           every command and answer on standard error\n"
                  "  --list            the radios it knows, one a line: name, family, model\n"
@@ -210,22 +215,39 @@ int main(int argc, char** argv) {
     std::string outQueue;
     const double msPerByte = baud > 0 ? 10000.0 / baud : 0.0;
     double nextByteAt = 0; // fine monotonic ms when the next paced byte may leave
+    // Bytes from the computer on their way in, each batch with the time its
+    // last byte reaches the radio.
+    struct Inbound {
+        double At;
+        std::string Bytes;
+    };
+    std::deque<Inbound> inQueue;
+    double inFreeAt = 0; // when the incoming line is free again
     std::vector<char> buffer(4096);
+    auto hear = [&](const std::string& bytes) {
+        const std::string answer = radio->Receive(bytes, MonotonicMs() - start);
+        if (outQueue.empty() && baud > 0) nextByteAt = std::max(nextByteAt, MonotonicMsFine());
+        outQueue += answer;
+    };
 
     while (!stopRequested) {
-        int timeout = 500;
+        // Sleep until the next paced event: a command fully arrived, or
+        // answer bytes whose time on the wire has passed.
+        const double now0 = MonotonicMsFine();
+        double wake = now0 + 500;
+        if (!inQueue.empty()) wake = std::min(wake, inQueue.front().At);
         if (!outQueue.empty()) {
             if (baud == 0) {
-                timeout = 5; // the terminal was full: try again shortly
+                wake = std::min(wake, now0 + 5); // the terminal was full: try again shortly
             } else {
-                // Bytes leave in batches up to LeadMs ahead of their time, so
-                // the tool wakes every couple of milliseconds, not for every byte.
-                const double wait = nextByteAt - LeadMs - MonotonicMsFine();
-                timeout = wait <= 0 ? 0 : int(wait) + 1;
+                const double lastDue = nextByteAt + double(outQueue.size()) * msPerByte;
+                wake = std::min(wake, std::min(lastDue, nextByteAt + msPerByte + BatchMs));
             }
         }
+        const double waitMs = std::max(0.0, wake - now0);
+        const timespec timeout{time_t(waitMs / 1000), long(std::fmod(waitMs, 1000.0) * 1e6)};
         pollfd pfd{master, POLLIN, 0};
-        const int n = poll(&pfd, 1, timeout);
+        const int n = ppoll(&pfd, 1, &timeout, nullptr);
         if (n < 0) {
             if (errno == EINTR) continue;
             std::fprintf(stderr, "rigvane-sim: poll failed: %s\n", std::strerror(errno));
@@ -234,23 +256,32 @@ int main(int argc, char** argv) {
         if (n > 0 && (pfd.revents & POLLIN)) {
             const ssize_t got = read(master, buffer.data(), buffer.size());
             if (got > 0) {
-                const std::string answer =
-                    radio->Receive(std::string(buffer.data(), size_t(got)), MonotonicMs() - start);
-                if (outQueue.empty() && baud > 0)
-                    nextByteAt = std::max(nextByteAt, MonotonicMsFine());
-                outQueue += answer;
+                std::string bytes(buffer.data(), size_t(got));
+                if (baud > 0) {
+                    const double heard =
+                        std::max(inFreeAt, MonotonicMsFine()) + double(got) * msPerByte;
+                    inFreeAt = heard;
+                    inQueue.push_back({heard, std::move(bytes)});
+                } else {
+                    hear(bytes);
+                }
             }
         } else if (n > 0 && (pfd.revents & (POLLHUP | POLLERR))) {
             // Cannot happen while the slave is held open; do not spin if it does.
             usleep(20000);
         }
+        // Commands whose last byte has come down the line reach the radio.
+        while (!inQueue.empty() && inQueue.front().At <= MonotonicMsFine()) {
+            hear(inQueue.front().Bytes);
+            inQueue.pop_front();
+        }
         if (outQueue.empty()) continue;
         size_t count = outQueue.size();
         if (baud > 0) {
-            const double now = MonotonicMsFine();
-            if (now + LeadMs < nextByteAt) continue;
-            // Every byte whose time comes within LeadMs, at least one.
-            count = std::min(outQueue.size(), size_t((now + LeadMs - nextByteAt) / msPerByte) + 1);
+            // Every byte whose last bit has gone down the line by now.
+            const double sent = (MonotonicMsFine() - nextByteAt) / msPerByte;
+            if (sent < 1) continue;
+            count = std::min(outQueue.size(), size_t(sent));
         }
         const ssize_t written = write(master, outQueue.data(), count);
         if (written > 0) {

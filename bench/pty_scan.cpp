@@ -1,13 +1,18 @@
 // The memory scan over a real serial line: the mode engine on the Qt event
 // loop, QtSerialPort on the pseudo-terminal of `rigvane-sim --radio
-// icom-r8500 --baud 19200`, 20 valid channels of the computer's memories, no
-// activity, Timeout 0 and SPEED 0. Prints:
-//  - channels visited per second against the wire limit (the bytes of one
-//    visit, both ways, at 10 bits per byte and 19200 baud; target >= 90 %),
-//  - the CPU this process spends, as % of one core (target < 10 %),
-//  - for comparison, the scan with a pacing Timeout of 1..10 ms,
+// icom-r8500 --baud 19200` (the simulator paces both directions, as a real
+// line), 20 valid channels of the computer's memories, no activity, SPEED 0.
+// Prints:
+//  - channels visited per second at Timeout 60 and 90 (the profile defaults)
+//    and 0, 1, 5, against the wire limit (the bytes of one visit, both ways,
+//    at 10 bits per byte and 19200 baud; target >= 90 %), with the CPU this
+//    process spends (target < 10 % of one core) and the alert lines
+//    (target: none),
 //  - how long one try of the link waits for an answer that never comes,
-//  - what one CI-V read-frequency transaction costs over the same line.
+//  - what one CI-V read-frequency exchange costs over the same line, beside
+//    Hamlib's `rigctl -m 3042` reading the same simulated radio (when
+//    installed; its frequency cache is switched off so every read is an
+//    exchange).
 // The bytes are counted at the port, so the per-visit figure is what the
 // program really sent and received, retries included. Every measurement has
 // a simulator of its own, so no answer still on its way from an earlier one
@@ -179,7 +184,8 @@ struct Run {
 // Opens the radio with the pacing Timeout `openTimeout`, then scans for
 // `seconds` with `scanTimeout`, on a simulator of its own (so no answer left
 // on its way by an earlier run can reach this one).
-Run Scan(const QString& simProgram, double seconds, int openTimeout, int scanTimeout) {
+Run Scan(const QString& simProgram, double seconds, int openTimeout, int scanTimeout,
+         int mode = ModeScan) {
     Run run;
     Sim sim;
     if (!sim.Start(simProgram)) return run;
@@ -194,7 +200,7 @@ Run Scan(const QString& simProgram, double seconds, int openTimeout, int scanTim
     prog.app.settings.Selected().Timeout = scanTimeout;
     prog.count = ByteCount();
     const long alertsBefore = prog.alerts;
-    engine.RequestMode(ModeScan);
+    engine.RequestMode(mode);
     QTimer::singleShot(int(seconds * 1000), [&] { engine.RequestMode(ModeShutdown); });
     const qint64 pid = sim.process.processId();
     const double t0 = WallSeconds(), c0 = CpuSeconds(), s0 = ProcessCpuSeconds(pid);
@@ -215,49 +221,25 @@ Run Scan(const QString& simProgram, double seconds, int openTimeout, int scanTim
 constexpr int FrameBytesPerVisit = 11 + 6 + 7 + 8;
 constexpr int AnswerBytesPerVisit = 6 + 8;
 const double WireLimit = Baud / 10.0 / FrameBytesPerVisit;
-const double AnswerLimit = Baud / 10.0 / AnswerBytesPerVisit;
-
-void PrintScan(const Run& r, int timeout) {
-    const double visits = double(std::max(1L, r.Visits));
-    const double rate = double(r.Visits) / r.Wall;
-    std::printf("memory scan, %d channels, Timeout %d, SPEED 0, %.1f s:\n", Channels, timeout,
-                r.Wall);
-    std::printf("  %ld visits: %.1f channels/s\n", r.Visits, rate);
-    std::printf("  bytes per visit: %.1f sent + %.1f received (a clean visit: %d); %.1f writes "
-                "and %.0f polls of the port per visit\n",
-                double(r.Count.Sent) / visits, double(r.Count.Received) / visits,
-                FrameBytesPerVisit, double(r.Count.Writes) / visits,
-                double(r.Count.Polls) / visits);
-    // Visits whose answers were missed do not count as reaching the limit.
-    const bool clean = r.Alerts == 0 && r.Count.Received >= long(AnswerBytesPerVisit) * r.Visits;
-    std::printf("  wire limit (%d bytes x 10 bits / %d baud = %.2f ms a visit): %.1f "
-                "channels/s; reached %.1f %% (target >= 90 %%) %s\n",
-                FrameBytesPerVisit, Baud, 1000.0 / WireLimit, WireLimit, 100.0 * rate / WireLimit,
-                !clean                    ? "NOT MET: the visits missed their answers"
-                : rate >= 0.9 * WireLimit ? "OK"
-                                          : "LOW");
-    std::printf("  (a pseudo-terminal carries the commands at once and rigvane-sim paces only "
-                "its %d answer bytes: %.1f channels/s at most; reached %.1f %%)\n",
-                AnswerBytesPerVisit, AnswerLimit, 100.0 * rate / AnswerLimit);
-    std::printf("  CPU: this process %.1f %% of one core (target < 10 %%) %s; rigvane-sim "
-                "%.1f %%\n",
-                100.0 * r.Cpu / r.Wall, r.Cpu / r.Wall < 0.10 ? "OK" : "HIGH",
-                100.0 * r.SimCpu / r.Wall);
-    std::printf("  alert lines during the scan: %ld%s%s\n", r.Alerts, r.Alerts ? ", last: " : "",
-                r.Alerts ? r.LastAlert.c_str() : "");
-}
 
 void PrintScanLine(const Run& r, int timeout) {
     if (!r.Opened) {
-        std::printf("  Timeout %2d: the radio did not open\n", timeout);
+        std::printf("  Timeout %2d: the radio did not open\n%s", timeout, r.Said.c_str());
         return;
     }
     const double rate = double(r.Visits) / r.Wall;
-    std::printf("  Timeout %2d: %6.1f channels/s (%5.1f %% of the wire limit, %5.1f %% of the "
-                "answer limit), %5.1f bytes a visit, CPU %5.1f %%, %ld alert lines\n",
-                timeout, rate, 100.0 * rate / WireLimit, 100.0 * rate / AnswerLimit,
+    // Visits whose answers were missed do not count as reaching the limit.
+    const bool clean = r.Alerts == 0 && r.Count.Received >= long(AnswerBytesPerVisit) * r.Visits;
+    std::printf("  Timeout %2d: %6.1f channels/s = %5.1f %% of the wire limit %-4s  CPU %5.1f %% "
+                "%-4s  %5.1f bytes and %4.1f port polls a visit, %ld alert lines%s%s\n",
+                timeout, rate, 100.0 * rate / WireLimit,
+                !clean                    ? "MISS"
+                : rate >= 0.9 * WireLimit ? "OK"
+                                          : "LOW",
+                100.0 * r.Cpu / r.Wall, r.Cpu / r.Wall < 0.10 ? "OK" : "HIGH",
                 double(r.Count.Sent + r.Count.Received) / double(std::max(1L, r.Visits)),
-                100.0 * r.Cpu / r.Wall, r.Alerts);
+                double(r.Count.Polls) / double(std::max(1L, r.Visits)), r.Alerts,
+                r.Alerts ? ", last: " : "", r.Alerts ? r.LastAlert.c_str() : "");
 }
 
 // How long the link waits for an answer that never comes: a frame to an
@@ -268,7 +250,7 @@ void QuietWindow(const QString& simProgram, int timeout) {
     Program prog(sim.Pty, timeout);
     if (!prog.app.link.OpenPort()) return;
     const std::string silent = "\xFE\xFE\x11\xE0\x03\xFD";
-    const int n = 20;
+    const int n = timeout >= 20 ? 2 : 20;
     const double t0 = WallSeconds();
     for (int i = 0; i < n; ++i)
         prog.app.link.SendAndReceive(silent, "\xFD", "");
@@ -279,15 +261,18 @@ void QuietWindow(const QString& simProgram, int timeout) {
                 8 * 10.0 * 1000.0 / Baud);
 }
 
-void Transactions(const QString& simProgram, int openTimeout, int timeout, int n) {
+// One CI-V read-frequency exchange: 6 bytes out, 11 back.
+constexpr int ReadFrequencyBytes = 6 + 11;
+const double ReadFrequencyWireMs = ReadFrequencyBytes * 10.0 * 1000.0 / Baud;
+
+void Transactions(const QString& simProgram, int timeout, int n) {
     Sim sim;
     if (!sim.Start(simProgram)) return;
-    Program prog(sim.Pty, openTimeout);
+    Program prog(sim.Pty, timeout);
     if (prog.app.radio.OpenRadio() != 0) {
         std::printf("  Timeout %2d: the radio did not open\n", timeout);
         return;
     }
-    prog.app.settings.Selected().Timeout = timeout;
     prog.count = ByteCount();
     const long alertsBefore = prog.alerts;
     const double t0 = WallSeconds(), c0 = CpuSeconds();
@@ -301,12 +286,57 @@ void Transactions(const QString& simProgram, int openTimeout, int timeout, int n
     }
     const double wall = WallSeconds() - t0, cpu = CpuSeconds() - c0;
     const double perMs = 1000.0 * wall / n;
-    const double wireMs = (6 + 11) * 10.0 * 1000.0 / Baud;
-    std::printf("  Timeout %2d: %d read-frequency transactions, %d answered: %.2f ms each "
-                "(wire %.2f ms: %.0f %%), %.1f bytes each, CPU %.1f %%, %ld alert lines\n",
-                timeout, n, answered, perMs, wireMs, 100.0 * wireMs / perMs,
+    std::printf("  rigvane, Timeout %2d: %d exchanges, %d answered: %.2f ms each (wire %.2f ms: "
+                "%.0f %%), %.1f bytes each, CPU %.1f %%, %ld alert lines\n",
+                timeout, n, answered, perMs, ReadFrequencyWireMs,
+                100.0 * ReadFrequencyWireMs / perMs,
                 double(prog.count.Sent + prog.count.Received) / n, 100.0 * cpu / wall,
                 prog.alerts - alertsBefore);
+}
+
+// Seconds rigctl takes for `n` frequency reads, start-up included; < 0 when
+// it does not run or does not answer them all.
+double RigctlSeconds(const QString& simProgram, int n) {
+    Sim sim;
+    if (!sim.Start(simProgram)) return -1;
+    QProcess rigctl;
+    const double t0 = WallSeconds();
+    rigctl.start("rigctl",
+                 {"-C", "cache_timeout=0", "-m", "3042", "-r", QString::fromStdString(sim.Pty),
+                  "-s", QString::number(Baud), "-c", "0x4A", "-"});
+    if (!rigctl.waitForStarted(5000)) return -1;
+    rigctl.write(QByteArray("f\n").repeated(n));
+    rigctl.closeWriteChannel();
+    if (!rigctl.waitForFinished(60000)) {
+        rigctl.kill();
+        rigctl.waitForFinished(1000);
+        return -1;
+    }
+    const double wall = WallSeconds() - t0;
+    const QByteArray out = rigctl.readAllStandardOutput();
+    int answers = 0;
+    // Each answer is a line ending in the frequency ("f 145500000" when the
+    // commands come from standard input).
+    for (const QByteArray& line : out.split('\n')) {
+        const QList<QByteArray> words = line.simplified().split(' ');
+        answers += !words.isEmpty() && words.back().toLongLong() > 0;
+    }
+    return rigctl.exitCode() == 0 && answers == n ? wall : -1;
+}
+
+void RigctlTransactions(const QString& simProgram) {
+    const int few = 10, many = 210;
+    const double a = RigctlSeconds(simProgram, few);
+    const double b = a < 0 ? -1 : RigctlSeconds(simProgram, many);
+    if (a < 0 || b < 0) {
+        std::printf("  rigctl -m 3042: not installed or not answering (apt-get install "
+                    "libhamlib-utils)\n");
+        return;
+    }
+    // The difference leaves out rigctl's start-up and the opening of the radio.
+    const double perMs = 1000.0 * (b - a) / (many - few);
+    std::printf("  rigctl -m 3042 (cache off): %.2f ms each (wire %.2f ms: %.0f %%)\n", perMs,
+                ReadFrequencyWireMs, 100.0 * ReadFrequencyWireMs / perMs);
 }
 
 QString FindSim(int argc, char** argv) {
@@ -328,23 +358,27 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    const Run zero = Scan(sim, seconds, 0, 0);
-    if (zero.Opened) {
-        PrintScan(zero, 0);
-    } else {
-        std::printf("memory scan with Timeout 0: the radio does not open with Timeout 0:\n%s",
-                    zero.Said.c_str());
-        std::printf("opened with Timeout 5, then ");
-        PrintScan(Scan(sim, seconds, 5, 0), 0);
+    std::printf("memory scan, %d channels, SPEED 0, %.1f s each, rigvane-sim --baud %d (both "
+                "ways);\nwire limit: %d bytes a visit x 10 bits / %d baud = %.2f ms: %.1f "
+                "channels/s\n",
+                Channels, seconds, Baud, FrameBytesPerVisit, Baud, 1000.0 / WireLimit, WireLimit);
+    for (int timeout : {60, 90, 0, 1, 5})
+        PrintScanLine(Scan(sim, seconds, timeout, timeout), timeout);
+    // Manual mode reads the radio's state and signal on every pass, as fast
+    // as the radio answers.
+    for (int timeout : {60, 0}) {
+        const Run r = Scan(sim, std::min(seconds, 3.0), timeout, timeout, ModeManual);
+        std::printf("Manual mode, Timeout %2d: %.0f bytes/s on the line, CPU %.1f %% of one core, "
+                    "%ld alert lines\n",
+                    timeout, double(r.Count.Sent + r.Count.Received) / std::max(0.001, r.Wall),
+                    100.0 * r.Cpu / std::max(0.001, r.Wall), r.Alerts);
     }
-    std::printf("the same scan with a pacing Timeout (opened with it):\n");
-    for (int timeout : {1, 2, 5, 10})
-        PrintScanLine(Scan(sim, std::min(seconds, 2.0), timeout, timeout), timeout);
-    std::printf("the wait for an answer (ten quiet polls a try):\n");
-    for (int timeout : {0, 1, 5})
+    std::printf("the wait for an answer that never comes (ten quiet periods a try):\n");
+    for (int timeout : {0, 1, 5, 60})
         QuietWindow(sim, timeout);
-    std::printf("one CI-V transaction over the line (opened with Timeout 5):\n");
-    for (int timeout : {0, 1, 5})
-        Transactions(sim, 5, timeout, 200);
+    std::printf("one CI-V read-frequency exchange over the line:\n");
+    for (int timeout : {60, 0})
+        Transactions(sim, timeout, 200);
+    RigctlTransactions(sim);
     return 0;
 }

@@ -1,7 +1,13 @@
 #include "sim/Catalog.h"
 
 #include "sim/AorRadio.h"
+#include "sim/Bcd396tRadio.h"
+#include "sim/BearcatRadio.h"
+#include "sim/Ar3000aRadio.h"
+#include "sim/DrakeRadio.h"
 #include "sim/IcomRadio.h"
+#include "sim/KenwoodRadio.h"
+#include "sim/Thf6aRadio.h"
 
 namespace rigvane {
 
@@ -20,7 +26,9 @@ const std::vector<SimModel>& SimCatalog() {
     static const std::vector<SimModel> catalogue = [] {
         std::vector<SimModel> all;
         // One entry per family's radio file.
-        for (auto family : {IcomSimModels, AorSimModels}) {
+        for (auto family : {IcomSimModels, AorSimModels, Ar3000aSimModels, DrakeSimModels,
+                            BearcatSimModels, Bcd396tSimModels, KenwoodSimModels,
+                            Thf6aSimModels}) {
             for (SimModel& m : family())
                 all.push_back(std::move(m));
         }

@@ -92,20 +92,6 @@ const char* ModelName(int protocol, int model) {
 const std::array<const char*, 8> TrunkTypeNames = {"Not Set", "TYPE1",  "E2-800", "E2-900",
                                                    "E2-UHF",  "E2-VHI", "EDACS",  "Not Set"};
 
-const std::array<int32_t, 12> Thf6aSteps = {500,  625,  833,  900,  1000, 1250,
-                                            1500, 2000, 2500, 3000, 5000, 10000};
-const std::array<int32_t, 15> Thf6aBandEdges = {
-    17399999, 39999999, 46999999, 179999,   179999,   2969999,  5399999,  10799999,
-    13699999, 17399999, 21599999, 39999999, 46999999, 80599999, 129999999};
-
-bool Thf6aModeAllowed(int band, int mode) {
-    if (band < 0 || band > 14 || mode < 0 || mode > 11) return false;
-    if (mode <= 1) return band <= 11;
-    if (mode == 2) return band == 8;
-    if (mode == 3) return band == 4;
-    return true;
-}
-
 const std::array<int32_t, 13> SpectrumWidths = {1000000000, 100000000, 50000000, 20000000,
                                                 10000000,   5000000,   2000000,  1000000,
                                                 500000,     200000,    100000,   10000,

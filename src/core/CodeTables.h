@@ -60,11 +60,6 @@ const char* ModelName(int protocol, int model);
 
 extern const std::array<const char*, 8> TrunkTypeNames;
 
-// TH-F6A tables.
-extern const std::array<int32_t, 12> Thf6aSteps;
-extern const std::array<int32_t, 15> Thf6aBandEdges;
-bool Thf6aModeAllowed(int band, int mode);  // band/mode permission matrix
-
 // Spectrum widths in 10 Hz units, index 0..12.
 extern const std::array<int32_t, 13> SpectrumWidths;
 

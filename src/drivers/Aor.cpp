@@ -154,6 +154,9 @@ class Exchange {
                 const bool memoryWrite = code_ == AorStore || code_ == AorClear;
                 TimeoutScope timeout(ctx_.Profile, memoryWrite, MemoryWriteTimeoutMs);
                 got = ctx_.Link.SendAndReceive(toSend, "\r", "\n");
+                // The set is slow to store a channel: the next command waits
+                // out the write time even when the answer came at once.
+                if (memoryWrite && !toSend.empty()) ctx_.Link.RadioDelay();
             }
             if (got.empty()) {
                 ++empties;

@@ -583,6 +583,10 @@ void Engine::RunAction(int code) {
     case ActionLookup:
         LookupServices(context_);
         break;
+    case ActionLoadTrunkIds:
+    case ActionSaveTrunkIds:
+        MoveTrunkIds(code == ActionSaveTrunkIds);
+        break;
     case ActionLogFileName: {
         const std::string path = view_->ChooseFile(LogFileFilter, 2, g.LogFile, true);
         if (!path.empty()) {
@@ -604,6 +608,22 @@ void Engine::RunAction(int code) {
         return;
     }
     ReturnToPreviousMode();
+}
+
+void Engine::MoveTrunkIds(bool save) {
+    Memory& mem = app_.memory;
+    const auto idsBefore = mem.TrunkIds;
+    const auto banksBefore = mem.TrunkBanks;
+    app_.log.Dply(save ? "setting all TRUNK IDs.." : "Getting all TRUNK IDs..");
+    if (save)
+        app_.radio.SetTrunkBank();
+    else
+        app_.radio.LoadTrunkBank();
+    // A load always offers the data for saving; a save only when the radio
+    // changed what it took (an ID it shortened).
+    if (!save || mem.TrunkIds != idsBefore || mem.TrunkBanks != banksBefore)
+        mem.MemoryEdited = true;
+    view_->TrunkDataChanged();
 }
 
 void Engine::RunRadioTest() {

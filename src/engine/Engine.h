@@ -63,7 +63,9 @@ enum ActionCode : int16_t {
     ActionSort = 16,
     ActionLookup = 17,
     ActionLogFileName = 18,
-    ActionExportJournal = 19, // File, "Export Hit Journal..."
+    ActionLoadTrunkIds = 19, // the trunk editor's "Load IDs from Radio"
+    ActionSaveTrunkIds = 20, // the trunk editor's "Save IDs to Radio"
+    ActionExportJournal = 21, // File, "Export Hit Journal..."
 };
 
 // Filter strings of the file chooser.
@@ -236,6 +238,8 @@ class EngineView {
     // windows and the spectrum (after clear everything, connection, file
     // operations).
     virtual void RefreshEditors() {}
+    // Trunk IDs or trunk banks changed: the trunk editor redisplays its entry.
+    virtual void TrunkDataChanged() {}
     // The memory tables were read, sorted or rearranged as a whole: edits
     // recorded by the editors before no longer apply to the same entries.
     virtual void MemoryReplaced() {}
@@ -427,6 +431,9 @@ class Engine : public FileKeywordActions {
     void UpdateRates();
     HitRecord BeginJournalRecord();
     void EndJournalRecord(HitRecord& record, int64_t startMs);
+    // Mode 15 body of the trunk editor's Load and Save: every trunk bank moved in
+    // the main loop, so a running scan is suspended and resumed around it.
+    void MoveTrunkIds(bool save);
 
     App& app_;
     EngineState state_;

@@ -115,7 +115,13 @@ void Engine::SignalCheck() {
     state_.DelayCountdown = 0;
     state_.Abort = false;
     bool recompute = true;
-    int64_t loopCount = 0;
+    // The listening window is a time on the host clock. Its reads come one
+    // per slot of Timeout + 1 ms (the window's length divided into as many
+    // reads as the user's settings ask for), and the channel is held to the
+    // window's end however fast the radio answers; reads slower than a slot
+    // follow one another, and the window still ends on time.
+    int64_t slot = 1, windowStart = 0, windowEnd = 0, nextRead = 0;
+    int64_t loopCount = 0, readsLeft = 0;
     int step = 1;
     hitStored_ = true;
     // The journal record of the hit being heard; written when it ends.
@@ -127,22 +133,39 @@ void Engine::SignalCheck() {
         if (recompute) {
             const int64_t window =
                 state_.DelayCountdown != 0 ? int64_t(state_.DelayCountdown) * 1000 : g.Speed * 20;
-            loopCount = window / std::max<int64_t>(1, int64_t(prof.Timeout) + 1);
+            slot = std::max<int64_t>(1, int64_t(prof.Timeout) + 1);
+            loopCount = window / slot;
+            readsLeft = std::max<int64_t>(1, loopCount);
+            windowStart = nextRead = app_.host.NowMs();
+            windowEnd = windowStart + window;
             recompute = false;
             Trace("Signal Check (loop count=" + SignedText(loopCount) + ") " +
                   FormatMessageTime(app_.host.LocalNow()));
         }
         const int64_t stepStart = app_.host.NowMs();
         if (step == 1) {
-            app_.radio.ReadSignal();
-            if (rs.SignalLevel == 0) {
-                if (--loopCount < 1) step = 5;
-                // No radio paces the reads: each takes its time-out.
-                if (!RadioReachable())
-                    IdleWait(stepStart,
-                             int(std::clamp<int64_t>(int64_t(prof.Timeout) + 1, 1, 1000)));
+            if (stepStart < nextRead) {
+                // Between the window's reads: wait, with events running.
+                app_.host.WaitForEvents(int(std::min<int64_t>(nextRead - stepStart, IdleWaitMs)));
+            } else if (readsLeft < 1) {
+                step = 5; // the window is over
             } else {
-                step = 2;
+                app_.radio.ReadSignal();
+                if (rs.SignalLevel == 0) {
+                    // No radio paces the reads: each takes a slot.
+                    if (!RadioReachable())
+                        IdleWait(stepStart, int(std::clamp<int64_t>(slot, 1, 1000)));
+                    const int64_t now = app_.host.NowMs();
+                    if (--readsLeft < 1 || now >= windowEnd) {
+                        readsLeft = 0;
+                        nextRead = windowEnd; // the last read: hold to the window's end
+                    } else {
+                        nextRead = windowStart + (loopCount - readsLeft) * slot;
+                    }
+                    if (now >= nextRead && readsLeft < 1) step = 5;
+                } else {
+                    step = 2;
+                }
             }
         } else if (step == 2) {
             hitStartMs = app_.host.NowMs();

@@ -300,13 +300,16 @@ void Radio::TrunkTransfer(bool write) {
     Progress& progress = TrunkProgress ? *TrunkProgress : none;
     progress.Cancel = false;
     progress.Show(write ? "Setting Trunk Bank" : "Loading Trunk Bank");
-    for (int idBank = 1; idBank <= 10; ++idBank) {
+    // One trunk bank per call, 1..9 and then 0; the window shows the bank.
+    for (int step = 1; step <= TrunkBankCount; ++step) {
         if (progress.Cancel) break;
-        progress.Update(idBank * 10, ZeroPadded(idBank, 2));
-        const bool ran = Run(OpTrunkIds, [idBank, write](RadioDriver& d, DriverContext& ctx) {
-            d.TrunkIds(ctx, idBank, write);
+        const int bank = step % TrunkBankCount;
+        progress.Update(step * 10, ZeroPadded(bank, 2));
+        const bool ran = Run(OpTrunkIds, [bank, write](RadioDriver& d, DriverContext& ctx) {
+            d.TrunkIds(ctx, bank, write);
         });
-        if (!ran) break;
+        // A radio gone silent would cost every remaining bank its time-outs.
+        if (!ran || link_.RadioNotResponding) break;
     }
     progress.Hide();
 }
@@ -324,7 +327,14 @@ void Radio::RadioTest() {
     link_.RadioDelay();
     {
         BusyScope busy(Profile());
+        // A walk over a radio's command words is long: the progress window's
+        // Cancel ends it (the driver asks DriverContext::Cancelled).
+        Progress none;
+        Progress& progress = TrunkProgress ? *TrunkProgress : none;
+        progress.Cancel = false;
+        if (Has(OpRadioTest)) progress.Show("Testing Radio");
         Run(OpRadioTest, [](RadioDriver& d, DriverContext& ctx) { d.RadioTest(ctx); });
+        if (Has(OpRadioTest)) progress.Hide();
     }
     log_.Dply("Ending Radio Testing...");
 }

@@ -134,6 +134,7 @@ struct FamilyCaps {
     bool UsesPort = true;          // false: no serial port at all (the LOCAL test radio)
     bool BusAddress = false;       // CI-V style bus addresses (ADDR, COMPADDR) apply
     bool RadioMemories = true;     // "Use RADIO'S Memories" is possible
+    bool ClearsMemories = true;    // storing an empty channel empties the radio's memory
     bool ExtendedCommands = false; // the "Exp Cmds" switch means something
     bool VfoChannel = false;       // the profile's VfoChan is used (Bearcat)
     bool SearchBankButtons = false; // Search->Radio / Radio->Search show
@@ -195,9 +196,10 @@ class RadioDriver {
     virtual void LoadSearchBank(DriverContext&, Channel& /*bank*/) {}
     virtual void StoreSearchBank(DriverContext&, const Channel& /*bank*/) {}
     virtual void SetLight(DriverContext&) {}
-    // Moves the trunk IDs of one trunk bank part (the family says which) to
-    // or from the radio; Radio runs the progress loop around it.
-    virtual void TrunkIds(DriverContext&, int /*part*/, bool /*write*/) {}
+    // Moves one trunk bank (0..9: its system type, enabled ID banks and 100
+    // IDs) to or from the radio. Radio runs the progress loop around it:
+    // banks 1..9, then 0, until cancelled or the radio falls silent.
+    virtual void TrunkIds(DriverContext&, int /*bank*/, bool /*write*/) {}
     virtual void RadioTest(DriverContext&) {}
 };
 

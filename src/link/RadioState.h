@@ -30,6 +30,9 @@ struct RadioState {
     int CurrentSearchBank = 0;   // search bank moved by LoadSearchBank / StoreSearchBank
     int CurrentTrunkBank = 0;    // trunk bank moved by LoadTrunkBank / SetTrunkBank
     bool LightOn = false;        // the main window's light switch (SetLight)
+    // Drivers whose radio refuses a command that follows its last answer too
+    // closely send nothing before this time (host milliseconds).
+    int64_t PacedUntilMs = 0;
     // A driver's note between operations about the radio (TH-F6A: the
     // radio was switched to its memory mode); OpenRadio clears it.
     bool DriverFlag = false;

@@ -1,5 +1,6 @@
 #include "link/SerialLink.h"
 
+#include <algorithm>
 #include <exception>
 #include <stdexcept>
 
@@ -228,6 +229,48 @@ bool SerialLink::NoReplyRadio() {
     return ModelCapsFor(Profile()).NoReply;
 }
 
+bool SerialLink::AnswerComplete(const std::string& command, const std::string& reply,
+                                const std::string& eom, const std::string& altEom, bool quiet) {
+    // A bus that echoes what we send (CI-V) puts our own command, marker and
+    // all, before the answer: the marker counts only after that echo...
+    const size_t echo =
+        !command.empty() && reply.compare(0, command.size(), command) == 0 ? command.size() : 0;
+    auto has = [&reply](const std::string& marker, size_t from) {
+        return !marker.empty() && reply.find(marker, from) != std::string::npos;
+    };
+    if (has(eom, echo) || has(altEom, echo)) return true;
+    // ...unless a quiet period passes with nothing behind it: some radios
+    // answer a command by repeating it.
+    return echo > 0 && reply.size() == echo && quiet && (has(eom, 0) || has(altEom, 0));
+}
+
+SerialPort& SerialLink::LivePort(uint64_t generation) {
+    if (generation != portGeneration_ || !port_ || portBroken_ || !port_->IsOpen())
+        throw LinkLost();
+    return *port_;
+}
+
+int SerialLink::QuietPollMs() {
+    const int32_t timeout = Profile().Timeout;
+    return timeout >= 1 ? int(timeout) : ZeroTimeoutPollMs;
+}
+
+int SerialLink::WireMs(size_t bytes) {
+    const int baud = std::max(1, MakePortSettings(Profile()).Baud);
+    return int(std::min<int64_t>((int64_t(bytes) * 10 * 1000 + baud - 1) / baud, INT32_MAX / 2));
+}
+
+bool SerialLink::WaitForBytes(uint64_t generation, int ms) {
+    const int64_t until = host_.NowMs() + ms;
+    while (!Stopping) {
+        if (LivePort(generation).BytesWaiting() >= 1) return true;
+        const int64_t left = until - host_.NowMs();
+        if (left <= 0) return false;
+        host_.WaitForEvents(int(left));
+    }
+    return false;
+}
+
 void SerialLink::Fail(const std::string& failureText) {
     if (!RadioNotResponding) {
         if (!LocatingRadio) log_.Dply("*Radio not responding. " + failureText);
@@ -277,11 +320,7 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
     }
     const uint64_t generation = portGeneration_;
     // Events run during every yield; one of them may close or replace the port.
-    auto port = [&]() -> SerialPort& {
-        if (generation != portGeneration_ || !port_ || portBroken_ || !port_->IsOpen())
-            throw LinkLost();
-        return *port_;
-    };
+    auto port = [&]() -> SerialPort& { return LivePort(generation); };
 
     PollCount = 0;
     bool gotData = false;
@@ -326,8 +365,16 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
             DebugLog("Sent:", command);
         }
 
+        // A poll collects what has arrived and ends the try when the answer is
+        // complete; otherwise it waits up to one quiet period for more bytes,
+        // waking as soon as they come. Ten quiet periods in a row without a
+        // byte end the try. At Timeout 0 the first wait also covers the
+        // command's own time on the wire (no answer can start before the
+        // radio has heard it), so the short floor works on a slow line too.
         int poll = 1;
         int pollsThisTry = 0;
+        int firstWait = Profile().Timeout < 1 ? WireMs(command.size()) : 0;
+        bool quiet = false; // the last wait passed without a byte
         while (poll <= MaxQuietPolls && !Stopping) {
             DebugLog("Waiting for EOM:", eom);
             host_.Yield();
@@ -342,17 +389,19 @@ std::string SerialLink::SendAndReceiveUnguarded(const std::string& command, cons
                     RadioNotResponding = false;
                 }
             }
-            host_.Yield();
             DebugLog("current Rstring:", reply);
-            if (command.empty() || eom.empty() || noReply || reply.find(eom) != std::string::npos ||
-                (!altEom.empty() && reply.find(altEom) != std::string::npos)) {
+            // Collecting without sending waits at most one quiet period for the
+            // rest of an answer whose first part ended the last wait.
+            if ((command.empty() && quiet) || eom.empty() || noReply ||
+                AnswerComplete(command, reply, eom, altEom, quiet)) {
                 finished = true;
                 break;
             }
             // A radio that never stops sending cannot hold the transaction.
             if (++pollsThisTry >= MaxPollsPerTry || reply.size() >= MaxReplyBytes) break;
-            RadioDelay();
-            ++poll;
+            quiet = !WaitForBytes(generation, QuietPollMs() + (reply.empty() ? firstWait : 0));
+            if (quiet) ++poll;
+            firstWait = 0;
         }
     }
 
@@ -426,12 +475,20 @@ void SerialLink::DiscardInput() {
         if (!stale.empty() && DebugFile > 0) DebugLog("Discarded:", stale);
         if (++passes > 100) break;
         if (NoReplyRadio()) break;
-        RadioDelay();
+        // The line is clean when nothing more comes for two characters' time:
+        // the tail of the last answer (a line end behind its marker) arrives
+        // at the line's pace and costs no Timeout.
+        const int settle = std::max(1, WireMs(2));
+        const int64_t until = host_.NowMs() + settle;
+        while (!Stopping && PortOpen() && !portBroken_ && port_->BytesWaiting() < 1 &&
+               host_.NowMs() < until)
+            host_.WaitForEvents(int(until - host_.NowMs()));
     }
 }
 
 void SerialLink::WaitCts() {
-    if (!Profile().Flow) return;
+    // A raised CTS costs no delay: the next command goes at once.
+    if (!Profile().Flow || CtsHolding()) return;
     for (int i = 0; i < 10 && !Stopping; ++i) {
         RadioDelay();
         if (CtsHolding()) return;

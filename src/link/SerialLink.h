@@ -69,7 +69,12 @@ struct DeviceFinder {
 
 class SerialLink {
   public:
+    // A try ends after this many quiet periods in a row without a new byte.
+    // A quiet period is the profile's Timeout; at Timeout 0 ("as fast as the
+    // radio answers") it is ZeroTimeoutPollMs, so a silent radio still costs
+    // a bounded wait and never a spinning core.
     static constexpr int MaxQuietPolls = 10;
+    static constexpr int ZeroTimeoutPollMs = 10;
     static constexpr int DelayYieldBound = 50000;
     // A babbling radio cannot hold a transaction forever: one try reads at most
     // this many bytes and makes at most this many polls.
@@ -132,10 +137,14 @@ class SerialLink {
 
     // The transaction: sends `command` (may be empty: only collect), collects
     // the reply until `eom` or `altEom` appears. Returns the last try's bytes,
-    // "" on failure.
+    // "" on failure. The wait wakes on arriving bytes, so a complete answer
+    // ends the exchange at once; Timeout only bounds the wait for bytes that
+    // do not come. An empty command waits at most one quiet period for the
+    // marker and never fails.
     std::string SendAndReceive(const std::string& command, const std::string& eom,
                                const std::string& altEom);
-    // One pacing delay of the profile's Timeout.
+    // One pacing delay of the profile's Timeout: for drivers whose radio needs
+    // time between commands, never part of waiting for an answer.
     void RadioDelay();
     void DiscardInput();
     void WaitCts();
@@ -184,6 +193,20 @@ class SerialLink {
     void Fail(const std::string& failureText);
     void CommunicationFailure();
     bool NoReplyRadio();
+    // Whether `reply` to `command` holds its marker; `quiet`: a quiet period
+    // has passed since the last byte.
+    static bool AnswerComplete(const std::string& command, const std::string& reply,
+                               const std::string& eom, const std::string& altEom, bool quiet);
+    // The open port of transaction `generation`; throws when it was closed or
+    // replaced meanwhile.
+    SerialPort& LivePort(uint64_t generation);
+    // One quiet period of the transaction, in ms.
+    int QuietPollMs();
+    // How long `bytes` take on the wire at the profile's rate.
+    int WireMs(size_t bytes);
+    // Waits up to `ms` for bytes to arrive, waking as soon as they do; true
+    // when bytes are waiting.
+    bool WaitForBytes(uint64_t generation, int ms);
     // One pacing delay of `timeout` ms (the radio timer's tick ends it).
     void Pause(int32_t timeout);
     void WriteTrace(std::FILE* file, const std::string& text);

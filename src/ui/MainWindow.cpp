@@ -40,6 +40,8 @@
 #include "ui/RadioParms.h"
 #include "ui/RigctldServer.h"
 #include "ui/StatusWindow.h"
+#include "ui/TrunkEditor.h"
+#include "ui/Thf6aParms.h"
 #include "ui/Twips.h"
 #include "ui/VfoWindow.h"
 
@@ -228,7 +230,9 @@ void MainWindow::BuildMenus() {
     connect(scan, &QAction::triggered, this, [this] { ShowScanEditor(); });
     QAction* search = item(view, "S&earch Banks", "Srchdb_menu");
     connect(search, &QAction::triggered, this, [this] { ShowSearchEditor(); });
-    QAction* stats = item(view, "Statis&tics", "Statistics_menu");
+    QAction* trunk = item(view, "&Trunking Channels", "Trunk_menu");
+    connect(trunk, &QAction::triggered, this, [this] { ShowTrunk(); });
+    QAction* stats = item(view, "Stat&istics", "Statistics_menu");
     connect(stats, &QAction::triggered, this, [this] {
         StatisticsChanged();
         status_->show();
@@ -621,6 +625,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     for (VfoWindow* w : vfo_)
         if (w && w->isVisible()) w->StorePosition();
     if (spectrum_ && spectrum_->isVisible()) spectrum_->StorePosition();
+    if (trunk_ && trunk_->isVisible()) trunk_->StorePosition();
     for (RecordEditor* w : {static_cast<RecordEditor*>(memEditor_),
                             static_cast<RecordEditor*>(scanEditor_),
                             static_cast<RecordEditor*>(searchEditor_)})
@@ -635,6 +640,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     SetBusyCursor(false);
     const bool end = engine_.Shutdown([this] {
         if (spectrum_) spectrum_->hide();
+        if (trunk_) trunk_->hide();
         messages_->CloseForShutdown();
         // Hidden, not closed: an editor open now opens again at the next start.
         for (QWidget* w : {static_cast<QWidget*>(memEditor_), static_cast<QWidget*>(scanEditor_),
@@ -825,7 +831,18 @@ void MainWindow::SpectrumBar(int32_t frequency, int level, uint32_t colour) {
     if (spectrum_ && spectrum_->isVisible()) spectrum_->DisplayBar(frequency, level, colour);
 }
 
+void MainWindow::ShowTrunk() {
+    if (!trunk_) trunk_ = new TrunkWindow(app_, engine_, this);
+    trunk_->show();
+    trunk_->raise();
+}
+
+void MainWindow::TrunkDataChanged() {
+    if (trunk_) trunk_->Display_Trunk();
+}
+
 void MainWindow::RefreshEditors() {
+    TrunkDataChanged();
     if (memEditor_) {
         memEditor_->SetupAuxControls(); // the radio may have changed
         memEditor_->Redisplay();
@@ -905,6 +922,7 @@ void MainWindow::SignalDisplay(int, int, const std::array<uint32_t, MeterLabels>
 }
 
 void MainWindow::RefreshControls(const ControlSetup& setup) {
+    if (trunk_) trunk_->RadioChanged();
     modeButton_[ModeSearch]->setEnabled(setup.SearchEnabled);
     modeButton_[ModeTurboSearch]->setEnabled(setup.TurboSearchEnabled);
     memBut_->setEnabled(setup.MemButEnabled);
@@ -964,8 +982,9 @@ void MainWindow::LoadSetRange(int first, int last) {
 
 bool MainWindow::DialogAvailable(int code) {
     // The global parameters dialog, the eight radio parameters dialogs and
-    // the AR8000 settings.
-    return (code >= ActionGlobalParms && code <= ProfileCount) || code == ActionAor8000Parms;
+    // the AR8000 and TH-F6A settings.
+    return (code >= ActionGlobalParms && code <= ProfileCount) || code == ActionAor8000Parms ||
+           code == ActionThf6aParms;
 }
 
 bool MainWindow::RunDialog(int code) {
@@ -979,6 +998,9 @@ bool MainWindow::RunDialog(int code) {
         if (ModelCapsFor(app_.settings.Selected()).Dialog != ModelDialog::Aor8000) return false;
         Aor8000Parms dialog(app_, this);
         dialog.ReadRadio();
+        dialog.exec();
+    } else if (code == ActionThf6aParms) {
+        Thf6aParms dialog(app_, this);
         dialog.exec();
     } else {
         RadioParms dialog(app_, code - 1, this);

@@ -32,6 +32,7 @@ class MemoryEditor;
 class MessageWindow;
 class RigctldServer;
 class SpectrumWindow;
+class TrunkWindow;
 class StatusWindow;
 class VfoWindow;
 
@@ -93,6 +94,7 @@ class MainWindow : public QMainWindow, public EngineView {
     // first shown.
     VfoWindow* Vfo(int i) const { return vfo_[i & 1]; }
     SpectrumWindow* Spectrum() const { return spectrum_; }
+    TrunkWindow* Trunk() const { return trunk_; }
     // The View menu's "VFO&A", "VFO&B" and "&Spectrum".
     void ShowVfo(int i);
     void ShowSpectrum();
@@ -104,6 +106,8 @@ class MainWindow : public QMainWindow, public EngineView {
     MemoryEditor* MemoryEditorWindow() const { return memEditor_; }
     BankEditor* ScanEditor() const { return scanEditor_; }
     BankEditor* SearchEditor() const { return searchEditor_; }
+    // The View menu's "&Trunking Channels".
+    void ShowTrunk();
 
     // Turns a common-dialog filter ("All Files (*.*)|*.*|Text files (*.frq) |*.frq")
     // into Qt's filter list; each entry keeps its description and its pattern.
@@ -135,6 +139,7 @@ class MainWindow : public QMainWindow, public EngineView {
     void VfoBackground() override;
     void SpectrumBar(int32_t frequency, int level, uint32_t colour) override;
     void RefreshEditors() override;
+    void TrunkDataChanged() override;
     void MemoryReplaced() override;
     void ShowChannelInEditor(int channel) override;
     int EditorChannel() override;
@@ -221,6 +226,7 @@ class MainWindow : public QMainWindow, public EngineView {
     MessageWindow* messages_ = nullptr;
     std::array<VfoWindow*, 2> vfo_{};
     SpectrumWindow* spectrum_ = nullptr;
+    TrunkWindow* trunk_ = nullptr;
     MemoryEditor* memEditor_ = nullptr;
     BankEditor* scanEditor_ = nullptr;
     BankEditor* searchEditor_ = nullptr;

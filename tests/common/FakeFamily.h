@@ -40,9 +40,9 @@ class FakeFamily : public RadioDriver {
         Talk(ctx, method == DetectBoth ? "Signal both" : "Signal");
         ctx.State.SignalLevel = Level;
     }
-    void TrunkIds(DriverContext& ctx, int idBank, bool write) override {
-        Talk(ctx, "Trunk " + std::to_string(idBank) + (write ? " write" : " read"));
-        if (OnTrunkIds) OnTrunkIds(ctx, idBank);
+    void TrunkIds(DriverContext& ctx, int bank, bool write) override {
+        Talk(ctx, "Trunk " + std::to_string(bank) + (write ? " write" : " read"));
+        if (OnTrunkIds) OnTrunkIds(ctx, bank);
     }
 
     std::vector<std::string> Take() {
@@ -57,7 +57,7 @@ class FakeFamily : public RadioDriver {
     std::vector<int> Retries; // the link's RetryCount at each call
     int32_t ReadFrequency = 14652000;
     uint8_t Level = 6;
-    std::function<void(DriverContext&, int idBank)> OnTrunkIds;
+    std::function<void(DriverContext&, int bank)> OnTrunkIds;
 
   private:
     void Talk(DriverContext& ctx, const std::string& what) {
@@ -76,6 +76,15 @@ inline void AddFamily(SerialLink& link, RadioDriver& family) {
     link.Drivers = [others, &family, protocol](int p) -> RadioDriver* {
         if (p == protocol) return &family;
         return others ? others(p) : nullptr;
+    };
+}
+
+// Makes `link` serve no driver for `protocol`, as for a family not written
+// yet, and every other protocol as before.
+inline void RemoveFamily(SerialLink& link, int protocol) {
+    DriverLookup others = link.Drivers;
+    link.Drivers = [others, protocol](int p) -> RadioDriver* {
+        return p == protocol || !others ? nullptr : others(p);
     };
 }
 

@@ -2,6 +2,7 @@
 // The link rig: the state one serial link and the radio operations work on,
 // over a virtual-clock host, with the far end of every "sim:" port played
 // by one in-process peer (a simulated radio or a test's own).
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -53,5 +54,13 @@ class LinkRig {
     SerialLink link;
     Radio radio;
 };
+
+// A string of the given byte values, for binary frames and records.
+inline std::string Bytes(std::initializer_list<int> bytes) {
+    std::string s;
+    for (int b : bytes)
+        s += char(uint8_t(b));
+    return s;
+}
 
 } // namespace rigvane::test

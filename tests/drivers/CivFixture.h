@@ -62,11 +62,4 @@ class CivLink : public LinkRig {
     IcomRadio* sim = nullptr;
 };
 
-inline std::string Bytes(std::initializer_list<int> bytes) {
-    std::string s;
-    for (int b : bytes)
-        s += char(uint8_t(b));
-    return s;
-}
-
 } // namespace rigvane::test

@@ -179,6 +179,7 @@ TEST_F(LocateFixture, ProtocolWithoutDriverIsNotSearchedFor) {
     portsExist = true;
     RadioProfile working = IcomProfile(1, 4, 0x08);
     working.Protocol = ProtoKenwood;
+    rigvane::test::RemoveFamily(app.link, ProtoKenwood);
     const RadioProfile before = working;
     std::vector<Combination> shown;
     EXPECT_EQ(Locate(working, &shown), LocateResult::NotSupported);

@@ -1,5 +1,7 @@
 // The signal check: listening window, hits, delay and resume timers, the
 // priority check, the meter and the "off" button.
+#include <tuple>
+
 #include "EngineFixture.h"
 
 namespace rigvane::test {
@@ -30,6 +32,29 @@ TEST(SignalCheck, TheListeningWindowFollowsSpeedAndTimeout) {
     r.engine->SignalCheck();
     EXPECT_EQ(r.SquelchReads() - before, 10);
     EXPECT_EQ(r.Ch(1).Count, 0);
+}
+
+TEST(SignalCheck, TheListeningWindowIsATimeHoweverLongAReadTakes) {
+    // SPEED 5: a 100 ms window. Timeout 10 divides it into reads 11 ms apart;
+    // a Timeout longer than the window leaves one read, and the hold.
+    for (auto [timeout, latency, reads] :
+         {std::tuple{10, 1, 9}, {10, 40, 3}, {1000, 1, 1}, {1000, 40, 1}}) {
+        EngineRig r;
+        r.LatencyMs = latency;
+        r.Profile().Timeout = timeout;
+        r.app.radio.OpenRadio();
+        r.SetChannel(1, 145.0);
+        TuneTo(r, 1);
+        r.G().Speed = 5;
+        const int before = r.SquelchReads();
+        const int64_t t0 = r.host.NowMs();
+        r.engine->SignalCheck();
+        const int64_t took = r.host.NowMs() - t0;
+        EXPECT_EQ(r.SquelchReads() - before, reads) << timeout << " " << latency;
+        // Held the window, overrun by at most the one read under way.
+        EXPECT_GE(took, 100) << timeout << " " << latency;
+        EXPECT_LE(took, 100 + latency) << timeout << " " << latency;
+    }
 }
 
 TEST(SignalCheck, AHitIsCountedStampedDescribedAndShown) {

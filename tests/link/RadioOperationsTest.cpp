@@ -181,7 +181,7 @@ TEST_F(RadioOperationsTest, OpenRadioResultsAndStatus) {
     state.ReplyResidue = "junk";
     const int64_t start = host.NowMs();
     EXPECT_EQ(radio.OpenRadio(), OpenNoAnswer);
-    EXPECT_EQ(host.NowMs() - start, 10 * 10); // one try of ten delays
+    EXPECT_EQ(host.NowMs() - start, 10 * 10); // one try of ten quiet periods
     EXPECT_EQ(state.CurrentChannel, 1);
     EXPECT_EQ(p.DriverState, 0);
     EXPECT_FALSE(state.DriverFlag);
@@ -285,10 +285,10 @@ TEST_F(RadioOperationsTest, TrunkTransferShowsProgressAndStopsWhenCancelled) {
     radio.TrunkProgress = &progress;
     Open();
 
-    driver.OnTrunkIds = [&](DriverContext& ctx, int idBank) {
+    driver.OnTrunkIds = [&](DriverContext& ctx, int bank) {
         EXPECT_TRUE(ctx.Profile.Busy);
-        if (idBank == 3) progress.Cancel = true;
-        EXPECT_EQ(ctx.Cancelled(), idBank == 3);
+        if (bank == 3) progress.Cancel = true;
+        EXPECT_EQ(ctx.Cancelled(), bank == 3);
     };
     progress.Cancel = true; // left over from an earlier operation
     radio.SetTrunkBank();
@@ -300,7 +300,16 @@ TEST_F(RadioOperationsTest, TrunkTransferShowsProgressAndStopsWhenCancelled) {
     radio.LoadTrunkBank();
     const Calls read = driver.Take();
     ASSERT_EQ(read.size(), 10u);
-    EXPECT_EQ(read.back(), "Trunk 10 read");
+    EXPECT_EQ(read[8], "Trunk 9 read");
+    EXPECT_EQ(read.back(), "Trunk 0 read");
+
+    // A radio that falls silent ends the transfer after that bank.
+    driver.OnTrunkIds = [&](DriverContext& ctx, int bank) {
+        if (bank == 2) ctx.Link.RadioNotResponding = true;
+    };
+    radio.LoadTrunkBank();
+    EXPECT_EQ(driver.Take(), (Calls{"Trunk 1 read", "Trunk 2 read"}));
+    link.RadioNotResponding = false;
 
     // A family without trunk IDs: no progress window at all.
     driver.caps.Ops &= ~uint32_t(OpTrunkIds);

@@ -16,14 +16,26 @@ int Count(const std::string& text, const std::string& needle) {
     return n;
 }
 
-TEST_F(SerialLinkTest, EmptyCommandOrMarkerEndsAtTheFirstPollWithoutFailure) {
+TEST_F(SerialLinkTest, CollectingWaitsOneQuietPeriodAndAnEmptyMarkerNone) {
     Open();
+    // Collecting: the rest of an answer ends the wait as soon as it is in...
+    lastPort->Deliver("xy");
+    host.CallLater(7, [this] { lastPort->Deliver("z\r"); });
+    int64_t start = host.NowMs();
+    EXPECT_EQ(link.SendAndReceive("", "\r", ""), "xyz\r");
+    EXPECT_EQ(host.NowMs() - start, 7);
+    // ...and without its marker after one quiet period, never as a failure.
     lastPort->Deliver("xyz");
+    start = host.NowMs();
     EXPECT_EQ(link.SendAndReceive("", "\r", ""), "xyz");
-    EXPECT_EQ(link.PollCount, 1);
-    // Nothing waiting: still no failure.
+    EXPECT_EQ(host.NowMs() - start, 60);
     EXPECT_EQ(link.SendAndReceive("", "\r", ""), "");
-    EXPECT_EQ(link.PollCount, 1);
+    EXPECT_EQ(link.PollCount, 2);
+    // No marker asked for: whatever is waiting, at once.
+    lastPort->Deliver("abc");
+    start = host.NowMs();
+    EXPECT_EQ(link.SendAndReceive("", "", ""), "abc");
+    EXPECT_EQ(host.NowMs(), start);
 
     // With no marker the first poll ends the transaction, before the late reply.
     lastPort->LatencyMs = 500;
@@ -101,17 +113,93 @@ TEST_F(SerialLinkTest, SilentRadioIsReportedOnceAndItsRecoveryOnce) {
     EXPECT_EQ(CountMessages("**"), 1);
 }
 
-TEST_F(SerialLinkTest, ZeroTimeoutYieldsFiveTimesPerDelay) {
-    settings.Selected().Timeout = 0;
-    ASSERT_TRUE(link.OpenDebugFile());
+TEST_F(SerialLinkTest, AnAnswerEndsTheWaitWhateverTheTimeout) {
     Open();
+    lastPort->LatencyMs = 3;
+    settings.Selected().Baud = 1; // 1200, as the line below
+    for (int timeout : {0, 1, 60, 1000}) {
+        settings.Selected().Timeout = timeout;
+        int64_t start = host.NowMs();
+        EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "OK\r") << timeout;
+        EXPECT_EQ(host.NowMs() - start, 3) << timeout;
+
+        // On a 1200 baud line: 25 ms for the command, 3 ms, 25 ms for the
+        // answer. Timeout 1 gives up after 10 quiet ms, as the user asked.
+        if (timeout == 1) continue;
+        lastPort->BaudRate = 1200;
+        start = host.NowMs();
+        EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "OK\r") << timeout;
+        EXPECT_EQ(host.NowMs() - start, 25 + 3 + 25) << timeout;
+        lastPort->BaudRate = 0;
+    }
+    EXPECT_EQ(CountMessages("**"), 0);
+}
+
+TEST_F(SerialLinkTest, AnEchoIsNoAnswerAndAnAnswersTailCostsNoTimeout) {
+    Open();
+    settings.Selected().Baud = 5; // 19200: two characters take 2 ms
+    // The bus echoes the command at once; the answer follows 5 ms later.
+    peer->Answer = "FQ\r";
+    host.CallLater(5, [this] { lastPort->Deliver("OK\r"); });
+    int64_t start = host.NowMs();
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "FQ\rOK\r");
+    EXPECT_EQ(host.NowMs() - start, 5);
+
+    // A radio that answers by repeating the command: taken after one quiet
+    // period, without asking again.
+    start = host.NowMs();
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "FQ\r");
+    EXPECT_EQ(host.NowMs() - start, 60);
+    EXPECT_EQ(peer->Commands.size(), 2u);
+
+    // The line end behind an answer's marker is discarded before the next
+    // command without a Timeout's delay.
+    peer->Answer = "OK\r";
+    host.CallLater(1, [this] { lastPort->Deliver("\n"); });
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "OK\r");
+    host.Advance(1);
+    start = host.NowMs();
+    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "OK\r");
+    EXPECT_EQ(host.NowMs() - start, 2);
+    EXPECT_EQ(CountMessages("**"), 0);
+}
+
+TEST_F(SerialLinkTest, SilentRadioTakesItsQuietPeriodsAndTries) {
+    Open();
+    RadioProfile& p = settings.Selected();
+    p.Baud = 4; // 9600: "FQ\r" is 3.125 ms on the wire
     peer->Answer = "";
-    const int yields = host.Yields;
-    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "");
-    EXPECT_EQ(host.NowMs(), 0);
-    const std::string trace = ReadTrace("DEBUG.DAT");
-    EXPECT_EQ(Count(trace, "No delay set!   \r\n"), 30);
-    EXPECT_GE(host.Yields - yields, 30 * 5);
+    // Timeout 0 waits a floor, after the command has left: never a spin.
+    for (auto [timeout, perTry] : {std::pair{60, 600}, {1, 10}, {0, 10 * 10 + 4}}) {
+        p.Timeout = timeout;
+        link.RadioNotResponding = false;
+        const size_t sent = peer->Commands.size();
+        const int64_t start = host.NowMs();
+        EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "") << timeout;
+        EXPECT_EQ(host.NowMs() - start, 3 * perTry) << timeout;
+        EXPECT_EQ(peer->Commands.size() - sent, 3u) << timeout;
+        EXPECT_EQ(link.PollCount, 3 * 10) << timeout;
+        EXPECT_TRUE(link.RadioNotResponding);
+    }
+
+    // A radio that trickles one byte every half Timeout, never the marker,
+    // keeps every try alive, yet the transaction ends.
+    p.Timeout = 60;
+    bool trickling = true;
+    std::function<void()> trickle = [&] {
+        if (!trickling) return;
+        lastPort->Deliver("x");
+        host.CallLater(30, trickle);
+    };
+    host.CallLater(30, trickle);
+    const size_t sent = peer->Commands.size();
+    const int64_t start = host.NowMs();
+    const std::string reply = link.SendAndReceive("FQ\r", "\r", "");
+    trickling = false;
+    EXPECT_FALSE(reply.empty());
+    EXPECT_EQ(reply.find_first_not_of('x'), std::string::npos);
+    EXPECT_EQ(peer->Commands.size() - sent, 3u);
+    EXPECT_LE(host.NowMs() - start, 3 * SerialLink::MaxPollsPerTry * 60);
 }
 
 TEST_F(SerialLinkTest, CharacterPacingUsesAQuarterDelayRoundedHalfToEven) {
@@ -157,6 +245,16 @@ TEST_F(SerialLinkTest, RadioDelayWaitsForTheTimerTickAndTracesIt) {
     host.CallLater(20, [] {});
     link.RadioDelay();
     EXPECT_EQ(host.NowMs(), 500);
+
+    // Timeout 0: no pacing, five yields.
+    ASSERT_TRUE(link.OpenDebugFile());
+    settings.Selected().Timeout = 0;
+    const int yields = host.Yields;
+    link.RadioDelay();
+    EXPECT_EQ(host.NowMs(), 500);
+    EXPECT_EQ(host.Yields - yields, 5);
+    link.CloseDebugFile();
+    EXPECT_EQ(Count(ReadTrace("DEBUG.DAT"), "No delay set!   \r\n"), 1);
 }
 
 TEST_F(SerialLinkTest, TraceFormats) {

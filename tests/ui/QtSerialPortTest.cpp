@@ -2,6 +2,8 @@
 // and echoes what the port sends.
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QSocketNotifier>
 #include <QtTest>
 #include <fcntl.h>
 #include <poll.h>
@@ -11,6 +13,11 @@
 
 #include <functional>
 
+#include "core/FileSlots.h"
+#include "core/MessageLog.h"
+#include "core/Settings.h"
+#include "link/SerialLink.h"
+#include "ui/QtHost.h"
 #include "ui/QtSerialPort.h"
 
 using rigvane::LineError;
@@ -109,6 +116,42 @@ class QtSerialPortTest : public QObject {
         port.Close();
         QVERIFY(!port.IsOpen());
         QVERIFY(!port.Write("B"));
+    }
+
+    void theLinkWakesOnTheAnswerNotAtTheTimeout() {
+        rigvane::QtHost host;
+        rigvane::Settings settings;
+        rigvane::FileSlots slots;
+        rigvane::MessageLog log(host, slots, settings.Global);
+        rigvane::RadioState state;
+        rigvane::SerialLink link(host, settings, log, slots, state, [](const std::string&) {
+            return std::unique_ptr<rigvane::SerialPort>(new QtSerialPort);
+        });
+        rigvane::RadioProfile& p = settings.Selected();
+        p.Protocol = 1;
+        p.Device = slave_;
+        p.Baud = 5;
+        p.Timeout = 5000;
+        QVERIFY(link.OpenPort());
+        // The far end answers each command as soon as it reads it.
+        QSocketNotifier farEnd(master_, QSocketNotifier::Read);
+        int commands = 0;
+        QObject::connect(&farEnd, &QSocketNotifier::activated, [&] {
+            char buf[64];
+            if (::read(master_, buf, sizeof buf) > 0) {
+                ++commands;
+                QCOMPARE(::write(master_, "OK\r", 3), ssize_t(3));
+            }
+        });
+        for (int i = 0; i < 3; ++i) {
+            QElapsedTimer clock;
+            clock.start();
+            QCOMPARE(link.SendAndReceive("FQ\r", "\r", ""), std::string("OK\r"));
+            // Not woken by the port, the wait would last the whole Timeout.
+            QVERIFY2(clock.elapsed() < p.Timeout / 2, std::to_string(clock.elapsed()).c_str());
+        }
+        QCOMPARE(commands, 3);
+        QVERIFY(!link.RadioNotResponding);
     }
 
     void flowControlAndSettingsOpenOnAPseudoTerminal() {

@@ -323,6 +323,7 @@ void RadioParmsTest::choosingAProtocolFillsItsDefaults() {
         m.Serial.VfoChan = 300;
     }
     rigvane::test::AddFamily(f.app.link, family);
+    rigvane::test::RemoveFamily(f.app.link, ProtoKenwood); // a family not written yet
     RadioProfile& p = f.Live(4);
     p.Protocol = ProtoDrake;
     p.Model = 0;
@@ -379,6 +380,7 @@ void RadioParmsTest::choosingAProtocolFillsItsDefaults() {
 
 void RadioParmsTest::modelRules() {
     Fixture f;
+    rigvane::test::RemoveFamily(f.app.link, ProtoKenwood); // a family not written yet
     RadioParms dlg(f.app, 0);
     auto* proto = Child<QComboBox>(dlg, "ProtoCmb");
     auto* model = Child<QComboBox>(dlg, "ModelCmb");
