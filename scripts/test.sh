@@ -7,6 +7,8 @@ cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh || exit 1
 export QT_QPA_PLATFORM=offscreen
+# Paths relative to the checkout, so the compiler cache serves any clone.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 jobs=$(nproc)
 [[ $jobs -gt 2 ]] && jobs=2
 
