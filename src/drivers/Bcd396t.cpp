@@ -4,6 +4,7 @@
 
 #include "core/CodeTables.h"
 #include "core/Text.h"
+#include "drivers/UnidenGuard.h"
 
 namespace rigvane {
 
@@ -118,19 +119,6 @@ class Session {
     DriverContext& ctx_;
 };
 
-template <typename F> void Guarded(DriverContext& ctx, F&& body) {
-    try {
-        if (!ctx.Link.PortOpen()) return;
-        body();
-    } catch (const std::exception& e) {
-        ctx.Log.Dply("Data Processing Error 6001! Report to author.");
-        ctx.Log.Dply(std::string("Error Was =>") + e.what());
-    } catch (...) {
-        ctx.Log.Dply("Data Processing Error 6001! Report to author.");
-        ctx.Log.Dply("Error Was =>unknown failure");
-    }
-}
-
 FamilyCaps MakeCaps() {
     ModelCaps model;
     model.Name = ModelText;
@@ -179,12 +167,12 @@ const FamilyCaps& Bcd396tDriver::Caps() const {
 void Bcd396tDriver::Open(DriverContext& ctx) {
     // A model text left from an earlier connection must not pass for this one.
     ctx.State.ModelText.clear();
-    Guarded(ctx, [&] { Session(ctx).Exec(CodeModel); });
+    UnidenGuarded(ctx, [&] { Session(ctx).Exec(CodeModel); });
     if (ctx.State.ModelText != ModelText) ctx.Link.RadioNotResponding = true;
 }
 
 void Bcd396tDriver::Apply(DriverContext& ctx) {
-    Guarded(ctx, [&] {
+    UnidenGuarded(ctx, [&] {
         if (!Session(ctx).Exec(CodeApply)) ctx.State.TuneRefused = true; // not answered
     });
 }
@@ -197,7 +185,7 @@ void Bcd396tDriver::Signal(DriverContext& ctx, DetectMethod detect) {
         return;
     }
     if (detect != DetectSoftware) return;
-    Guarded(ctx, [&] { Session(ctx).Exec(CodeState); });
+    UnidenGuarded(ctx, [&] { Session(ctx).Exec(CodeState); });
 }
 
 RadioDriver& Bcd396tFamily() {

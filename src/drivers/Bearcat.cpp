@@ -4,6 +4,7 @@
 
 #include "core/CodeTables.h"
 #include "core/Text.h"
+#include "drivers/UnidenGuard.h"
 
 namespace rigvane {
 
@@ -783,20 +784,6 @@ std::string BearcatIdText(const std::string& id) {
 
 namespace {
 
-// Every entry point: the radio's failures are messages, never exceptions.
-template <typename F> void Guarded(DriverContext& ctx, F&& body) {
-    try {
-        if (!ctx.Link.PortOpen()) return;
-        body();
-    } catch (const std::exception& e) {
-        ctx.Log.Dply("Data Processing Error 6001! Report to author.");
-        ctx.Log.Dply(std::string("Error Was =>") + e.what());
-    } catch (...) {
-        ctx.Log.Dply("Data Processing Error 6001! Report to author.");
-        ctx.Log.Dply("Error Was =>unknown failure");
-    }
-}
-
 FamilyCaps MakeCaps() {
     SerialDefaults serial;
     serial.Flow = false;
@@ -854,11 +841,11 @@ const FamilyCaps& BearcatDriver::Caps() const {
 }
 
 void BearcatDriver::Open(DriverContext& ctx) {
-    Guarded(ctx, [&] { Session(ctx).Open(); });
+    UnidenGuarded(ctx, [&] { Session(ctx).Open(); });
 }
 
 void BearcatDriver::Apply(DriverContext& ctx) {
-    Guarded(ctx, [&] { Session(ctx).Exec(CodeApply); });
+    UnidenGuarded(ctx, [&] { Session(ctx).Exec(CodeApply); });
 }
 
 namespace {
@@ -877,21 +864,21 @@ void ReadChannel(DriverContext& ctx, int code) {
 } // namespace
 
 void BearcatDriver::Read(DriverContext& ctx) {
-    Guarded(ctx, [&] {
+    UnidenGuarded(ctx, [&] {
         const bool channel = ctx.Profile.Memory && ctx.OperatingMode == 1;
         ReadChannel(ctx, channel ? CodeLoadChannel : CodePoll);
     });
 }
 
 void BearcatDriver::Recall(DriverContext& ctx) {
-    Guarded(ctx, [&] {
+    UnidenGuarded(ctx, [&] {
         Session(ctx).Exec(CodeRecall);
         if (ctx.Profile.Memory) ctx.State.Current = ctx.State.LastSent;
     });
 }
 
 void BearcatDriver::Store(DriverContext& ctx) {
-    Guarded(ctx, [&] {
+    UnidenGuarded(ctx, [&] {
         Session s(ctx);
         s.Exec(CodeStore);
         if (ctx.Profile.Model == 0 && ctx.State.Current.Trunked) s.Exec(CodeKey13);
@@ -902,11 +889,11 @@ void BearcatDriver::Store(DriverContext& ctx) {
 }
 
 void BearcatDriver::Load(DriverContext& ctx) {
-    Guarded(ctx, [&] { ReadChannel(ctx, CodeLoadChannel); });
+    UnidenGuarded(ctx, [&] { ReadChannel(ctx, CodeLoadChannel); });
 }
 
 void BearcatDriver::Signal(DriverContext& ctx, DetectMethod detect) {
-    Guarded(ctx, [&] {
+    UnidenGuarded(ctx, [&] {
         Session s(ctx);
         if (detect == DetectSoftware) {
             s.Exec(CodeSquelch);
@@ -918,16 +905,16 @@ void BearcatDriver::Signal(DriverContext& ctx, DetectMethod detect) {
 }
 
 void BearcatDriver::SetLight(DriverContext& ctx) {
-    Guarded(ctx, [&] { Session(ctx).Exec(CodeLight); });
+    UnidenGuarded(ctx, [&] { Session(ctx).Exec(CodeLight); });
 }
 
 void BearcatDriver::TrunkIds(DriverContext& ctx, int bank, bool write) {
     if (bank < 0 || bank >= TrunkBankCount) return;
-    Guarded(ctx, [&] { Session(ctx).TrunkIds(bank, write); });
+    UnidenGuarded(ctx, [&] { Session(ctx).TrunkIds(bank, write); });
 }
 
 void BearcatDriver::RadioTest(DriverContext& ctx) {
-    Guarded(ctx, [&] {
+    UnidenGuarded(ctx, [&] {
         Session s(ctx);
         for (char a = 'A'; a <= 'Z'; ++a) {
             for (char b = 'A'; b <= 'Z'; ++b) {
