@@ -74,7 +74,6 @@ class RecordEditor : public QWidget {
     QTableView* Table() const { return table_; }
     RecordFilter* Filter() const { return filter_; }
     RecordTableModel* Model() const { return model_; }
-    QMenuBar* Menus() const { return menus_; }
     QLineEdit* FilterText() const { return filterText_; }
     QComboBox* FilterState() const { return filterState_; }
     QLineEdit* FilterFrom() const { return filterFrom_; }
@@ -84,10 +83,9 @@ class RecordEditor : public QWidget {
     // The form shows entry Shown(). `sameEntry`: the entry did not change,
     // so a field the user is typing in keeps its text.
     virtual void ShowForm(bool sameEntry) = 0;
-    // Where the subclass builds its form; its menus join Menus().
+    // Where the subclass builds its form; its menus join the menu bar.
     QVBoxLayout* FormLayout() const { return formLayout_; }
     QMenu* DatabaseMenu() const { return databaseMenu_; }
-    QMenu* EditMenu() const { return editMenu_; }
     // A key for a number field (digits, Backspace, Enter, Escape; frequency
     // fields one "."). Returns true when the key is swallowed.
     bool NumberKey(QLineEdit* field, QKeyEvent* key, bool frequency);
