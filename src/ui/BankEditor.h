@@ -37,7 +37,6 @@ class BankEditor : public RecordEditor {
     void BuildForm();
     void Commit(int field);
     void Refuse(int field, const std::string& text);
-    bool EditShown(const std::function<void(Channel&)>& change, const QString& text);
     int FieldOf(QObject* watched) const;
 
     bool updating_ = false;

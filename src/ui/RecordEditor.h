@@ -15,6 +15,7 @@ class QComboBox;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
+class QScrollBar;
 class QTableView;
 class QUndoStack;
 class QVBoxLayout;
@@ -91,6 +92,26 @@ class RecordEditor : public QWidget {
     // A key for a number field (digits, Backspace, Enter, Escape; frequency
     // fields one "."). Returns true when the key is swallowed.
     bool NumberKey(QLineEdit* field, QKeyEvent* key, bool frequency);
+    // One undoable edit of the entry on display; false when nothing changed.
+    bool EditShown(const std::function<void(Channel&)>& change, const QString& text);
+
+    // The form's parts. A text field named `name`, `digits` zeros wide (0:
+    // as wide as the layout makes it), without a context menu; its events
+    // come to this window's eventFilter.
+    QLineEdit* NewField(const QString& name, int digits);
+    // The scroll bar beside the entry number, over entries 0..last.
+    QScrollBar* NewEntryScroll(const QString& name, int last);
+    // Shows `text` in a field. `keepTyping`: a field the user has typed in
+    // keeps what he typed.
+    static void SetFieldText(QLineEdit* field, const QString& text, bool keepTyping);
+    // What a field's events do: Return or Enter commits it, Escape shows the
+    // stored value again, a number or frequency field takes only NumberKey's
+    // keys, and leaving the field commits it (another window or a menu
+    // taking the focus for a while is not leaving). True when the event is
+    // taken.
+    enum class FieldKind { Text, Number, Frequency };
+    bool FieldEvent(QLineEdit* field, QEvent* event, FieldKind kind,
+                    const std::function<void()>& commit);
     void MarkModified();
 
     void showEvent(QShowEvent* event) override;
