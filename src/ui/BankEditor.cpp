@@ -77,16 +77,7 @@ void BankEditor::BuildForm() {
         }
         auto* l = new QLabel("Modulation", this);
         grid->addWidget(l, row, 0);
-        mode_ = new DropDownCombo(this);
-        mode_->setObjectName("ModulationCombo");
-        for (int m = 0; m <= 9; ++m)
-            mode_->addItem(ModeNames[size_t(m)]);
-        mode_->OnDropDown = [this] { engine_.SetDropDownOpen(true); };
-        mode_->OnCloseUp = [this] { engine_.SetDropDownOpen(false); };
-        connect(mode_, &QComboBox::activated, this, [this](int i) {
-            engine_.SetDropDownOpen(false);
-            if (!updating_) EditShown([i](Channel& c) { c.Mode = uint8_t(i); }, "Mode");
-        });
+        mode_ = NewModeList();
         auto* r = new QHBoxLayout;
         r->addWidget(mode_);
         r->addStretch();

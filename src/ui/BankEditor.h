@@ -39,7 +39,6 @@ class BankEditor : public RecordEditor {
     void Refuse(int field, const std::string& text);
     int FieldOf(QObject* watched) const;
 
-    bool updating_ = false;
     bool committing_ = false;
     QScrollBar* scroll_ = nullptr;
     std::array<QLineEdit*, 5> fields_{};

@@ -58,17 +58,7 @@ void MemoryEditor::BuildForm() {
     connect(scroll_, &QScrollBar::valueChanged, this, [this](int v) {
         if (!updating_) ShowEntry(v);
     });
-    mode_ = new DropDownCombo(this);
-    mode_->setObjectName("ModulationCombo");
-    // Codes 0..9: code 10 has no name and is not offered.
-    for (int m = 0; m <= 9; ++m)
-        mode_->addItem(ModeNames[size_t(m)]);
-    mode_->OnDropDown = [this] { engine_.SetDropDownOpen(true); };
-    mode_->OnCloseUp = [this] { engine_.SetDropDownOpen(false); };
-    connect(mode_, &QComboBox::activated, this, [this](int i) {
-        engine_.SetDropDownOpen(false);
-        if (!updating_) EditShown([i](Channel& c) { c.Mode = uint8_t(i); }, "Mode");
-    });
+    mode_ = NewModeList();
     top->addWidget(new QLabel("Channel", this), 0, 0);
     auto* numberRow = new QHBoxLayout;
     numberRow->addWidget(number_);

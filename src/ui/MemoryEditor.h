@@ -55,7 +55,6 @@ class MemoryEditor : public RecordEditor {
     void ZeroStatistic(int i);
     void Refuse(QLineEdit* field, const std::string& limit);
 
-    bool updating_ = false;
     bool committing_ = false;
     QScrollBar* scroll_ = nullptr;
     QLineEdit* number_ = nullptr;

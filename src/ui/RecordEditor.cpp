@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 #include <memory>
 
+#include "core/CodeTables.h"
 #include "core/EditRules.h"
 #include "engine/App.h"
 #include "engine/Engine.h"
@@ -417,6 +418,20 @@ QScrollBar* RecordEditor::NewEntryScroll(const QString& name, int last) {
     scroll->setPageStep(10);
     scroll->setMinimumWidth(140);
     return scroll;
+}
+
+DropDownCombo* RecordEditor::NewModeList() {
+    auto* list = new DropDownCombo(this);
+    list->setObjectName("ModulationCombo");
+    for (int m = 0; m <= 9; ++m)
+        list->addItem(ModeNames[size_t(m)]);
+    list->OnDropDown = [this] { engine_.SetDropDownOpen(true); };
+    list->OnCloseUp = [this] { engine_.SetDropDownOpen(false); };
+    connect(list, &QComboBox::activated, this, [this](int i) {
+        engine_.SetDropDownOpen(false);
+        if (!updating_) EditShown([i](Channel& c) { c.Mode = uint8_t(i); }, "Mode");
+    });
+    return list;
 }
 
 void RecordEditor::SetFieldText(QLineEdit* field, const QString& text, bool keepTyping) {

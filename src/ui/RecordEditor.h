@@ -23,6 +23,7 @@ class QVBoxLayout;
 namespace rigvane {
 
 struct App;
+class DropDownCombo;
 class Engine;
 class RecordFilter;
 class RecordTableModel;
@@ -101,6 +102,10 @@ class RecordEditor : public QWidget {
     QLineEdit* NewField(const QString& name, int digits);
     // The scroll bar beside the entry number, over entries 0..last.
     QScrollBar* NewEntryScroll(const QString& name, int last);
+    // The modulation list, codes 0..9 (code 10 has no name and is not
+    // offered): a choice edits the shown entry; the engine knows while the
+    // list is dropped down.
+    DropDownCombo* NewModeList();
     // Shows `text` in a field. `keepTyping`: a field the user has typed in
     // keeps what he typed.
     static void SetFieldText(QLineEdit* field, const QString& text, bool keepTyping);
@@ -120,6 +125,8 @@ class RecordEditor : public QWidget {
 
     App& app_;
     Engine& engine_;
+    // The form is being filled: what its controls signal is no edit.
+    bool updating_ = false;
 
   private:
     void BuildTable(QWidget* parent, QVBoxLayout* layout);
