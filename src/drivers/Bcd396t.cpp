@@ -11,6 +11,10 @@ namespace rigvane {
 
 namespace {
 
+// Mode names of the radio, indexed by Mode 0..9.
+const std::array<const char*, 10> Bcd396ModeNames = {"AUTO", "FM",   "NFM",  "WFM",  "AM",
+                                                     "AUTO", "AUTO", "AUTO", "AUTO", "AUTO"};
+
 enum Code : int {
     CodeApply = 0,
     CodeModel = 30,
