@@ -52,10 +52,8 @@ class MemoryEditor : public RecordEditor {
     void Commit(QLineEdit* field);
     void Restore(QLineEdit* field);
     void ZeroStatistic(int i);
-    bool EditShown(const std::function<void(Channel&)>& change, const QString& text);
     void Refuse(QLineEdit* field, const std::string& limit);
 
-    bool updating_ = false;
     bool committing_ = false;
     QScrollBar* scroll_ = nullptr;
     QLineEdit* number_ = nullptr;
