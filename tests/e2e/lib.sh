@@ -76,9 +76,10 @@ sim_stop() {
 # write_ini KEY=VALUE... [-- KEY=VALUE...]: $WORK/RIGVANE.INI with one radio
 # profile, [Radio0], of the keys before "--". [GLOBALS] is a plain scan:
 # SPEED=0 SIGRSM=1 RSMTIME=1 (a hit is left after a second, so the scan goes
-# round) LOADFREQ=0 USEBANKS=0; keys after "--" replace these or join them.
+# round) LOADFREQ=0 USEBANKS=0, and the hit journal in $WORK (not in the
+# folder the test runs in); keys after "--" replace these or join them.
 write_ini() {
-    local globals=(SPEED=0 SIGRSM=1 RSMTIME=1 LOADFREQ=0 USEBANKS=0) g o
+    local globals=(SPEED=0 SIGRSM=1 RSMTIME=1 LOADFREQ=0 USEBANKS=0 "JOURNAL=$WORK/RIGVANE-HITS.csv") g o
     {
         echo "[Radio0]"
         while [ $# -gt 0 ] && [ "$1" != -- ]; do
