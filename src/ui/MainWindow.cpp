@@ -597,7 +597,7 @@ void MainWindow::ApplyRigctld() {
 }
 
 void MainWindow::RestorePosition() {
-    move(WindowPosition(app_.settings, WinMain, frameGeometry().size()));
+    PlaceWindow(*this, app_.settings, WinMain);
 }
 
 void MainWindow::StorePosition() {

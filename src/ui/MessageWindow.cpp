@@ -44,7 +44,7 @@ void MessageWindow::Redraw() {
 }
 
 void MessageWindow::Open() {
-    if (!isVisible()) move(WindowPosition(settings_, WinMessage, frameGeometry().size()));
+    if (!isVisible()) PlaceWindow(*this, settings_, WinMessage);
     settings_.Windows[WinMessage].Open = true;
     show();
     raise();

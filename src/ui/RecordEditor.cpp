@@ -462,7 +462,7 @@ bool RecordEditor::FieldEvent(QLineEdit* field, QEvent* event, FieldKind kind,
 }
 
 void RecordEditor::RestorePosition() {
-    move(WindowPosition(app_.settings, placement_));
+    PlaceWindow(*this, app_.settings, placement_);
 }
 
 void RecordEditor::StorePosition() {

@@ -232,7 +232,7 @@ void SpectrumWindow::closeEvent(QCloseEvent* event) {
 }
 
 void SpectrumWindow::RestorePosition() {
-    move(WindowPosition(app_.settings, WinSpectrum, frameGeometry().size()));
+    PlaceWindow(*this, app_.settings, WinSpectrum);
 }
 
 void SpectrumWindow::StorePosition() {

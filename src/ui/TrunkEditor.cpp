@@ -236,7 +236,7 @@ void TrunkWindow::closeEvent(QCloseEvent* event) {
 }
 
 void TrunkWindow::RestorePosition() {
-    move(WindowPosition(app_.settings, WinTrunk));
+    PlaceWindow(*this, app_.settings, WinTrunk);
 }
 
 void TrunkWindow::StorePosition() {

@@ -8,6 +8,7 @@
 #include <QRect>
 #include <QScreen>
 #include <QSize>
+#include <QWidget>
 
 #include "core/Settings.h"
 
@@ -58,37 +59,73 @@ inline QList<QRect> AvailableScreenAreas() {
     return areas;
 }
 
-// Where window-table entry `entry` of `size` opens. A window that has never
-// been placed (a missing position reads as 0, 0) gets a spot of its own
-// beside the main window instead of piling up in the top-left corner; every
-// place is then fitted onto the screens there are now, with room for the
-// frame and title bar that a window not yet shown does not count.
-inline QPoint WindowPosition(const Settings& settings, int entry, QSize size = QSize(240, 120)) {
+// Room a window not yet shown needs for the frame and title bar.
+inline const QSize WindowFrame(8, 32);
+
+// Whether window-table entry `entry` was ever placed (a missing position
+// reads as 0, 0; the main window's 0, 0 is a real place).
+inline bool HasStoredPlace(const Settings& settings, int entry) {
     const WindowPlacement& w = settings.Windows[entry];
-    QPoint place;
-    if (w.X != 0 || w.Y != 0 || entry == WinMain) {
-        place = {TwipsToPixels(w.X), TwipsToPixels(w.Y)};
-    } else {
-        switch (entry) {
-        case WinMessage:
-            place = {560, 0};
-            break;
-        case WinVfoA:
-            place = {560, 280};
-            break;
-        case WinVfoB:
-            place = {1060, 280};
-            break;
-        case WinSpectrum:
-            place = {0, 600};
-            break;
-        default:
-            place = {1120, 40 * (entry - WinMemoryEditor)};
-            break;
+    return w.X != 0 || w.Y != 0 || entry == WinMain;
+}
+
+// The stored place of an entry, or for one never placed a spot of its own
+// beside the main window instead of a pile in the top-left corner.
+inline QPoint StoredOrDefaultPlace(const Settings& settings, int entry) {
+    const WindowPlacement& w = settings.Windows[entry];
+    if (HasStoredPlace(settings, entry)) return {TwipsToPixels(w.X), TwipsToPixels(w.Y)};
+    switch (entry) {
+    case WinMessage:
+        return {560, 0};
+    case WinVfoA:
+        return {560, 280};
+    case WinVfoB:
+        return {1060, 280};
+    case WinSpectrum:
+        return {0, 600};
+    default:
+        return {1120, 40 * (entry - WinMemoryEditor)};
+    }
+}
+
+// Where window-table entry `entry` of `size` opens: its place fitted onto
+// the screens there are now.
+inline QPoint WindowPosition(const Settings& settings, int entry, QSize size = QSize(240, 120)) {
+    return FitOnScreens(QRect(StoredOrDefaultPlace(settings, entry),
+                              size.expandedTo(QSize(1, 1)) + WindowFrame),
+                        AvailableScreenAreas());
+}
+
+// The size a window is shown at: before its first show, its layout's
+// preferred size unless it was given one (frameGeometry() is still the
+// 640 x 480 default then).
+inline QSize WindowSize(const QWidget& w) {
+    if (w.isVisible() || w.testAttribute(Qt::WA_Resized)) return w.frameGeometry().size();
+    return w.sizeHint().expandedTo(w.minimumSize());
+}
+
+// Moves a window to its place in the window table, fitted onto the screens.
+// A window opening for the first time takes the room there is at its spot,
+// down to the least its layout allows, rather than cover the main window
+// (sizes are not stored, so any size it has is the program's own choice).
+inline void PlaceWindow(QWidget& w, const Settings& settings, int entry) {
+    QSize size = WindowSize(w);
+    if (!HasStoredPlace(settings, entry) && !w.isVisible()) {
+        const QPoint spot = StoredOrDefaultPlace(settings, entry);
+        const QScreen* screen = QGuiApplication::screenAt(spot);
+        if (!screen) screen = QGuiApplication::primaryScreen();
+        if (screen) {
+            const QRect area = screen->availableGeometry();
+            const QSize room(area.right() + 1 - spot.x(), area.bottom() + 1 - spot.y());
+            const QSize least = w.minimumSizeHint().expandedTo(w.minimumSize());
+            const QSize fitted = size.boundedTo(room - WindowFrame).expandedTo(least);
+            if (fitted != size) {
+                w.resize(fitted);
+                size = fitted;
+            }
         }
     }
-    const QSize frame(8, 32);
-    return FitOnScreens(QRect(place, size.expandedTo(QSize(1, 1)) + frame), AvailableScreenAreas());
+    w.move(WindowPosition(settings, entry, size));
 }
 
 } // namespace rigvane

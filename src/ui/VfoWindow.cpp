@@ -577,7 +577,7 @@ void VfoWindow::closeEvent(QCloseEvent* event) {
 }
 
 void VfoWindow::RestorePosition() {
-    move(WindowPosition(app_.settings, PlacementEntry(), frameGeometry().size()));
+    PlaceWindow(*this, app_.settings, PlacementEntry());
 }
 
 void VfoWindow::StorePosition() {

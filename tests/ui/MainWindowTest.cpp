@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QVBoxLayout>
 #include <QtTest>
 
 #include "engine/App.h"
@@ -26,6 +27,7 @@ class MainWindowTest : public QObject {
     void enterPressesTheDefaultButton();
     void displayFontIsOptional();
     void placesOffEveryScreenComeBackOnScreen();
+    void windowNotShownYetIsPlacedAtItsLaidOutSize();
 };
 
 void MainWindowTest::closingSavesOnceWithThePositionInTwips() {
@@ -169,6 +171,36 @@ void MainWindowTest::placesOffEveryScreenComeBackOnScreen() {
     QCOMPARE(FitOnScreens(QRect(1300, 100, 400, 300), two), QPoint(1400, 100));
     // Larger than the screen: the top-left corner (title bar) stays in view.
     QCOMPARE(FitOnScreens(QRect(300, 300, 2000, 1500), one), QPoint(0, 0));
+}
+
+void MainWindowTest::windowNotShownYetIsPlacedAtItsLaidOutSize() {
+    // A window placed before its first show fits by the size its layout
+    // gives it, not by the size Qt reports before the show.
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* body = new QWidget;
+    body->setMinimumSize(700, 500);
+    layout->addWidget(body);
+    Settings settings;
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    settings.Windows[WinVfoA].X = PixelsToTwips(screen.right() - 100);
+    settings.Windows[WinVfoA].Y = PixelsToTwips(screen.bottom() - 100);
+    PlaceWindow(window, settings, WinVfoA);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY2(screen.contains(window.geometry()), "the window hangs off the screen");
+
+    // Never placed and wider than the screen likes (an editor's table): it
+    // takes the room there is, not more, and stays whole on the screen.
+    struct Wide : QWidget {
+        QSize sizeHint() const override { return {4000, 300}; }
+        QSize minimumSizeHint() const override { return {200, 150}; }
+    } wide;
+    PlaceWindow(wide, Settings(), WinMemoryEditor);
+    wide.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&wide));
+    QVERIFY2(screen.contains(wide.geometry()), "the editor hangs off the screen");
+    QVERIFY(wide.width() >= 200);
 }
 
 QTEST_MAIN(MainWindowTest)
