@@ -324,7 +324,7 @@ class Exchange {
         } else if (key == "XD") {
             settings_.Xd = AorClampDelay(DelayFrom(From(t, 3)));
         } else if (key == "XM") {
-            settings_.Xm = c3 == 'F' ? 6 : Setting(t, 0, 6, 0);
+            settings_.Xm = int16_t(c3 == 'F' ? 6 : Setting(t, 0, 6, 0));
         } else if (key == "SI") {
             p.Notch = c3 == '1';
         } else if (key == "SL") {

@@ -28,7 +28,7 @@ constexpr uint8_t Bits(std::initializer_list<int> indices) {
 std::string OffsetCaption(const char* offsetText) {
     const long hz = std::strtol(offsetText + 1, nullptr, 10);
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%c%.1fMhz", offsetText[0] == '-' ? '-' : '+', hz / 1e6);
+    std::snprintf(buf, sizeof buf, "%c%.1fMhz", offsetText[0] == '-' ? '-' : '+', double(hz) / 1e6);
     return buf;
 }
 
