@@ -130,7 +130,7 @@ std::string BearcatRadio::Key(const std::string& key) {
 }
 
 std::string BearcatRadio::Command(const std::string& command, int64_t nowMs) {
-    const std::string cmd = command;
+    const std::string& cmd = command;
     const bool bc245 = model_ == Model::Bc245, bc780 = model_ == Model::Bc780,
                bc895 = model_ == Model::Bc895;
     const std::string word = cmd.substr(0, 2);

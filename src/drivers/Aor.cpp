@@ -370,6 +370,7 @@ class Exchange {
 // The family rows.
 std::vector<std::string> Aor8000Tones() {
     std::vector<std::string> tones;
+    tones.reserve(ToneCount);
     for (int i = 0; i < ToneCount; ++i)
         tones.push_back(" " + std::to_string(i % 16));
     return tones;
