@@ -6,16 +6,13 @@
 // written, with --save the frequency file written back; a second SIGINT or
 // SIGTERM ends it at once.
 #include <QCoreApplication>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,9 +23,10 @@
 #include "storage/FrequencyFileReader.h"
 #include "storage/FrequencyFileWriter.h"
 #include "storage/SettingsFile.h"
-#include "ui/PortFactory.h"
-#include "ui/QtHost.h"
-#include "ui/RigctldServer.h"
+#include "qt/PortFactory.h"
+#include "qt/QtHost.h"
+#include "qt/RigctldServer.h"
+#include "qt/StopSignals.h"
 
 namespace rigvane::headless {
 
@@ -153,32 +151,6 @@ inline std::string AbsolutePath(const std::string& path) {
     return std::string(cwd) + "/" + path;
 }
 
-inline int& SignalFd(int end) {
-    static int fds[2] = {-1, -1};
-    return fds[end];
-}
-
-extern "C" inline void HeadlessOnSignal(int signo) {
-    // The first signal asks for a clean end; a second one ends at once.
-    static volatile sig_atomic_t received = 0;
-    if (++received > 1) ::_exit(128 + signo);
-    const char byte = 1;
-    const ssize_t ignored = ::write(SignalFd(1), &byte, 1);
-    (void)ignored;
-}
-
-inline bool InstallSignals() {
-    int fds[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) return false;
-    SignalFd(0) = fds[0];
-    SignalFd(1) = fds[1];
-    struct sigaction action {};
-    action.sa_handler = HeadlessOnSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    return sigaction(SIGTERM, &action, nullptr) == 0 && sigaction(SIGINT, &action, nullptr) == 0;
-}
-
 // A settings file that exists but cannot be read, or a folder in its place.
 inline bool SettingsUnreadable(const std::string& path) {
     struct stat st {};
@@ -199,7 +171,8 @@ inline int Run(int argc, char** argv) {
         return 0;
     }
     QCoreApplication qapp(argc, argv);
-    if (!InstallSignals()) {
+    StopSignals stopSignals;
+    if (!stopSignals.Ok()) {
         std::fprintf(stderr, "rigvane: cannot install signal handlers: %s\n", std::strerror(errno));
         return 1;
     }
@@ -227,13 +200,7 @@ inline int Run(int argc, char** argv) {
         if (o.Save && fileLoaded) fileSaved = WriteFrequencyFile(engine.Context(), o.File);
         engine.Shutdown();
     };
-    QSocketNotifier notifier(SignalFd(0), QSocketNotifier::Read);
-    QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
-        char byte;
-        const ssize_t ignored = ::read(SignalFd(0), &byte, 1);
-        (void)ignored;
-        stop();
-    });
+    stopSignals.OnStop = stop;
 
     // Start-up; the radio named on the command line replaces the selected one.
     uint8_t opened = 0;
@@ -292,7 +259,7 @@ inline int Run(int argc, char** argv) {
                      PortDeviceName(app.settings.Selected()).c_str());
         return 4;
     }
-    engine.DropDownInit();
+    engine.ApplyControlSetup();
     app.radioState.Current = app.radioState.Vfo[app.radioState.ActiveVfo & 1];
     if (!o.File.empty() && !stopped) {
         if (!ReadFrequencyFile(engine.Context(), o.File)) {

@@ -2,25 +2,22 @@
 // cleanly on SIGTERM or SIGINT by closing the main window the same way, so the
 // settings are written on every way out.
 #include <QApplication>
-#include <QSocketNotifier>
 #include <QTimer>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "core/Version.h"
 #include "engine/App.h"
 #include "engine/Engine.h"
 #include "engine/Rigctld.h"
 #include "engine/Startup.h"
-#include "ui/DisplayFont.h"
+#include "qt/DisplayFont.h"
 #include "ui/MainWindow.h"
-#include "ui/PortFactory.h"
-#include "ui/QtHost.h"
+#include "qt/PortFactory.h"
+#include "qt/QtHost.h"
+#include "qt/StopSignals.h"
 #include "Headless.h"
 
 namespace {
@@ -76,26 +73,6 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     return true;
 }
 
-int signalPipe[2] = {-1, -1};
-
-extern "C" void OnSignal(int signo) {
-    // The first signal asks for a clean end; a second one ends at once.
-    static volatile sig_atomic_t received = 0;
-    if (++received > 1) ::_exit(128 + signo);
-    const char byte = 1;
-    const ssize_t ignored = ::write(signalPipe[1], &byte, 1);
-    (void)ignored;
-}
-
-bool InstallSignalHandlers() {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return false;
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    return sigaction(SIGTERM, &action, nullptr) == 0 && sigaction(SIGINT, &action, nullptr) == 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -115,9 +92,9 @@ int main(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, options)) return 2;
 
-    if (!InstallSignalHandlers()) {
-        std::fprintf(stderr, "rigvane: cannot install signal handlers: %s\n",
-                     std::strerror(errno));
+    rigvane::StopSignals stopSignals;
+    if (!stopSignals.Ok()) {
+        std::fprintf(stderr, "rigvane: cannot install signal handlers: %s\n", std::strerror(errno));
         return 1;
     }
 
@@ -126,11 +103,7 @@ int main(int argc, char** argv) {
 
     rigvane::MainWindow* window = nullptr;
     bool stopRequested = false;
-    QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
-        char byte;
-        const ssize_t ignored = ::read(signalPipe[0], &byte, 1);
-        (void)ignored;
+    stopSignals.OnStop = [&] {
         // The same way out as the close box: the window saves what it must.
         // A signal during start-up (say, while a message box waits) is kept
         // until the window exists.
@@ -138,7 +111,7 @@ int main(int argc, char** argv) {
         host.Unattended = true;
         if (QWidget* box = QApplication::activeModalWidget()) box->close();
         if (window) window->CloseQuietly();
-    });
+    };
 
     rigvane::StartupHooks hooks;
     hooks.RegisterDisplayFont = [] { return rigvane::RegisterDisplayFont().toStdString(); };

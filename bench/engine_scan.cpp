@@ -26,7 +26,7 @@
 #include "sim/Catalog.h"
 #include "sim/IcomRadio.h"
 #include "sim/SimPeer.h"
-#include "ui/QtHost.h"
+#include "qt/QtHost.h"
 
 using namespace rigvane;
 using namespace rigvane::bench;

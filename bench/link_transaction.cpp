@@ -15,7 +15,7 @@
 #include "link/RadioState.h"
 #include "link/SerialLink.h"
 #include "link/SimulatedPort.h"
-#include "ui/QtHost.h"
+#include "qt/QtHost.h"
 
 using namespace rigvane;
 

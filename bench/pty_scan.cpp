@@ -41,8 +41,8 @@
 #include "drivers/Registry.h"
 #include "engine/App.h"
 #include "engine/Engine.h"
-#include "ui/PortFactory.h"
-#include "ui/QtHost.h"
+#include "qt/PortFactory.h"
+#include "qt/QtHost.h"
 
 using namespace rigvane;
 using namespace rigvane::bench;

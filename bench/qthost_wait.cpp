@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "ui/QtHost.h"
+#include "qt/QtHost.h"
 
 namespace {
 double CpuSeconds() {

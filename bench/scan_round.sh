@@ -18,56 +18,24 @@ CHANNELS="${5:-201}"
 RSMTIME="${6:-1}"
 BAUD=19200
 BUSY=$(((CHANNELS + 1) / 2)) # in the middle of the memory
-WORK="$(mktemp -d)"
-SIM_PID=""
-cleanup() {
-    if [ -n "$SIM_PID" ]; then kill "$SIM_PID" 2>/dev/null || true; wait "$SIM_PID" 2>/dev/null || true; fi
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/../tests/e2e/lib.sh"
+work_dir
 
 echo "150.00 9" >"$WORK/activity.txt"
 # shellcheck disable=SC2086
-"$SIM" --radio icom-r8500 --baud "$BAUD" ${SIM_ARGS:-} --activity "$WORK/activity.txt" >"$WORK/sim.out" 2>"$WORK/sim.err" &
-SIM_PID=$!
-for _ in $(seq 50); do
-    [ -s "$WORK/sim.out" ] && break
-    sleep 0.1
-done
-PTY="$(head -n1 "$WORK/sim.out")"
-case "$PTY" in /dev/*) ;; *) echo "rigvane-sim printed no device path" >&2; exit 1 ;; esac
+sim_start --radio icom-r8500 --baud "$BAUD" ${SIM_ARGS:-} --activity "$WORK/activity.txt"
 
-cat >"$WORK/RIGVANE.INI" <<INI
-[Radio0]
-NAME=Bench R8500
-PROTOCOL=1
-MODEL=2
-ADDR=74
-COMPADDR=224
-DETECT=2
-TIMEOUT=$TIMEOUT
-BAUD=5
-PORT=1
-MINCHAN=0
-MAXCHAN=999
-MINFREQ=0
-MAXFREQ=200000000
-[GLOBALS]
-SPEED=0
-SIGRSM=1
-RSMTIME=$RSMTIME
-LOADFREQ=0
-USEBANKS=0
-INI
-: >"$WORK/scan.frq"
+write_ini "NAME=Bench R8500" PROTOCOL=1 MODEL=2 ADDR=74 COMPADDR=224 DETECT=2 TIMEOUT="$TIMEOUT" BAUD=5 \
+    PORT=1 MINCHAN=0 MAXCHAN=999 MINFREQ=0 MAXFREQ=200000000 -- RSMTIME="$RSMTIME"
+frequencies=()
 for n in $(seq "$CHANNELS"); do
     if [ "$n" = "$BUSY" ]; then
-        f=0150.00000
+        frequencies+=(0150.00000)
     else
-        f="$(printf '%04d.%05d' $((140 + n / 80)) $(((n % 80) * 1250)))"
+        frequencies+=("$(printf '%04d.%05d' $((140 + n / 80)) $(((n % 80) * 1250)))")
     fi
-    printf '%03d %s FM 00000 00000 S00 TS 0000000000 VLD NDLY Chan%d\n' "$n" "$f" "$n" >>"$WORK/scan.frq"
 done
+write_frq "$WORK/scan.frq" FM "${frequencies[@]}"
 
 # Every line the program posts, with the time it arrived.
 sim_cpu0="$(awk '{print $14 + $15}' "/proc/$SIM_PID/stat")"

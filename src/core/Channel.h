@@ -86,6 +86,14 @@ constexpr int BankCount = 100;     // scan and search banks 0..99
 constexpr int TrunkIdCount = 1000; // trunk bank x 100 + ID bank x 10 + position
 constexpr int TrunkBankCount = 10;
 
+// A channel or bank number brought into the used range.
+constexpr int ClampChannel(int channel) {
+    return channel < 0 ? 0 : channel > ChannelCount - 1 ? ChannelCount - 1 : channel;
+}
+constexpr int ClampBank(int bank) {
+    return bank < 0 ? 0 : bank > BankCount - 1 ? BankCount - 1 : bank;
+}
+
 // The program's own memory. Arrays are one larger than the used range, as the
 // callers index up to the allocated bound; the extra entries are never stored.
 struct Memory {

@@ -5,15 +5,6 @@ namespace rigvane {
 const std::array<const char*, 11> ModeNames = {"n/a", "FM ", "FMn", "FMw", "AM ", "LSB",
                                                "USB", "SSB", "CW ", "FSK", ""};
 
-const std::array<const char*, 10> Aor3000ModeLetters = {"",  "N", "N", "W", "A",
-                                                        "L", "U", "U", "C", "C"};
-const std::array<const char*, 10> KenwoodModeDigits = {"",  "4", "4", "4", "5",
-                                                       "1", "2", "6", "3", "6"};
-const std::array<uint8_t, 10> KenwoodReverseMode = {0, 5, 6, 8, 1, 4, 9, 8, 0, 9};
-const std::array<uint8_t, 10> DrakeModeBytes = {40, 32, 32, 32, 40, 0, 8, 16, 5, 16};
-const std::array<const char*, 10> Bcd396ModeNames = {"AUTO", "FM",   "NFM",  "WFM",  "AM",
-                                                     "AUTO", "AUTO", "AUTO", "AUTO", "AUTO"};
-
 const std::array<const char*, ToneCount> ToneNames = {
     "Off",   "67.0",  "69.3",  "71.9",  "74.4",  "77.0",  "79.7",  "82.5",  "85.4",
     "88.5",  "91.5",  "94.8",  "97.4",  "100.0", "103.5", "107.2", "110.9", "114.8",
@@ -54,17 +45,9 @@ const BearcatTones& Tones() {
 const std::array<uint8_t, ToneCount>& BearcatToneMap() { return Tones().map; }
 const std::array<uint8_t, ToneCount>& BearcatToneReverse() { return Tones().reverse; }
 
-const std::array<const char*, 7> OffsetTexts = {" 000000000", "+000600000", "+001200000",
-                                                "+005000000", "-000600000", "-001200000",
-                                                "-005000000"};
-
 const std::array<const char*, 7> BaudTexts = {" 300",  " 1200", " 2400", " 4800",
                                               " 9600", "19200", "115200"};
 const std::array<const char*, 5> ParityLetters = {"N", "O", "E", "M", "S"};
-
-const std::array<const char*, 20> BankLetters = {"A", "a", "B", "b", "C", "c", "D",
-                                                 "d", "E", "e", "F", "f", "G", "g",
-                                                 "H", "h", "I", "i", "J", "j"};
 
 const std::array<const char*, ProtocolCount> ProtocolNames = {
     "LOCAL", "ICOM",  "KENWOOD", "AOR3000A", "AOR8000", "OPTO",

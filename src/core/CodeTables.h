@@ -8,13 +8,6 @@ namespace rigvane {
 // Modulation names indexed by Channel::Mode; three characters wide.
 extern const std::array<const char*, 11> ModeNames;
 
-// Per-radio mode maps, indexed by Mode 0..9.
-extern const std::array<const char*, 10> Aor3000ModeLetters;
-extern const std::array<const char*, 10> KenwoodModeDigits;
-extern const std::array<uint8_t, 10> KenwoodReverseMode;  // radio digit 0..9 -> Mode
-extern const std::array<uint8_t, 10> DrakeModeBytes;
-extern const std::array<const char*, 10> Bcd396ModeNames;
-
 // Tone table: 0 "Off", then 42 tones in Hz.
 constexpr int ToneCount = 43;
 extern const std::array<const char*, ToneCount> ToneNames;
@@ -23,9 +16,6 @@ extern const std::array<const char*, ToneCount> ToneNames;
 const std::array<uint8_t, ToneCount>& BearcatToneMap();
 const std::array<uint8_t, ToneCount>& BearcatToneReverse();
 
-// Repeater offsets, sign and nine digits in Hz.
-extern const std::array<const char*, 7> OffsetTexts;
-
 // Serial settings lists. The four-digit baud texts carry a leading blank.
 extern const std::array<const char*, 7> BaudTexts;
 extern const std::array<const char*, 5> ParityLetters;
@@ -33,8 +23,6 @@ extern const std::array<const char*, 5> ParityLetters;
 // CI-V frame bytes.
 constexpr uint8_t IcomPreamble = 254;
 constexpr uint8_t IcomEndOfMessage = 253;
-
-extern const std::array<const char*, 20> BankLetters;
 
 // Protocol numbers and names.
 enum Protocol : uint8_t {

@@ -13,6 +13,11 @@ namespace rigvane {
 
 namespace {
 
+// The radio's bank letters, in the order of the program's bank numbers.
+const std::array<const char*, 20> BankLetters = {"A", "a", "B", "b", "C", "c", "D",
+                                                 "d", "E", "e", "F", "f", "G", "g",
+                                                 "H", "h", "I", "i", "J", "j"};
+
 constexpr int ReadCodes = AorReadVfo; // codes from here on read and wait for their answer
 constexpr int EmptyAnswers = 3;
 // A radio that keeps sending without ever finishing an answer cannot hold the
@@ -376,58 +381,54 @@ std::vector<std::string> Aor8000Tones() {
     return tones;
 }
 
-FamilyCaps Aor8000Caps() {
+// What the AR8000 and AR5000 rows share: one model named as the family,
+// the token language's operations with search banks, software detection,
+// 8 data bits without parity at 9600 baud, channels 0..999, aux controls
+// 0..4 hidden, the modes FM, FMn, FMw, AM, LSB, USB and CW.
+FamilyCaps AorCaps(uint8_t protocol, const char* name) {
     FamilyCaps caps;
-    caps.Protocol = ProtoAor8000;
-    caps.Name = "AOR8000";
+    caps.Protocol = protocol;
+    caps.Name = name;
     caps.Ops = OpApply | OpRead | OpRecall | OpStore | OpLoad | OpSignal | OpLoadSearchBank |
                OpStoreSearchBank;
-    caps.ExtendedCommands = true;
     ModelCaps m;
-    m.Name = "AOR8000";
-    m.Serial.Flow = false;
+    m.Name = name;
     m.Serial.Detect = DetectSoftware;
     m.Serial.MinChan = 0;
     m.Serial.Bits = 8;
-    m.Serial.Stop = 1;
     m.Serial.Parity = 0;
     m.Serial.Baud = 4;
-    m.Serial.MaxMhz = "1899.99900";
-    m.Serial.MinMhz = "0000.00050";
     m.Serial.MaxChan = 999;
-    m.VfoAux.HiddenChecks = 0x1F;    // 0..4
-    m.VfoAux.HiddenLists = 0x7F;     // 0..6
-    m.VfoAux.Tones = Aor8000Tones(); // the tone-squelch numbers 0..15
-    m.Modes = 0x17E;                 // FM, FMn, FMw, AM, LSB, USB, CW
-    m.Dialog = ModelDialog::Aor8000;
+    m.VfoAux.HiddenChecks = 0x1F;
+    m.Modes = 0x17E;
     caps.Models = {m};
     return caps;
 }
 
+FamilyCaps Aor8000Caps() {
+    FamilyCaps caps = AorCaps(ProtoAor8000, "AOR8000");
+    caps.ExtendedCommands = true;
+    ModelCaps& m = caps.Models.front();
+    m.Serial.Flow = false;
+    m.Serial.Stop = 1;
+    m.Serial.MaxMhz = "1899.99900";
+    m.Serial.MinMhz = "0000.00050";
+    m.VfoAux.HiddenLists = 0x7F;     // 0..6
+    m.VfoAux.Tones = Aor8000Tones(); // the tone-squelch numbers 0..15
+    m.Dialog = ModelDialog::Aor8000;
+    return caps;
+}
+
 FamilyCaps Aor5000Caps() {
-    FamilyCaps caps;
-    caps.Protocol = ProtoAor5000;
-    caps.Name = "AOR5000";
-    caps.Ops = OpApply | OpRead | OpRecall | OpStore | OpLoad | OpSignal | OpLoadSearchBank |
-               OpStoreSearchBank;
-    ModelCaps m;
-    m.Name = "AOR5000";
+    FamilyCaps caps = AorCaps(ProtoAor5000, "AOR5000");
+    ModelCaps& m = caps.Models.front();
     m.Serial.Flow = true;
-    m.Serial.Detect = DetectSoftware;
-    m.Serial.MinChan = 0;
-    m.Serial.Bits = 8;
     m.Serial.Stop = 2;
-    m.Serial.Parity = 0;
-    m.Serial.Baud = 4;
     m.Serial.MaxMhz = "2035.99900";
     m.Serial.MinMhz = "0000.00010";
-    m.Serial.MaxChan = 999;
-    m.VfoAux.HiddenChecks = 0x1F; // 0..4
     m.VfoAux.HiddenLists =
         0x01 | 0x02 | 0x08 | 0x20 | 0x40; // 0, 1, 3, 5, 6: AGC and bandwidth stay
-    m.Modes = 0x17E;                      // FM, FMn, FMw, AM, LSB, USB, CW
     m.VfoAux.Bandwidths = {"0.5khz", "3.0khz", "6.0khz", "15khz", "30khz", "110khz", "220khz"};
-    caps.Models = {m};
     return caps;
 }
 

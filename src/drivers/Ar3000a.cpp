@@ -10,6 +10,10 @@ namespace rigvane {
 
 namespace {
 
+// Mode letters of the radio, indexed by Mode 0..9.
+const std::array<const char*, 10> Aor3000ModeLetters = {"",  "N", "N", "W", "A",
+                                                        "L", "U", "U", "C", "C"};
+
 // The driver's own operation codes.
 enum Code : int {
     CodeApply = 0,

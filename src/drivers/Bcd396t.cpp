@@ -5,10 +5,15 @@
 #include "core/CodeTables.h"
 #include "core/Text.h"
 #include "drivers/UnidenGuard.h"
+#include "drivers/UnidenLines.h"
 
 namespace rigvane {
 
 namespace {
+
+// Mode names of the radio, indexed by Mode 0..9.
+const std::array<const char*, 10> Bcd396ModeNames = {"AUTO", "FM",   "NFM",  "WFM",  "AM",
+                                                     "AUTO", "AUTO", "AUTO", "AUTO", "AUTO"};
 
 enum Code : int {
     CodeApply = 0,
@@ -53,30 +58,12 @@ class Session {
         SerialLink& link = ctx_.Link;
         // A radio already known to be silent is not reported again.
         const bool wasSilent = link.RadioNotResponding;
-        std::string buffer, toSend = command;
-        int tries = 0, errors = 0, linePasses = 0;
-        bool done = false;
-        while (tries < link.RetryCount && !done && link.PortOpen()) {
-            buffer += link.SendAndReceive(toSend, "\r", "");
-            toSend.clear();
-            bool tookLine = false;
-            size_t cr;
-            while (!done && (cr = buffer.find('\r')) != std::string::npos) {
-                const std::string line = TrimBlanks(buffer.substr(0, cr));
-                buffer.erase(0, cr + 1);
-                tookLine = true;
-                if (line.size() > 1) done = Line(command, line, errors);
-            }
-            if (done) break;
-            // Nothing, bytes without a line end, or lines answering something
-            // else for too long: one try, and the command goes again.
-            if (!tookLine || ++linePasses >= MaxCollectPasses) {
-                ++tries;
-                linePasses = 0;
-                buffer.clear();
-                toSend = command;
-            }
-        }
+        std::string buffer;
+        int errors = 0;
+        const bool done = UnidenExchange(link, command, MaxCollectPasses, buffer,
+                                         [&](const std::string& line, std::string&) {
+                                             return line.size() > 1 && Line(command, line, errors);
+                                         });
         if (!done && !wasSilent) ctx_.Log.Dply("Radio Did Not Respond to " + command);
         if (!buffer.empty() && link.DebugFile > 0) link.DebugLog("Rcvd, not processed:", buffer);
         return done;

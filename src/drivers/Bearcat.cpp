@@ -5,6 +5,7 @@
 #include "core/CodeTables.h"
 #include "core/Text.h"
 #include "drivers/UnidenGuard.h"
+#include "drivers/UnidenLines.h"
 
 namespace rigvane {
 
@@ -283,35 +284,15 @@ bool Session::Exchange(int code, const Command& cmd) {
     const std::string text = cmd.Text + "\r";
     link.SendAndReceive("", "", ""); // whatever is waiting belongs to no command of ours
     if (code == CodeRaw) replyLine_.clear();
-    std::string buffer, toSend = text;
-    int tries = 0, errors = 0, linePasses = 0;
-    bool done = false;
-    while (tries < link.RetryCount && !done && link.PortOpen()) {
-        buffer += link.SendAndReceive(toSend, "\r", "");
-        toSend.clear();
-        bool tookLine = false;
-        size_t cr;
-        while (!done && (cr = buffer.find('\r')) != std::string::npos) {
-            const std::string line = TrimBlanks(buffer.substr(0, cr));
-            buffer.erase(0, cr + 1);
-            tookLine = true;
-            if (code == CodeRaw) {
-                replyLine_ = line;
-                return true;
-            }
-            done = Rule(code, cmd, line, buffer, errors);
-        }
-        if (done) break;
-        // Nothing came, or bytes without a line end (the link already tried
-        // its own times for them), or lines that keep answering something
-        // else: one try, and the command goes again on a clean buffer.
-        if (!tookLine || ++linePasses >= MaxCollectPasses) {
-            ++tries;
-            linePasses = 0;
-            buffer.clear();
-            toSend = text;
-        }
-    }
+    std::string buffer;
+    int errors = 0;
+    auto onLine = [&](const std::string& line, std::string& rest) {
+        if (code != CodeRaw) return Rule(code, cmd, line, rest, errors);
+        replyLine_ = line; // the first line, whatever it says
+        rest.clear();
+        return true;
+    };
+    const bool done = UnidenExchange(link, text, MaxCollectPasses, buffer, onLine);
     if (!buffer.empty() && link.DebugFile > 0) link.DebugLog("Rcvd, not processed:", buffer);
     // A command left unanswered ends the operation: its other commands would
     // only pile up more time-outs.

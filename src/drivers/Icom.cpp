@@ -442,19 +442,6 @@ void IcomRequest(DriverContext& ctx, int& request) {
     }
 }
 
-void IcomOpen(DriverContext& ctx) {
-    int code = IcomReadFrequency;
-    IcomRequest(ctx, code);
-    if (ctx.Link.RadioNotResponding) return;
-    code = IcomReadMode;
-    IcomRequest(ctx, code);
-    if (ctx.Link.RadioNotResponding) return;
-    code = IcomReadAttenuator;
-    IcomRequest(ctx, code);
-    code = IcomReadAntenna;
-    IcomRequest(ctx, code);
-}
-
 // ---- the family driver ---------------------------------------------------------
 
 namespace {
@@ -483,12 +470,18 @@ void ReadSettings(DriverContext& ctx) {
 } // namespace
 
 void IcomDriver::Open(DriverContext& ctx) {
-    if (caps_.Protocol != ProtoOpto) {
-        IcomOpen(ctx);
+    if (caps_.Protocol == ProtoOpto) {
+        Request(ctx, IcomOptoInit);
+        Request(ctx, IcomReadFrequency);
         return;
     }
-    Request(ctx, IcomOptoInit);
+    // A radio that answers neither frequency nor mode is not there.
     Request(ctx, IcomReadFrequency);
+    if (ctx.Link.RadioNotResponding) return;
+    Request(ctx, IcomReadMode);
+    if (ctx.Link.RadioNotResponding) return;
+    Request(ctx, IcomReadAttenuator);
+    Request(ctx, IcomReadAntenna);
 }
 
 void IcomDriver::Apply(DriverContext& ctx) {

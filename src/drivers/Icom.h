@@ -39,8 +39,6 @@ extern const std::string CivEom;      // FD
 // failure of its own posts "Data Processing Error 6004! Report to author."
 // and the error text, then ends the operation).
 void IcomRequest(DriverContext& ctx, int& request);
-// The protocol 1 initialisation: 3; then 4, 17 and 18 while the radio answers.
-void IcomOpen(DriverContext& ctx);
 
 // The building blocks, public for the tests and the radio search.
 // The whole command frame for a code ("" when nothing is to be sent).

@@ -11,6 +11,12 @@ namespace rigvane {
 
 namespace {
 
+// Mode digits of the radio, indexed by Mode 0..9.
+const std::array<const char*, 10> KenwoodModeDigits = {"",  "4", "4", "4", "5",
+                                                       "1", "2", "6", "3", "6"};
+// Radio mode digit 0..9 -> Mode.
+const std::array<uint8_t, 10> KenwoodReverseMode = {0, 5, 6, 8, 1, 4, 9, 8, 0, 9};
+
 // What the radio was last switched to (RadioProfile::DriverState).
 constexpr int16_t InVfo = 1;
 constexpr int16_t InMemory = 3;

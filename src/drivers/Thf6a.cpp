@@ -13,6 +13,11 @@ namespace rigvane {
 
 namespace {
 
+// Repeater offsets, sign and nine digits in Hz; the index is the offset code.
+const std::array<const char*, 7> OffsetTexts = {" 000000000", "+000600000", "+001200000",
+                                                "+005000000", "-000600000", "-001200000",
+                                                "-005000000"};
+
 // Tuning steps in 10 Hz units (5 kHz .. 100 kHz), indexed by the radio's step code.
 constexpr std::array<int32_t, 12> Steps = {500,  625,  833,  900,  1000, 1250,
                                            1500, 2000, 2500, 3000, 5000, 10000};

@@ -21,14 +21,6 @@ const char* const JournalFileFilter = "All Files (*.*)|*.*|CSV files (*.csv) |*.
 
 namespace {
 
-int ClampChannel(int channel) {
-    return std::clamp(channel, 0, ChannelCount - 1);
-}
-
-bool IsSearchMode(int mode) {
-    return mode == ModeSearch || mode == ModeTurboSearch;
-}
-
 // Not a mode: the pass of a running mode while its dropped radio is brought back.
 constexpr int RecoveryPass = -1;
 
@@ -453,7 +445,7 @@ void Engine::SearchBanksPass(bool store) {
     const int mode = store ? ModeRadioToSearch : ModeSearchToRadio;
     app_.log.Dply(store ? "Setting Search Memories to Radio"
                         : "Loading Search Memories from Radio");
-    for (int bank = std::clamp<int>(state_.SearchBankCursor, 0, BankCount - 1);
+    for (int bank = ClampBank(state_.SearchBankCursor);
          state_.Mode == mode && bank < BankCount; ++bank) {
         view_->BankLabel(bank);
         app_.radioState.CurrentSearchBank = bank;
@@ -520,7 +512,7 @@ void Engine::Connect() {
     rs.Current = rs.Vfo[rs.ActiveVfo & 1];
     DisplayVfo();
     view_->RefreshEditors();
-    DropDownInit();
+    ApplyControlSetup();
     state_.StackTop = -1;
     SetModeValue(ModeManual);
     view_->SelectModeButton(ModeManual);
@@ -745,7 +737,7 @@ void Engine::ClearedEverything() {
 }
 
 void Engine::SettingsChanged() {
-    DropDownInit();
+    ApplyControlSetup();
 }
 
 bool Engine::MemoryCommandAvailable() {
@@ -942,7 +934,7 @@ ControlSetup Engine::ComputeControls() const {
     return c;
 }
 
-void Engine::DropDownInit() {
+void Engine::ApplyControlSetup() {
     view_->SetBusyCursor(true);
     RadioProfile& prof = app_.settings.Selected();
     if (!app_.link.CapsFor(prof.Protocol).RadioMemories) prof.Memory = false;

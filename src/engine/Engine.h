@@ -50,6 +50,13 @@ enum EngineMode : int16_t {
     ModeShutdown = 99,
 };
 
+constexpr bool IsScanMode(int mode) {
+    return mode == ModeScan || mode == ModeTurboScan;
+}
+constexpr bool IsSearchMode(int mode) {
+    return mode == ModeSearch || mode == ModeTurboSearch;
+}
+
 // Pending action codes of the menus (mode 15).
 enum ActionCode : int16_t {
     ActionGlobalParms = 0, // 1..8: radio parameters of radio code-1
@@ -224,7 +231,8 @@ class EngineView {
     virtual int EditorChannel() { return -1; }
     // A channel record changed: the memory editor redraws it if it shows it.
     virtual void ChannelChanged(int channel) { (void)channel; }
-    // Apply the control set-up (Drop_Down_Init).
+    // Show the control set-up for the selected radio (the main window's
+    // Drop_Down_Init asks the engine for it).
     virtual void RefreshControls(const ControlSetup& setup) { (void)setup; }
     virtual void BankLabel(int bank) { (void)bank; }
     virtual void ResumeLabel(int seconds) { (void)seconds; }
@@ -345,7 +353,7 @@ class Engine : public FileKeywordActions {
     std::string MemButCaptionText() const;
     void NoLogClicked(bool on); // "Don't Update Memory"
     ControlSetup ComputeControls() const;
-    void DropDownInit(); // applies the control set-up rules and tells the view
+    void ApplyControlSetup(); // applies the control set-up rules and tells the view
     // Choosing a radio in RadioSelCmb (reconnects only for a different one;
     // the choice takes effect when mode 14 runs, and not at all when mode 14
     // cannot be entered), double-clicking RadStatus (always reconnects).

@@ -9,24 +9,6 @@
 
 namespace rigvane {
 
-namespace {
-
-int ClampChannel(int channel) {
-    return std::clamp(channel, 0, ChannelCount - 1);
-}
-int ClampBank(int bank) {
-    return std::clamp(bank, 0, BankCount - 1);
-}
-
-bool IsScanMode(int mode) {
-    return mode == ModeScan || mode == ModeTurboScan;
-}
-bool IsSearchMode(int mode) {
-    return mode == ModeSearch || mode == ModeTurboSearch;
-}
-
-} // namespace
-
 // ---------------------------------------------------------------------------
 // Meter, "off" button, light
 

@@ -66,7 +66,7 @@ void Engine::ReconnectPass() {
     const int64_t seconds = (app_.host.NowMs() - reconnect_.LostSinceMs() + 500) / 1000;
     app_.log.Dply("Radio reconnected after " + std::to_string(seconds) + " s: resuming " +
                   ModeCaption(mode));
-    resumingSearch_ = mode == ModeSearch || mode == ModeTurboSearch;
+    resumingSearch_ = IsSearchMode(mode);
     if (mode == ModeManual) ApplyState(); // the radio may have come back elsewhere
     DisplayVfo();
     DisplayChannel();

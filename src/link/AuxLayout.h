@@ -36,14 +36,9 @@ struct AuxLayout {
 // but Tone 3.
 AuxLayout MakeAuxLayout(const AuxSpec& aux, bool showAux);
 
-// The aux set-up of a radio model, for the families whose driver does not
-// carry it in its capabilities yet (the windows ask the driver first).
-AuxSpec AuxSpecFor(int protocol, int model);
 // The aux set-up a radio is shown with: its driver's (as the link sees the
-// drivers, a test's own included), else the one above.
+// drivers, a test's own included); the common one for a protocol no driver
+// serves.
 AuxSpec AuxOf(const SerialLink& link, const RadioProfile& radio);
-
-// "+0.6Mhz" for the offset text "+000600000" (sign and nine digits in Hz).
-std::string OffsetCaption(const char* offsetText);
 
 } // namespace rigvane

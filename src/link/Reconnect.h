@@ -28,7 +28,6 @@ class Reconnector {
         armed_ = false;
         lost_ = false;
     }
-    bool Armed() const { return armed_; }
 
     // The radio answered before and now does not: the device vanished or a
     // transaction went unanswered.
@@ -45,7 +44,6 @@ class Reconnector {
     Result Step();
     // When the next attempt is due (host milliseconds).
     int64_t NextAttemptMs() const { return nextMs_; }
-    int Attempts() const { return attempts_; }
     // When the loss began (host milliseconds).
     int64_t LostSinceMs() const { return lostMs_; }
 

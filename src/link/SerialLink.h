@@ -182,8 +182,6 @@ class SerialLink {
     const std::string& StatusCaption() const { return statusCaption_; }
     uint32_t StatusColour() const { return statusColour_; }
 
-    // For the radio search: the time-out the delay uses can be read here.
-    Host& HostRef() { return host_; }
     MessageLog& Log() { return log_; }
     RadioState& State() { return state_; }
 

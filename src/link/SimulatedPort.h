@@ -56,7 +56,6 @@ class SimulatedPort : public SerialPort {
     // Makes the device vanish: writes fail and a DeviceLost error is reported.
     void Unplug();
 
-    SimulatedPeer& Peer() { return *peer_; }
     const PortSettings& Settings() const { return settings_; }
     std::string Device() const { return device_; }
     int64_t BytesWritten() const { return bytesWritten_; }

@@ -29,7 +29,6 @@ class ProfileFile {
     void Set(const std::string& section, const std::string& key, const std::string& value);
 
     std::string Serialize() const;
-    const std::string& LineEnding() const { return eol_; }
 
   private:
     struct Section {

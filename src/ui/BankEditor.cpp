@@ -47,26 +47,16 @@ void BankEditor::BuildForm() {
         l->setObjectName(labelName.arg(row));
         grid->addWidget(l, row, 0);
     };
-    auto field = [&](int i, int width) {
-        auto* e = new QLineEdit(this);
-        e->setObjectName(QString("EntryTxt_%1").arg(i));
-        e->setContextMenuPolicy(Qt::NoContextMenu);
-        if (width > 0)
-            e->setFixedWidth(e->fontMetrics().horizontalAdvance(QString(width, '0')) + 16);
-        e->installEventFilter(this);
-        fields_[size_t(i)] = e;
-        return e;
+    auto field = [&](int i, int digits) {
+        fields_[size_t(i)] = NewField(QString("EntryTxt_%1").arg(i), digits);
+        return fields_[size_t(i)];
     };
 
     label("Bank");
     auto* numberRow = new QHBoxLayout;
     numberRow->addWidget(field(0, 3));
     fields_[0]->setAlignment(Qt::AlignCenter);
-    scroll_ = new QScrollBar(Qt::Horizontal, this);
-    scroll_->setObjectName(search ? "SrchScroll" : "ScanScroll");
-    scroll_->setRange(0, LastBank);
-    scroll_->setPageStep(10);
-    scroll_->setMinimumWidth(140);
+    scroll_ = NewEntryScroll(search ? "SrchScroll" : "ScanScroll", LastBank);
     connect(scroll_, &QScrollBar::valueChanged, this, [this](int v) {
         // The search bank on display is where Search->Radio and Radio->Search start.
         if (IsSearch()) engine_.State().SearchBankCursor = int16_t(v);
@@ -87,16 +77,7 @@ void BankEditor::BuildForm() {
         }
         auto* l = new QLabel("Modulation", this);
         grid->addWidget(l, row, 0);
-        mode_ = new DropDownCombo(this);
-        mode_->setObjectName("ModulationCombo");
-        for (int m = 0; m <= 9; ++m)
-            mode_->addItem(ModeNames[size_t(m)]);
-        mode_->OnDropDown = [this] { engine_.SetDropDownOpen(true); };
-        mode_->OnCloseUp = [this] { engine_.SetDropDownOpen(false); };
-        connect(mode_, &QComboBox::activated, this, [this](int i) {
-            engine_.SetDropDownOpen(false);
-            if (!updating_) EditShown([i](Channel& c) { c.Mode = uint8_t(i); }, "Mode");
-        });
+        mode_ = NewModeList();
         auto* r = new QHBoxLayout;
         r->addWidget(mode_);
         r->addStretch();
@@ -145,11 +126,7 @@ void BankEditor::ShowForm(bool sameEntry) {
     const Channel& b = MoveEntry(app_.memory, Kind(), n);
     updating_ = true;
     if (scroll_->value() != n) scroll_->setValue(n);
-    auto set = [sameEntry](QLineEdit* e, const QString& text) {
-        if (!e || (sameEntry && e->isModified())) return;
-        if (e->text() != text) e->setText(text);
-        e->setModified(false);
-    };
+    auto set = [sameEntry](QLineEdit* e, const QString& text) { SetFieldText(e, text, sameEntry); };
     set(fields_[0], QString("%1").arg(n, 2, 10, QChar('0')));
     if (IsSearch()) {
         set(fields_[1], FreqText(b.Lower));
@@ -163,11 +140,6 @@ void BankEditor::ShowForm(bool sameEntry) {
     set(fields_[4], QString::fromStdString(b.Service));
     valid_->setChecked(b.Valid);
     updating_ = false;
-}
-
-bool BankEditor::EditShown(const std::function<void(Channel&)>& change, const QString& text) {
-    return Edit(
-        {Shown()}, [&change](Channel& c, int) { change(c); }, text);
 }
 
 void BankEditor::Refuse(int field, const std::string& text) {
@@ -229,24 +201,11 @@ int BankEditor::FieldOf(QObject* watched) const {
 bool BankEditor::eventFilter(QObject* watched, QEvent* event) {
     const int field = FieldOf(watched);
     if (field >= 0) {
-        QLineEdit* e = fields_[size_t(field)];
-        if (event->type() == QEvent::KeyPress) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-                Commit(field);
-                return true;
-            }
-            if (key->key() == Qt::Key_Escape) {
-                e->setModified(false);
-                ShowForm(false);
-                return true;
-            }
-            if (field != 4) return NumberKey(e, key, IsSearch() && field != 0);
-        } else if (event->type() == QEvent::FocusOut) {
-            const auto reason = static_cast<QFocusEvent*>(event)->reason();
-            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-                Commit(field);
-        }
+        const FieldKind kind = field == 4                 ? FieldKind::Text
+                               : IsSearch() && field != 0 ? FieldKind::Frequency
+                                                          : FieldKind::Number;
+        if (FieldEvent(fields_[size_t(field)], event, kind, [this, field] { Commit(field); }))
+            return true;
     }
     return RecordEditor::eventFilter(watched, event);
 }

@@ -37,10 +37,8 @@ class BankEditor : public RecordEditor {
     void BuildForm();
     void Commit(int field);
     void Refuse(int field, const std::string& text);
-    bool EditShown(const std::function<void(Channel&)>& change, const QString& text);
     int FieldOf(QObject* watched) const;
 
-    bool updating_ = false;
     bool committing_ = false;
     QScrollBar* scroll_ = nullptr;
     std::array<QLineEdit*, 5> fields_{};

@@ -29,16 +29,16 @@
 #include "core/CodeTables.h"
 #include "drivers/Registry.h"
 #include "ui/AboutWindow.h"
-#include "ui/ActivityDisplay.h"
+#include "ui/SpectrumWindow.h"
 #include "ui/Aor8000Parms.h"
 #include "ui/BankEditor.h"
 #include "ui/MemoryEditor.h"
 #include "ui/GlobalParms.h"
-#include "ui/HelpPage.h"
+#include "qt/HelpPage.h"
 #include "ui/MessageWindow.h"
-#include "ui/PortFactory.h"
+#include "qt/PortFactory.h"
 #include "ui/RadioParms.h"
-#include "ui/RigctldServer.h"
+#include "qt/RigctldServer.h"
 #include "ui/StatusWindow.h"
 #include "ui/TrunkEditor.h"
 #include "ui/Thf6aParms.h"
@@ -669,7 +669,7 @@ void MainWindow::Drop_Down_Init() {
     // The engine applies the rules for the selected radio and hands the
     // result back through RefreshControls, also after a reconnect or a
     // frequency file's keywords.
-    engine_.DropDownInit();
+    engine_.ApplyControlSetup();
 }
 
 void MainWindow::SetChecksFromSwitches() {

@@ -81,11 +81,8 @@ class MainWindow : public QMainWindow, public EngineView {
     QPushButton* VSelBut() const { return vselBut_; }
     QComboBox* RadioSelCmb() const { return radioSel_; }
     QLabel* RadStatus() const { return radStatus_; }
-    QLabel* StatsLabel() const { return statsLbl_; }
     QLabel* SpeedLabelWidget() const { return speedLabel_; }
     QScrollBar* Speedbar() const { return speedBar_; }
-    QLabel* RsmLabel() const { return rsmLabel_; }
-    QLabel* BankLabelWidget() const { return bankLabel_; }
     QLabel* BCVFO() const { return bcvfo_; }
     MessageWindow* Messages() const { return messages_; }
     StatusWindow* Status() const { return status_; }

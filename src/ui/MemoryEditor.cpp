@@ -26,12 +26,6 @@ constexpr int LastChannel = ChannelCount - 1;
 bool Channel::*const FlagFields[4] = {&Channel::Valid, &Channel::Delay, &Channel::Resume,
                                       &Channel::Trunked};
 
-void SetText(QLineEdit* e, const QString& text, bool keepTyping) {
-    if (keepTyping && e->isModified()) return;
-    if (e->text() != text) e->setText(text);
-    e->setModified(false);
-}
-
 } // namespace
 
 MemoryEditor::MemoryEditor(App& app, Engine& engine, QWidget* parent)
@@ -55,39 +49,16 @@ QString MemoryEditor::StampLabel(Stamp stamp) {
 void MemoryEditor::BuildForm() {
     QVBoxLayout* form = FormLayout();
     auto* top = new QGridLayout;
-    auto field = [this](const char* name, int width) {
-        auto* e = new QLineEdit(this);
-        e->setObjectName(name);
-        e->setContextMenuPolicy(Qt::NoContextMenu);
-        if (width > 0)
-            e->setFixedWidth(e->fontMetrics().horizontalAdvance(QString(width, '0')) + 16);
-        e->installEventFilter(this);
-        return e;
-    };
-    number_ = field("EntryTxt_0", 4);
+    number_ = NewField("EntryTxt_0", 4);
     number_->setAlignment(Qt::AlignCenter);
-    frequency_ = field("EntryTxt_1", 11);
-    service_ = field("EntryTxt_4", 0);
+    frequency_ = NewField("EntryTxt_1", 11);
+    service_ = NewField("EntryTxt_4", 0);
     service_->setMinimumWidth(220);
-    scroll_ = new QScrollBar(Qt::Horizontal, this);
-    scroll_->setObjectName("MemScroll");
-    scroll_->setRange(0, LastChannel);
-    scroll_->setPageStep(10);
-    scroll_->setMinimumWidth(140);
+    scroll_ = NewEntryScroll("MemScroll", LastChannel);
     connect(scroll_, &QScrollBar::valueChanged, this, [this](int v) {
         if (!updating_) ShowEntry(v);
     });
-    mode_ = new DropDownCombo(this);
-    mode_->setObjectName("ModulationCombo");
-    // Codes 0..9: code 10 has no name and is not offered.
-    for (int m = 0; m <= 9; ++m)
-        mode_->addItem(ModeNames[size_t(m)]);
-    mode_->OnDropDown = [this] { engine_.SetDropDownOpen(true); };
-    mode_->OnCloseUp = [this] { engine_.SetDropDownOpen(false); };
-    connect(mode_, &QComboBox::activated, this, [this](int i) {
-        engine_.SetDropDownOpen(false);
-        if (!updating_) EditShown([i](Channel& c) { c.Mode = uint8_t(i); }, "Mode");
-    });
+    mode_ = NewModeList();
     top->addWidget(new QLabel("Channel", this), 0, 0);
     auto* numberRow = new QHBoxLayout;
     numberRow->addWidget(number_);
@@ -201,9 +172,10 @@ void MemoryEditor::ShowForm(bool sameEntry) {
     const Channel& c = app_.memory.Channels[size_t(n)];
     updating_ = true;
     if (scroll_->value() != n) scroll_->setValue(n);
-    SetText(number_, QString("%1").arg(n, 3, 10, QChar('0')), sameEntry);
-    SetText(frequency_, QString::fromStdString(TrimBlanks(FreqToText(c.Frequency))), sameEntry);
-    SetText(service_, QString::fromStdString(c.Service), sameEntry);
+    SetFieldText(number_, QString("%1").arg(n, 3, 10, QChar('0')), sameEntry);
+    SetFieldText(frequency_, QString::fromStdString(TrimBlanks(FreqToText(c.Frequency))),
+                 sameEntry);
+    SetFieldText(service_, QString::fromStdString(c.Service), sameEntry);
     SetListIndex(mode_, c.Mode);
     for (int i = 0; i < 4; ++i)
         flags_[size_t(i)]->setChecked(c.*FlagFields[i]);
@@ -213,11 +185,6 @@ void MemoryEditor::ShowForm(bool sameEntry) {
     stats_[3]->setText(StampLabel(c.TimeStamp));
     ShowAuxFields(aux_, c);
     updating_ = false;
-}
-
-bool MemoryEditor::EditShown(const std::function<void(Channel&)>& change, const QString& text) {
-    return Edit(
-        {Shown()}, [&change](Channel& c, int) { change(c); }, text);
 }
 
 void MemoryEditor::ZeroStatistic(int i) {
@@ -286,23 +253,10 @@ bool MemoryEditor::eventFilter(QObject* watched, QEvent* event) {
     }
     auto* field = qobject_cast<QLineEdit*>(watched);
     if (field && (field == number_ || field == frequency_ || field == service_)) {
-        if (event->type() == QEvent::KeyPress) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-                Commit(field);
-                return true;
-            }
-            if (key->key() == Qt::Key_Escape) {
-                Restore(field);
-                return true;
-            }
-            if (field != service_) return NumberKey(field, key, field == frequency_);
-        } else if (event->type() == QEvent::FocusOut) {
-            const auto reason = static_cast<QFocusEvent*>(event)->reason();
-            // Another window or a menu taking the focus for a while is not leaving.
-            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-                Commit(field);
-        }
+        const FieldKind kind = field == service_     ? FieldKind::Text
+                               : field == frequency_ ? FieldKind::Frequency
+                                                     : FieldKind::Number;
+        if (FieldEvent(field, event, kind, [this, field] { Commit(field); })) return true;
     }
     return RecordEditor::eventFilter(watched, event);
 }

@@ -37,7 +37,6 @@ class MemoryEditor : public RecordEditor {
     QLabel* StatLabel(int i) const { return stats_[i]; }
     QCheckBox* MemAuxChk(int i) const { return aux_.Checks[i]; }
     QComboBox* MemAuxCmb(int i) const { return aux_.Lists[i]; }
-    QGroupBox* MemAuxFrm() const { return aux_.Frame; }
 
     // The " (Not Logged)" / "mm/dd/yy hh:mm:ss" text of a time stamp.
     static QString StampLabel(Stamp stamp);
@@ -53,10 +52,8 @@ class MemoryEditor : public RecordEditor {
     void Commit(QLineEdit* field);
     void Restore(QLineEdit* field);
     void ZeroStatistic(int i);
-    bool EditShown(const std::function<void(Channel&)>& change, const QString& text);
     void Refuse(QLineEdit* field, const std::string& limit);
 
-    bool updating_ = false;
     bool committing_ = false;
     QScrollBar* scroll_ = nullptr;
     QLineEdit* number_ = nullptr;

@@ -26,8 +26,8 @@
 #include "drivers/Hamlib.h"
 #include "engine/LocateRadio.h"
 #include "storage/SettingsFile.h"
-#include "ui/HelpPage.h"
-#include "ui/PortFactory.h"
+#include "qt/HelpPage.h"
+#include "qt/PortFactory.h"
 
 namespace rigvane {
 

@@ -32,9 +32,7 @@ class RadioParms : public QDialog {
 
     // The working copy of profile i (0..7) and the index of the one on show.
     const RadioProfile& Working(int i) const { return work_[size_t(i)]; }
-    int EditedRadio() const { return edited_; }
     bool Changed() const { return changed_; }
-    bool Locating() const { return locating_; }
 
     // The defaults the dialog fills in when the user chooses a protocol: the
     // serial settings, limits and model of the family's data.

@@ -14,12 +14,14 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
 #include <QUndoStack>
 #include <QVBoxLayout>
 #include <memory>
 
+#include "core/CodeTables.h"
 #include "core/EditRules.h"
 #include "engine/App.h"
 #include "engine/Engine.h"
@@ -393,6 +395,70 @@ bool RecordEditor::NumberKey(QLineEdit* field, QKeyEvent* key, bool frequency) {
     if (frequency && t == "." && !field->text().contains('.')) return false;
     if (!t.isEmpty()) app_.host.Beep();
     return true;
+}
+
+bool RecordEditor::EditShown(const std::function<void(Channel&)>& change, const QString& text) {
+    return Edit(
+        {Shown()}, [&change](Channel& c, int) { change(c); }, text);
+}
+
+QLineEdit* RecordEditor::NewField(const QString& name, int digits) {
+    auto* e = new QLineEdit(this);
+    e->setObjectName(name);
+    e->setContextMenuPolicy(Qt::NoContextMenu);
+    if (digits > 0) e->setFixedWidth(e->fontMetrics().horizontalAdvance(QString(digits, '0')) + 16);
+    e->installEventFilter(this);
+    return e;
+}
+
+QScrollBar* RecordEditor::NewEntryScroll(const QString& name, int last) {
+    auto* scroll = new QScrollBar(Qt::Horizontal, this);
+    scroll->setObjectName(name);
+    scroll->setRange(0, last);
+    scroll->setPageStep(10);
+    scroll->setMinimumWidth(140);
+    return scroll;
+}
+
+DropDownCombo* RecordEditor::NewModeList() {
+    auto* list = new DropDownCombo(this);
+    list->setObjectName("ModulationCombo");
+    for (int m = 0; m <= 9; ++m)
+        list->addItem(ModeNames[size_t(m)]);
+    list->OnDropDown = [this] { engine_.SetDropDownOpen(true); };
+    list->OnCloseUp = [this] { engine_.SetDropDownOpen(false); };
+    connect(list, &QComboBox::activated, this, [this](int i) {
+        engine_.SetDropDownOpen(false);
+        if (!updating_) EditShown([i](Channel& c) { c.Mode = uint8_t(i); }, "Mode");
+    });
+    return list;
+}
+
+void RecordEditor::SetFieldText(QLineEdit* field, const QString& text, bool keepTyping) {
+    if (!field || (keepTyping && field->isModified())) return;
+    if (field->text() != text) field->setText(text);
+    field->setModified(false);
+}
+
+bool RecordEditor::FieldEvent(QLineEdit* field, QEvent* event, FieldKind kind,
+                              const std::function<void()>& commit) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            commit();
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape) {
+            field->setModified(false);
+            ShowForm(false);
+            return true;
+        }
+        if (kind != FieldKind::Text) return NumberKey(field, key, kind == FieldKind::Frequency);
+    } else if (event->type() == QEvent::FocusOut) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) commit();
+    }
+    return false;
 }
 
 void RecordEditor::RestorePosition() {

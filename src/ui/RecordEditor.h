@@ -15,6 +15,7 @@ class QComboBox;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
+class QScrollBar;
 class QTableView;
 class QUndoStack;
 class QVBoxLayout;
@@ -22,6 +23,7 @@ class QVBoxLayout;
 namespace rigvane {
 
 struct App;
+class DropDownCombo;
 class Engine;
 class RecordFilter;
 class RecordTableModel;
@@ -74,7 +76,6 @@ class RecordEditor : public QWidget {
     QTableView* Table() const { return table_; }
     RecordFilter* Filter() const { return filter_; }
     RecordTableModel* Model() const { return model_; }
-    QMenuBar* Menus() const { return menus_; }
     QLineEdit* FilterText() const { return filterText_; }
     QComboBox* FilterState() const { return filterState_; }
     QLineEdit* FilterFrom() const { return filterFrom_; }
@@ -84,13 +85,36 @@ class RecordEditor : public QWidget {
     // The form shows entry Shown(). `sameEntry`: the entry did not change,
     // so a field the user is typing in keeps its text.
     virtual void ShowForm(bool sameEntry) = 0;
-    // Where the subclass builds its form; its menus join Menus().
+    // Where the subclass builds its form; its menus join the menu bar.
     QVBoxLayout* FormLayout() const { return formLayout_; }
     QMenu* DatabaseMenu() const { return databaseMenu_; }
-    QMenu* EditMenu() const { return editMenu_; }
     // A key for a number field (digits, Backspace, Enter, Escape; frequency
     // fields one "."). Returns true when the key is swallowed.
     bool NumberKey(QLineEdit* field, QKeyEvent* key, bool frequency);
+    // One undoable edit of the entry on display; false when nothing changed.
+    bool EditShown(const std::function<void(Channel&)>& change, const QString& text);
+
+    // The form's parts. A text field named `name`, `digits` zeros wide (0:
+    // as wide as the layout makes it), without a context menu; its events
+    // come to this window's eventFilter.
+    QLineEdit* NewField(const QString& name, int digits);
+    // The scroll bar beside the entry number, over entries 0..last.
+    QScrollBar* NewEntryScroll(const QString& name, int last);
+    // The modulation list, codes 0..9 (code 10 has no name and is not
+    // offered): a choice edits the shown entry; the engine knows while the
+    // list is dropped down.
+    DropDownCombo* NewModeList();
+    // Shows `text` in a field. `keepTyping`: a field the user has typed in
+    // keeps what he typed.
+    static void SetFieldText(QLineEdit* field, const QString& text, bool keepTyping);
+    // What a field's events do: Return or Enter commits it, Escape shows the
+    // stored value again, a number or frequency field takes only NumberKey's
+    // keys, and leaving the field commits it (another window or a menu
+    // taking the focus for a while is not leaving). True when the event is
+    // taken.
+    enum class FieldKind { Text, Number, Frequency };
+    bool FieldEvent(QLineEdit* field, QEvent* event, FieldKind kind,
+                    const std::function<void()>& commit);
     void MarkModified();
 
     void showEvent(QShowEvent* event) override;
@@ -99,6 +123,8 @@ class RecordEditor : public QWidget {
 
     App& app_;
     Engine& engine_;
+    // The form is being filled: what its controls signal is no edit.
+    bool updating_ = false;
 
   private:
     void BuildTable(QWidget* parent, QVBoxLayout* layout);

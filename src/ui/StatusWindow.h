@@ -20,7 +20,6 @@ class StatusWindow : public QWidget {
     QLabel* ActionLabel() const { return action_; }
     QLabel* PercentLabel() const { return percent_; }
     QPushButton* CancelButton() const { return cancel_; }
-    QLabel* StatisticsLabel() const { return stats_; }
     // The link's and the scan's counters, one item a line.
     void ShowStatistics(const QString& line);
 

@@ -53,7 +53,6 @@ class TrunkWindow : public QWidget {
     QLineEdit* TrunkServTxt() const { return service_; }
     QCheckBox* TrunkValidChk() const { return valid_; }
     QCheckBox* TrunkDelayChk() const { return delay_; }
-    QCheckBox* TrunkAttChk() const { return atten_; }
     QCheckBox* TrunkRsmChk() const { return resume_; }
     QLabel* TrunkTsmpLbl() const { return stamp_; }
     QLabel* TrunkCntLbl() const { return count_; }

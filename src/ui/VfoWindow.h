@@ -75,7 +75,6 @@ class VfoWindow : public QWidget {
     QComboBox* VFOAuxCmb(int i) const { return aux_.Lists[i]; }
     QLabel* VAuxLabel(int i) const { return aux_.Labels[i]; }
     QLabel* Active_Label(int i) const { return activeLabel_[i]; }
-    QLabel* VFOLabel(int i) const { return vfoLabel_[i]; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -6,14 +6,8 @@
 set -euo pipefail
 RIGVANE="$1"
 SIM="$2"
-WORK="$(mktemp -d)"
-SIM_PID=""
-stop_sim() {
-    if [ -n "$SIM_PID" ]; then kill "$SIM_PID" 2>/dev/null || true; wait "$SIM_PID" 2>/dev/null || true; fi
-    SIM_PID=""
-}
-trap 'stop_sim; rm -rf "$WORK"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+. "$(dirname "$0")/lib.sh"
+work_dir
 
 cat >"$WORK/activity.txt" <<'ACT'
 146.52 7
@@ -21,20 +15,8 @@ cat >"$WORK/activity.txt" <<'ACT'
 162.40 5
 ACT
 
-start_sim() {
-    : >"$WORK/sim.out"
-    "$SIM" --radio "$1" --activity "$WORK/activity.txt" >"$WORK/sim.out" 2>"$WORK/sim.err" &
-    SIM_PID=$!
-    for _ in $(seq 50); do
-        [ -s "$WORK/sim.out" ] && break
-        sleep 0.1
-    done
-    PTY="$(head -n1 "$WORK/sim.out")"
-    case "$PTY" in /dev/*) ;; *) fail "rigvane-sim printed no device path: '$PTY'" ;; esac
-}
-
 # --- the radio's side of the line ----------------------------------------------
-start_sim aor-ar8000
+sim_start --radio aor-ar8000 --activity "$WORK/activity.txt"
 python3 - "$PTY" <<'PY'
 import os, select, sys, time, tty
 fd = os.open(sys.argv[1], os.O_RDWR | os.O_NOCTTY)
@@ -66,47 +48,19 @@ for line, want in checks:
         sys.exit("FAIL: %r answered %r, not %r" % (line, got, want))
 os.close(fd)
 PY
-stop_sim
+sim_stop
 
 # --- headless scans ---------------------------------------------------------------
 for radio in aor-ar8000:4 aor-ar5000:8; do
     name="${radio%%:*}"
     protocol="${radio##*:}"
-    start_sim "$name"
-    cat >"$WORK/RIGVANE.INI" <<INI
-[Radio0]
-NAME=Test $name
-PROTOCOL=$protocol
-MODEL=0
-DETECT=2
-TIMEOUT=50
-BAUD=4
-PORT=1
-MINCHAN=0
-MAXCHAN=999
-MINFREQ=0
-MAXFREQ=200000000
-[GLOBALS]
-SPEED=0
-SIGRSM=1
-RSMTIME=1
-LOADFREQ=0
-USEBANKS=0
-INI
-    : >"$WORK/scan.frq"
-    n=1
-    for f in 0145.50000 0146.52000 0146.94000 0147.30000 0151.82000 0154.57000 \
-             0155.16000 0156.80000 0162.40000 0162.55000; do
-        printf '%03d %s FM 00000 00000 S00 TS 0000000000 VLD NDLY Chan%d\n' "$n" "$f" "$n" >>"$WORK/scan.frq"
-        n=$((n + 1))
-    done
-    "$RIGVANE" --headless --ini "$WORK/RIGVANE.INI" --device "$PTY" --file "$WORK/scan.frq" \
-        --mode scan --seconds 8 >"$WORK/scan.out" 2>"$WORK/scan.err" ||
-        fail "$name: scan run ended with status $? ($(cat "$WORK/scan.err"))"
-    grep -q "Connected" "$WORK/scan.out" || fail "$name: no connection line"
-    hits="$(grep -o ':CH [0-9]\{3\} ' "$WORK/scan.out" | sort -u | tr -d ': ' | tr '\n' ' ')"
-    [ "$hits" = "CH002 CH004 CH009 " ] || fail "$name: hit lines for '$hits', expected channels 2, 4 and 9"
-    grep -q ':CH 004 0147.30000 .* S09$' "$WORK/scan.out" || fail "$name: hit line of channel 4 is wrong"
-    stop_sim
+    sim_start --radio "$name" --activity "$WORK/activity.txt"
+    write_ini "NAME=Test $name" PROTOCOL="$protocol" MODEL=0 DETECT=2 TIMEOUT=50 BAUD=4 PORT=1 \
+        MINCHAN=0 MAXCHAN=999 MINFREQ=0 MAXFREQ=200000000
+    write_frq "$WORK/scan.frq" FM "${TEN_FREQUENCIES[@]}"
+    run_headless "$name" --device "$PTY" --file "$WORK/scan.frq" --mode scan --seconds 8
+    check_hits "$name" "CH002 CH004 CH009 "
+    grep -q ':CH 004 0147.30000 .* S09$' "$WORK/$name.out" || fail "$name: hit line of channel 4 is wrong"
+    sim_stop
 done
 echo "PASS"

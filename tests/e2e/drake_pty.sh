@@ -7,9 +7,8 @@
 set -euo pipefail
 RIGVANE="$1"
 SIM="$2"
-WORK="$(mktemp -d)"
-trap 'rm -rf "$WORK"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+. "$(dirname "$0")/lib.sh"
+work_dir
 
 cat >"$WORK/activity.txt" <<'ACT'
 # frequency MHz, level
@@ -64,41 +63,13 @@ PY
 for model in 0 1; do
     radio="drake-r8a"
     [ "$model" = 1 ] && radio="drake-r8"
-    cat >"$WORK/RIGVANE.INI" <<INI
-[Radio0]
-NAME=Test Drake
-PROTOCOL=6
-MODEL=$model
-DETECT=1
-TIMEOUT=40
-BAUD=4
-PORT=1
-MINCHAN=0
-MAXCHAN=439
-MINFREQ=10
-MAXFREQ=2999900
-DEVICE=sim:$radio?activity=$WORK/activity.txt
-[GLOBALS]
-SPEED=0
-SIGRSM=1
-RSMTIME=1
-LOADFREQ=0
-USEBANKS=0
-INI
-    : >"$WORK/scan.frq"
-    n=1
-    for f in 0003.50000 0005.00000 0006.07000 0007.20000 0009.50000 0011.17500 \
-             0013.50000 0014.20000 0015.40000 0021.50000; do
-        printf '%03d %s AM  00000 00000 S00 TS 0000000000 VLD NDLY Chan%d\n' "$n" "$f" "$n" >>"$WORK/scan.frq"
-        n=$((n + 1))
-    done
-    "$RIGVANE" --headless --ini "$WORK/RIGVANE.INI" --file "$WORK/scan.frq" --mode scan \
-        --seconds 8 >"$WORK/scan.out" 2>"$WORK/scan.err" ||
-        fail "$radio scan ended with status $? ($(cat "$WORK/scan.err"))"
-    grep -q "Connected" "$WORK/scan.out" || fail "$radio: no connection line"
-    grep -q "not responding\|Packet Error\|Rejected" "$WORK/scan.out" &&
-        fail "$radio: $(grep "not responding\|Packet Error\|Rejected" "$WORK/scan.out" | head -1)"
-    hits="$(grep -o ':CH [0-9]\{3\} ' "$WORK/scan.out" | sort -u | tr -d ': ' | tr '\n' ' ')"
-    [ "$hits" = "CH004 CH008 " ] || fail "$radio: hits on '$hits', expected channels 4 and 8"
+    write_ini "NAME=Test Drake" PROTOCOL=6 MODEL="$model" DETECT=1 TIMEOUT=40 BAUD=4 PORT=1 MINCHAN=0 \
+        MAXCHAN=439 MINFREQ=10 MAXFREQ=2999900 DEVICE="sim:$radio?activity=$WORK/activity.txt"
+    write_frq "$WORK/scan.frq" "AM " 0003.50000 0005.00000 0006.07000 0007.20000 0009.50000 \
+        0011.17500 0013.50000 0014.20000 0015.40000 0021.50000
+    run_headless "$radio" --file "$WORK/scan.frq" --mode scan --seconds 8
+    grep -q "not responding\|Packet Error\|Rejected" "$WORK/$radio.out" &&
+        fail "$radio: $(grep "not responding\|Packet Error\|Rejected" "$WORK/$radio.out" | head -1)"
+    check_hits "$radio" "CH004 CH008 "
 done
 echo "PASS"

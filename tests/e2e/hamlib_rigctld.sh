@@ -6,22 +6,12 @@
 # Usage: hamlib_rigctld.sh <path-to-rigvane> <path-to-rigvane-sim>
 set -euo pipefail
 RIGVANE="$1"
-WORK="$(mktemp -d)"
-RIGCTLD_PID=""
-RV_PID=""
-cleanup() {
-    for p in $RV_PID $RIGCTLD_PID; do
-        kill -CONT "$p" 2>/dev/null || true
-        kill "$p" 2>/dev/null || true
-        wait "$p" 2>/dev/null || true
-    done
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; tail -20 "$WORK/scan.out" 2>/dev/null || true; exit 1; }
+. "$(dirname "$0")/lib.sh"
+work_dir
+FAIL_LOG="$WORK/scan.out"
 command -v rigctld >/dev/null || fail "rigctld (libhamlib-utils) is not installed"
 
-PORT="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')"
+PORT="$(free_port)"
 # The dummy's S-meter held steady (S9-12 dB), so every channel is a hit.
 rigctld -m 1 --set-conf=static_data=1 -T 127.0.0.1 -t "$PORT" >"$WORK/rigctld.out" 2>&1 &
 RIGCTLD_PID=$!
@@ -30,28 +20,10 @@ for _ in $(seq 50); do
     sleep 0.1
 done
 
-cat >"$WORK/RIGVANE.INI" <<INI
-[Radio0]
-NAME=Shared dummy
-PROTOCOL=11
-HAMLIBMODEL=2
-HAMLIBCONF=rig_pathname=127.0.0.1:$PORT,timeout=400,retry=0
-DETECT=2
-TIMEOUT=0
-MAXCHAN=999
-MINFREQ=10
-MAXFREQ=200000000
-[GLOBALS]
-SIGRSM=1
-RSMTIME=1
-LOADFREQ=0
-INI
-: >"$WORK/scan.frq"
-n=1
-for f in 0145.50000 0146.52000 0147.30000; do
-    printf '%03d %s FM 00000 00000 S00 TS 0000000000 VLD NDLY Chan%d\n' "$n" "$f" "$n" >>"$WORK/scan.frq"
-    n=$((n + 1))
-done
+write_ini "NAME=Shared dummy" PROTOCOL=11 HAMLIBMODEL=2 \
+    HAMLIBCONF="rig_pathname=127.0.0.1:$PORT,timeout=400,retry=0" DETECT=2 TIMEOUT=0 MAXCHAN=999 \
+    MINFREQ=10 MAXFREQ=200000000
+write_frq "$WORK/scan.frq" FM 0145.50000 0146.52000 0147.30000
 
 "$RIGVANE" --headless --ini "$WORK/RIGVANE.INI" --file "$WORK/scan.frq" --mode scan \
     --seconds 14 >"$WORK/scan.out" 2>"$WORK/scan.err" &

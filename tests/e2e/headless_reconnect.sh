@@ -9,68 +9,25 @@
 set -euo pipefail
 RIGVANE="$1"
 SIM="$2"
-WORK="$(mktemp -d)"
-SIM_PID=""
-RIG_PID=""
-cleanup() {
-    for pid in $SIM_PID $RIG_PID; do kill -9 "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*"
-    echo "--- rigvane output"; tail -n 40 "$WORK/run.out" 2>/dev/null || true
-    exit 1
-}
+. "$(dirname "$0")/lib.sh"
+work_dir
+FAIL_LOG="$WORK/run.out"
 
 cat >"$WORK/activity.txt" <<'ACT'
 146.52 7
 147.30 9 2 1
 ACT
 
+# The radio behind the link the profile's DEVICE names.
 start_sim() {
-    : >"$WORK/sim.out"
-    "$SIM" --radio icom-r8500 --activity "$WORK/activity.txt" >"$WORK/sim.out" 2>"$WORK/sim.err" &
-    SIM_PID=$!
-    for _ in $(seq 50); do
-        [ -s "$WORK/sim.out" ] && break
-        sleep 0.1
-    done
-    local pty
-    pty="$(head -n1 "$WORK/sim.out")"
-    case "$pty" in /dev/*) ;; *) fail "rigvane-sim printed no device path: '$pty'" ;; esac
-    ln -sfn "$pty" "$WORK/radio"
+    sim_start --radio icom-r8500 --activity "$WORK/activity.txt"
+    ln -sfn "$PTY" "$WORK/radio"
 }
 start_sim
 
-cat >"$WORK/RIGVANE.INI" <<INI
-[Radio0]
-NAME=Test R8500
-PROTOCOL=1
-MODEL=2
-ADDR=74
-COMPADDR=224
-DETECT=2
-TIMEOUT=50
-BAUD=4
-PORT=1
-MINCHAN=0
-MAXCHAN=999
-MINFREQ=0
-MAXFREQ=200000000
-DEVICE=$WORK/radio
-[GLOBALS]
-SPEED=0
-SIGRSM=1
-RSMTIME=1
-LOADFREQ=0
-INI
-: >"$WORK/scan.frq"
-n=1
-for f in 0145.50000 0146.52000 0146.94000 0147.30000 0151.82000 0154.57000; do
-    printf '%03d %s FM 00000 00000 S00 TS 0000000000 VLD NDLY Chan%d\n' "$n" "$f" "$n" >>"$WORK/scan.frq"
-    n=$((n + 1))
-done
+write_ini "NAME=Test R8500" PROTOCOL=1 MODEL=2 ADDR=74 COMPADDR=224 DETECT=2 TIMEOUT=50 BAUD=4 PORT=1 \
+    MINCHAN=0 MAXCHAN=999 MINFREQ=0 MAXFREQ=200000000 DEVICE="$WORK/radio"
+write_frq "$WORK/scan.frq" FM "${TEN_FREQUENCIES[@]:0:6}"
 # A service with a comma and quotes, as a spreadsheet must read it back.
 sed -i 's/ Chan2$/ Fire, "North"/' "$WORK/scan.frq"
 
@@ -80,8 +37,7 @@ RIG_PID=$!
 
 sleep 5
 for round in 1 2 3 4 5; do
-    kill -9 "$SIM_PID"
-    wait "$SIM_PID" 2>/dev/null || true
+    sim_stop KILL
     sleep 0.5
     start_sim
     sleep 9

@@ -8,15 +8,8 @@
 set -euo pipefail
 RIGVANE="$1"
 SIM="$2"
-WORK="$(mktemp -d)"
-SIM_PID=""
-SIM2_PID=""
-cleanup() {
-    for pid in $SIM_PID $SIM2_PID; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+. "$(dirname "$0")/lib.sh"
+work_dir
 
 # Three of the ten channels carry a signal.
 cat >"$WORK/activity.txt" <<'ACT'
@@ -25,62 +18,21 @@ cat >"$WORK/activity.txt" <<'ACT'
 162.40 5
 ACT
 
-"$SIM" --radio icom-r8500 --activity "$WORK/activity.txt" >"$WORK/sim.out" 2>"$WORK/sim.err" &
-SIM_PID=$!
-for _ in $(seq 50); do
-    [ -s "$WORK/sim.out" ] && break
-    sleep 0.1
-done
-PTY="$(head -n1 "$WORK/sim.out")"
-case "$PTY" in /dev/*) ;; *) fail "rigvane-sim printed no device path: '$PTY'" ;; esac
+sim_start --radio icom-r8500 --activity "$WORK/activity.txt"
 
 # Profile 1: ICOM protocol, model R8500 at its factory address 4A; a hit is
 # left after a second (resume), so the scan goes round.
-write_ini() {
-    cat >"$WORK/RIGVANE.INI" <<INI
-[Radio0]
-NAME=Test R8500
-PROTOCOL=1
-MODEL=2
-ADDR=74
-COMPADDR=224
-DETECT=2
-TIMEOUT=50
-BAUD=4
-PORT=1
-MINCHAN=0
-MAXCHAN=999
-MINFREQ=0
-MAXFREQ=200000000
-[GLOBALS]
-SPEED=0
-SIGRSM=1
-RSMTIME=1
-LOADFREQ=0
-USEBANKS=$1
-INI
-}
-
-write_frq() {
-    : >"$WORK/scan.frq"
-    local n=1
-    for f in 0145.50000 0146.52000 0146.94000 0147.30000 0151.82000 0154.57000 \
-             0155.16000 0156.80000 0162.40000 0162.55000; do
-        printf '%03d %s FM 00000 00000 S00 TS 0000000000 VLD NDLY Chan%d\n' "$n" "$f" "$n" >>"$WORK/scan.frq"
-        n=$((n + 1))
-    done
+profile() { # USEBANKS
+    write_ini "NAME=Test R8500" PROTOCOL=1 MODEL=2 ADDR=74 COMPADDR=224 DETECT=2 TIMEOUT=50 BAUD=4 \
+        PORT=1 MINCHAN=0 MAXCHAN=999 MINFREQ=0 MAXFREQ=200000000 -- USEBANKS="$1"
 }
 
 # --- scan ------------------------------------------------------------------
-write_ini 0
-write_frq
-"$RIGVANE" --headless --ini "$WORK/RIGVANE.INI" --device "$PTY" --file "$WORK/scan.frq" \
-    --mode scan --seconds 12 --save >"$WORK/scan.out" 2>"$WORK/scan.err" ||
-    fail "scan run ended with status $? ($(cat "$WORK/scan.err"))"
-grep -q "Connected" "$WORK/scan.out" || fail "no connection line"
+profile 0
+write_frq "$WORK/scan.frq" FM "${TEN_FREQUENCIES[@]}"
+run_headless scan --device "$PTY" --file "$WORK/scan.frq" --mode scan --seconds 12 --save
 grep -q "Starting Memory Scan" "$WORK/scan.out" || fail "no scan line"
-hits="$(grep -o ':CH [0-9]\{3\} ' "$WORK/scan.out" | sort -u | tr -d ': ' | tr '\n' ' ')"
-[ "$hits" = "CH002 CH004 CH009 " ] || fail "hit lines for '$hits', expected channels 2, 4 and 9"
+check_hits scan "CH002 CH004 CH009 "
 grep -q ':CH 004 0147.30000 .* S09$' "$WORK/scan.out" || fail "hit line of channel 4 is wrong"
 
 # The saved file: counts and time stamps on exactly the active channels.
@@ -104,13 +56,11 @@ grep -qi '^RSMTIME=1' "$WORK/RIGVANE.INI" || fail "settings not written back"
 
 # --- search ----------------------------------------------------------------
 # One bank, 147.25 .. 147.35 MHz in 10 kHz steps, crossing 147.30 MHz.
-write_ini -1
-write_frq
+profile -1
+write_frq "$WORK/scan.frq" FM "${TEN_FREQUENCIES[@]}"
 sed -i '/^004 /d' "$WORK/scan.frq"  # nobody holds 147.30 MHz now; channel 4 is free
 printf '#   000 0147.25000 0147.35000 0000.01000 FM  SEARCH Test bank\n' >>"$WORK/scan.frq"
-"$RIGVANE" --headless --ini "$WORK/RIGVANE.INI" --device "$PTY" --file "$WORK/scan.frq" \
-    --mode search --seconds 8 --save >"$WORK/search.out" 2>"$WORK/search.err" ||
-    fail "search run ended with status $? ($(cat "$WORK/search.err"))"
+run_headless search --device "$PTY" --file "$WORK/scan.frq" --mode search --seconds 8 --save
 grep -q "Starting Search Mode" "$WORK/search.out" || fail "no search line"
 grep -q ':CH 004 0147.30000 ' "$WORK/search.out" || fail "the search hit was not stored in channel 4"
 if grep ':CH ' "$WORK/search.out" | grep -qv ':CH 004 '; then fail "search hits on other channels"; fi
@@ -123,24 +73,17 @@ echo "$line" | grep -q '^004 0147.30000 ' || fail "new channel 4 is '$line'"
 # 0 Hz then asks for frequencies the R8500 refuses. They are not visits: no
 # hit, no new channel, one line about the refusals.
 printf '146.000 6 2 1\n' >"$WORK/busy.txt"
-"$SIM" --radio icom-r8500 --addr 4A --activity "$WORK/busy.txt" >"$WORK/sim2.out" 2>"$WORK/sim2.err" &
-SIM2_PID=$!
-for _ in $(seq 50); do
-    [ -s "$WORK/sim2.out" ] && break
-    sleep 0.1
-done
-PTY2="$(head -n1 "$WORK/sim2.out")"
-write_ini 0
+first="$PTY"
+sim_start --radio icom-r8500 --addr 4A --activity "$WORK/busy.txt"
+PTY2="$PTY"
+PTY="$first"
+profile 0
 sed -i 's/^TIMEOUT=50/TIMEOUT=20/' "$WORK/RIGVANE.INI"
 printf '001 0146.00000 FM 00000 00000 S00 TS 0000000000 VLD NDLY Busy\n' >"$WORK/one.frq"
-"$RIGVANE" --headless --ini "$WORK/RIGVANE.INI" --device "$PTY2" --file "$WORK/one.frq" \
-    --mode scan --seconds 3 --save >"$WORK/one.out" 2>"$WORK/one.err" ||
-    fail "one-channel scan ended with status $? ($(cat "$WORK/one.err"))"
+run_headless one --device "$PTY2" --file "$WORK/one.frq" --mode scan --seconds 3 --save
 count1="$(awk '/^001 /{print $4}' "$WORK/one.frq")"
 [ "$((10#$count1))" -ge 1 ] || fail "the busy channel got no hit: $(cat "$WORK/one.frq")"
-"$RIGVANE" --headless --ini "$WORK/RIGVANE.INI" --device "$PTY2" --file "$WORK/one.frq" \
-    --mode search --seconds 7 --save >"$WORK/zero.out" 2>"$WORK/zero.err" ||
-    fail "search from 0 Hz ended with status $? ($(cat "$WORK/zero.err"))"
+run_headless zero --device "$PTY2" --file "$WORK/one.frq" --mode search --seconds 7 --save
 if grep -q ':CH ' "$WORK/zero.out"; then fail "hits while the radio refused: $(grep ':CH ' "$WORK/zero.out" | head -3)"; fi
 [ "$(grep -c 'Radio refused' "$WORK/zero.out")" = 1 ] || fail "the refusals were not reported once"
 [ "$(grep -c '^[0-9]' "$WORK/one.frq")" = 1 ] || fail "channels were added: $(grep '^[0-9]' "$WORK/one.frq")"

@@ -7,49 +7,15 @@
 set -euo pipefail
 RIGVANE="$1"
 SIM="$2"
-WORK="$(mktemp -d)"
-SIM_PID=""
-RUN_PID=""
-cleanup() {
-    for pid in $RUN_PID $SIM_PID; do kill -KILL "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-
-# True once the process catches the signal (its handler is installed).
-catches() { # pid signal-number
-    local mask
-    mask=$(awk '/^SigCgt:/ {print $2}' "/proc/$1/status" 2>/dev/null) || return 1
-    [[ -n "$mask" ]] && (( (16#$mask >> ($2 - 1)) & 1 ))
-}
+. "$(dirname "$0")/lib.sh"
+work_dir
 
 # An R8500 that never answers: the profile asks for address 10, the radio has 4A.
-"$SIM" --radio icom-r8500 >"$WORK/sim.out" 2>"$WORK/sim.err" &
-SIM_PID=$!
-for _ in $(seq 50); do
-    [ -s "$WORK/sim.out" ] && break
-    sleep 0.1
-done
-PTY="$(head -n1 "$WORK/sim.out")"
-case "$PTY" in /dev/*) ;; *) fail "rigvane-sim printed no device path: '$PTY'" ;; esac
+sim_start --radio icom-r8500
 
-write_ini() { # address
-    cat >"$WORK/RIGVANE.INI" <<INI
-[Radio0]
-PROTOCOL=1
-MODEL=2
-ADDR=$1
-COMPADDR=224
-DETECT=2
-TIMEOUT=50
-PORT=1
-MINFREQ=0
-MAXFREQ=200000000
-[GLOBALS]
-SPEED=0
-LOADFREQ=0
-INI
+profile() { # address; no resume on hits
+    write_ini PROTOCOL=1 MODEL=2 ADDR="$1" COMPADDR=224 DETECT=2 TIMEOUT=50 PORT=1 MINFREQ=0 \
+        MAXFREQ=200000000 -- SIGRSM=0 RSMTIME=0
 }
 
 for n in $(seq 1 999); do
@@ -59,7 +25,7 @@ done >"$WORK/scan.frq"
 cp "$WORK/scan.frq" "$WORK/scan.orig"
 
 # --- a stop while the radio is being opened --------------------------------
-write_ini 16
+profile 16
 "$RIGVANE" --headless --ini "$WORK/RIGVANE.INI" --device "$PTY" --file "$WORK/scan.frq" \
     --mode scan --save >"$WORK/run.out" 2>"$WORK/run.err" &
 RUN_PID=$!
@@ -88,7 +54,7 @@ stop_timed() { # pid name: SIGTERM, wait, check the time and the status
     [ "$took" -lt "$LIMIT_MS" ] || fail "$2: ended $took ms after SIGTERM"
     echo "ok: $2 ended $took ms after SIGTERM"
 }
-write_ini 74
+profile 74
 "$RIGVANE" --headless --ini "$WORK/RIGVANE.INI" --device "$PTY" --mode manual \
     >"$WORK/silent.out" 2>"$WORK/silent.err" &
 RUN_PID=$!
@@ -102,7 +68,7 @@ grep -qi '^TIMEOUT=50' "$WORK/RIGVANE.INI" || fail "headless: settings not writt
 kill -CONT "$SIM_PID"
 
 # The program with windows, its profile on the same radio.
-write_ini 74
+profile 74
 sed -i "s|^PORT=1|PORT=1\nDEVICE=$PTY|" "$WORK/RIGVANE.INI"
 QT_QPA_PLATFORM=offscreen "$RIGVANE" --ini "$WORK/RIGVANE.INI" >"$WORK/win.out" 2>"$WORK/win.err" &
 RUN_PID=$!

@@ -3,8 +3,8 @@
 # Usage: icom_pty.sh <path-to-rigvane> <path-to-rigvane-sim>
 set -euo pipefail
 SIM="$2"
-WORK="$(mktemp -d)"
-trap 'rm -rf "$WORK"' EXIT
+. "$(dirname "$0")/lib.sh"
+work_dir
 
 # Bad arguments and unknown radios are refused with a usage message.
 if "$SIM" --radio no-such-radio >/dev/null 2>"$WORK/err"; then

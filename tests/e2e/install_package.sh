@@ -8,10 +8,8 @@ set -uo pipefail
 
 RIGVANE=${1:?path to rigvane}
 BUILD=$(cd "$(dirname "$RIGVANE")" && pwd)
-WORK=$(mktemp -d /tmp/rigvane-e2e-XXXXXX)
-trap 'rm -rf "$WORK"' EXIT
-
-fail() { echo "FAIL: $*"; exit 1; }
+. "$(dirname "$0")/lib.sh"
+work_dir
 
 command -v cpack >/dev/null || fail "cpack is missing"
 command -v dpkg-deb >/dev/null || fail "dpkg-deb is missing"

@@ -7,49 +7,19 @@
 set -euo pipefail
 RIGVANE="$1"
 SIM="$2"
-WORK="$(mktemp -d)"
-SIM_PID=""
-RV_PID=""
-cleanup() {
-    for p in $RV_PID $SIM_PID; do kill "$p" 2>/dev/null || true; wait "$p" 2>/dev/null || true; done
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; cat "$WORK/scan.out" 2>/dev/null | tail -20; exit 1; }
+. "$(dirname "$0")/lib.sh"
+work_dir
+FAIL_LOG="$WORK/scan.out"
 command -v rigctl >/dev/null || fail "rigctl (libhamlib-utils) is not installed"
 
 echo "146.52 7" >"$WORK/activity.txt"
-"$SIM" --radio icom-r8500 --activity "$WORK/activity.txt" >"$WORK/sim.out" 2>"$WORK/sim.err" &
-SIM_PID=$!
-for _ in $(seq 50); do [ -s "$WORK/sim.out" ] && break; sleep 0.1; done
-PTY="$(head -n1 "$WORK/sim.out")"
-case "$PTY" in /dev/*) ;; *) fail "rigvane-sim printed no device path" ;; esac
+sim_start --radio icom-r8500 --activity "$WORK/activity.txt"
 
-cat >"$WORK/RIGVANE.INI" <<INI
-[Radio0]
-PROTOCOL=1
-MODEL=2
-ADDR=74
-COMPADDR=224
-DETECT=2
-TIMEOUT=50
-PORT=1
-MAXCHAN=999
-MINFREQ=0
-MAXFREQ=200000000
-[GLOBALS]
-SIGRSM=1
-RSMTIME=1
-LOADFREQ=0
-INI
-: >"$WORK/scan.frq"
-n=1
-for f in 0145.50000 0146.52000 0147.30000; do
-    printf '%03d %s FM 00000 00000 S00 TS 0000000000 VLD NDLY Chan%d\n' "$n" "$f" "$n" >>"$WORK/scan.frq"
-    n=$((n + 1))
-done
+write_ini PROTOCOL=1 MODEL=2 ADDR=74 COMPADDR=224 DETECT=2 TIMEOUT=50 PORT=1 MAXCHAN=999 MINFREQ=0 \
+    MAXFREQ=200000000
+write_frq "$WORK/scan.frq" FM 0145.50000 0146.52000 0147.30000
 
-PORT="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')"
+PORT="$(free_port)"
 "$RIGVANE" --headless --ini "$WORK/RIGVANE.INI" --device "$PTY" --file "$WORK/scan.frq" \
     --mode scan --seconds 10 --rigctld "$PORT" >"$WORK/scan.out" 2>"$WORK/scan.err" &
 RV_PID=$!

@@ -7,27 +7,9 @@ set -uo pipefail
 
 RIGVANE=${1:?path to rigvane}
 export QT_QPA_PLATFORM=offscreen
-WORK=$(mktemp -d /tmp/rigvane-e2e-XXXXXX)
-PID=
-cleanup() {
-    [[ -n "$PID" ]] && kill -KILL "$PID" 2>/dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*"
-    [[ -f "$WORK/stderr" ]] && sed 's/^/  stderr: /' "$WORK/stderr"
-    exit 1
-}
-
-# True once the process catches the signal (its handler is installed), so a
-# signal sent now takes the program's own way out.
-catches() {  # pid signal-number
-    local mask
-    mask=$(awk '/^SigCgt:/ {print $2}' "/proc/$1/status" 2>/dev/null) || return 1
-    [[ -n "$mask" ]] && (( (16#$mask >> ($2 - 1)) & 1 ))
-}
+. "$(dirname "$0")/lib.sh"
+work_dir
+FAIL_LOG="$WORK/stderr"
 
 run_case() {  # signal-name signal-number
     local name=$1 number=$2 ini="$WORK/$1/x.ini"

@@ -385,7 +385,7 @@ TEST(ModeEngine, EntryFieldsControlSetupAndSwitches) {
     EXPECT_FALSE(c.Aor8000MenuEnabled);
     family.caps.RadioMemories = false;
     p.Memory = true;
-    e.DropDownInit();
+    e.ApplyControlSetup();
     EXPECT_FALSE(p.Memory);
     c = e.ComputeControls();
     EXPECT_FALSE(c.LoadEnabled || c.SetEnabled || c.MemButEnabled);

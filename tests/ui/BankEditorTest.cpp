@@ -96,6 +96,24 @@ void BankEditorTest::refusedEntriesKeepTheStoredValue() {
     QCOMPARE(rig.host.Boxes.back().Text, std::string("entry must be between 0 and 9999"));
     QCOMPARE(rig.app.memory.SearchBanks[0].Lower, 14500000);
     QCOMPARE(search.EntryTxt(1)->text(), QString("0145.00000"));
+
+    // Bank and channel numbers take no point, search frequencies one, the
+    // name anything; Escape shows the stored value again.
+    for (QLineEdit* number : {scan.EntryTxt(1), search.EntryTxt(0)}) {
+        const int beeps = rig.host.Beeps;
+        QTest::keyClicks(number, ".");
+        QVERIFY(rig.host.Beeps > beeps);
+        QVERIFY(!number->text().contains('.'));
+    }
+    const int beeps = rig.host.Beeps;
+    EditorRig::Type(search.EntryTxt(2), "146.5", false);
+    QCOMPARE(rig.host.Beeps, beeps);
+    QCOMPARE(search.EntryTxt(2)->text(), QString("146.5"));
+    QTest::keyClick(search.EntryTxt(2), Qt::Key_Escape);
+    QCOMPARE(search.EntryTxt(2)->text(), QString("0000.00000"));
+    QCOMPARE(rig.app.memory.SearchBanks[0].Upper, 0);
+    EditorRig::Type(search.EntryTxt(4), "Air 1.2");
+    QCOMPARE(rig.app.memory.SearchBanks[0].Service, std::string("Air 1.2"));
 }
 
 void BankEditorTest::clearQuestionsDefaultToNo() {

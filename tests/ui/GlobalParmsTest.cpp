@@ -11,7 +11,7 @@
 #include "engine/App.h"
 #include "storage/SettingsFile.h"
 #include "ui/GlobalParms.h"
-#include "ui/QtHost.h"
+#include "qt/QtHost.h"
 
 using namespace rigvane;
 

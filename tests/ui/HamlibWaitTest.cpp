@@ -9,7 +9,7 @@
 #include "core/CodeTables.h"
 #include "drivers/Hamlib.h"
 #include "engine/App.h"
-#include "ui/QtHost.h"
+#include "qt/QtHost.h"
 
 using namespace rigvane;
 

@@ -9,9 +9,9 @@
 #include "engine/Engine.h"
 #include "engine/Startup.h"
 #include "storage/SettingsFile.h"
-#include "ui/DisplayFont.h"
+#include "qt/DisplayFont.h"
 #include "ui/MainWindow.h"
-#include "ui/QtHost.h"
+#include "qt/QtHost.h"
 #include "ui/Twips.h"
 
 using namespace rigvane;

@@ -12,7 +12,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-#include "ui/SimTool.h"
+#include "common/SimTool.h"
 #include <deque>
 #include <functional>
 #include <vector>
@@ -22,8 +22,8 @@
 #include "core/Text.h"
 #include "drivers/Registry.h"
 #include "engine/App.h"
-#include "ui/PortFactory.h"
-#include "ui/QtHost.h"
+#include "qt/PortFactory.h"
+#include "qt/QtHost.h"
 #include "ui/RadioParms.h"
 
 using namespace rigvane;

@@ -26,10 +26,10 @@
 #include "sim/Catalog.h"
 #include "sim/IcomRadio.h"
 #include "sim/SimPeer.h"
-#include "ui/ActivityDisplay.h"
-#include "ui/DisplayFont.h"
+#include "ui/SpectrumWindow.h"
+#include "qt/DisplayFont.h"
 #include "ui/MainWindow.h"
-#include "ui/QtHost.h"
+#include "qt/QtHost.h"
 #include "ui/VfoWindow.h"
 
 using namespace rigvane;

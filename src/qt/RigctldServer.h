@@ -35,7 +35,6 @@ class RigctldServer : public QObject {
     void Close();
     bool Listening() const;
     uint16_t Port() const;
-    int ClientCount() const { return int(clients_.size()); }
 
   private:
     void Accept();

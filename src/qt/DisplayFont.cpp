@@ -1,4 +1,4 @@
-#include "ui/DisplayFont.h"
+#include "qt/DisplayFont.h"
 
 #include <QFileInfo>
 #include <QFont>

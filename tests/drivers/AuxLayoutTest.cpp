@@ -2,11 +2,16 @@
 #include <gtest/gtest.h>
 
 #include "core/CodeTables.h"
+#include "drivers/Registry.h"
 #include "link/AuxLayout.h"
 
 using namespace rigvane;
 
 namespace {
+
+AuxSpec AuxSpecFor(int protocol, int model) {
+    return CapsFor(protocol).Model(model).VfoAux;
+}
 
 std::string Shown(const AuxLayout& a) {
     std::string s;
@@ -22,9 +27,10 @@ std::string Shown(const AuxLayout& a) {
 
 TEST(AuxLayout, EveryRadioCanStoreEveryCode) {
     // Whatever a radio hides, each list has an entry for every code a file
-    // may hold: tones 0..42 and bandwidths 0..6 (TH-F6A offsets 0..6).
+    // may hold: tones 0..42 and bandwidths 0..6 (TH-F6A offsets 0..6). A
+    // protocol without a driver gets the common set-up.
     for (int protocol = 0; protocol < ProtocolCount; ++protocol) {
-        for (int model = 0; model < 3; ++model) {
+        for (int model = 0; model < int(CapsFor(protocol).Models.size()); ++model) {
             for (bool showAux : {false, true}) {
                 const AuxLayout a = MakeAuxLayout(AuxSpecFor(protocol, model), showAux);
                 SCOPED_TRACE(std::to_string(protocol) + "/" + std::to_string(model));

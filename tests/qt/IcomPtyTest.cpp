@@ -8,15 +8,15 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "ui/SimTool.h"
+#include "common/SimTool.h"
 #include <string>
 #include <vector>
 
 #include "core/CodeTables.h"
 #include "drivers/Registry.h"
 #include "engine/App.h"
-#include "ui/PortFactory.h"
-#include "ui/QtHost.h"
+#include "qt/PortFactory.h"
+#include "qt/QtHost.h"
 
 using namespace rigvane;
 

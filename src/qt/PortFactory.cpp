@@ -1,4 +1,4 @@
-#include "ui/PortFactory.h"
+#include "qt/PortFactory.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -7,7 +7,7 @@
 
 #include "sim/Catalog.h"
 #include "sim/SimPeer.h"
-#include "ui/QtSerialPort.h"
+#include "qt/QtSerialPort.h"
 
 namespace rigvane {
 

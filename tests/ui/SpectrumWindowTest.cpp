@@ -6,7 +6,7 @@
 
 #include "core/SimHost.h"
 #include "engine/App.h"
-#include "ui/ActivityDisplay.h"
+#include "ui/SpectrumWindow.h"
 
 using namespace rigvane;
 
@@ -165,4 +165,4 @@ void SpectrumWindowTest::edgeTexts() {
 }
 
 QTEST_MAIN(SpectrumWindowTest)
-#include "ActivityDisplayTest.moc"
+#include "SpectrumWindowTest.moc"

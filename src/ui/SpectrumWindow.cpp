@@ -1,4 +1,4 @@
-#include "ui/ActivityDisplay.h"
+#include "ui/SpectrumWindow.h"
 
 #include "ui/Twips.h"
 

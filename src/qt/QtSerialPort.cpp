@@ -1,4 +1,4 @@
-#include "ui/QtSerialPort.h"
+#include "qt/QtSerialPort.h"
 
 #include <QTimer>
 #include <algorithm>

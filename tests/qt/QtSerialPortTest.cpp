@@ -17,8 +17,8 @@
 #include "core/MessageLog.h"
 #include "core/Settings.h"
 #include "link/SerialLink.h"
-#include "ui/QtHost.h"
-#include "ui/QtSerialPort.h"
+#include "qt/QtHost.h"
+#include "qt/QtSerialPort.h"
 
 using rigvane::LineError;
 using rigvane::PortSettings;

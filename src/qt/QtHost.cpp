@@ -1,4 +1,4 @@
-#include "ui/QtHost.h"
+#include "qt/QtHost.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -53,7 +53,6 @@ class SpectrumWindow : public QWidget {
     QLabel* CenterLbl() const { return centerLbl_; }
     QLabel* EndLbl() const { return endLbl_; }
     QLabel* Statlbl() const { return statLbl_; }
-    QLabel* Label1(int i) const { return label1_[i]; }
 
   protected:
     void showEvent(QShowEvent* event) override;

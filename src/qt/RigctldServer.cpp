@@ -1,4 +1,4 @@
-#include "ui/RigctldServer.h"
+#include "qt/RigctldServer.h"
 
 #include <QHostAddress>
 #include <QTcpServer>
