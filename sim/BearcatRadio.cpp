@@ -29,7 +29,7 @@ char LetterOf(int bank) {
 } // namespace
 
 BearcatRadio::BearcatRadio(Model model) : model_(model) {
-    Memories.resize(size_t(Channels() + 1));
+    Memories.resize(size_t(Channels()) + 1);
     ScanBanks.fill(true);
 }
 
@@ -130,7 +130,7 @@ std::string BearcatRadio::Key(const std::string& key) {
 }
 
 std::string BearcatRadio::Command(const std::string& command, int64_t nowMs) {
-    const std::string cmd = command;
+    const std::string& cmd = command;
     const bool bc245 = model_ == Model::Bc245, bc780 = model_ == Model::Bc780,
                bc895 = model_ == Model::Bc895;
     const std::string word = cmd.substr(0, 2);
@@ -255,7 +255,7 @@ std::string BearcatRadio::Command(const std::string& command, int64_t nowMs) {
         }
         const int idBank = cmd.size() >= 5 && cmd[2] == ' ' ? BankFromLetter(cmd[3]) : -1;
         if (idBank < 0 || cmd[4] < '0' || cmd[4] > '9') return "NG\r";
-        std::string& id = tb.Ids[size_t(idBank * 10 + (cmd[4] - '0'))];
+        std::string& id = tb.Ids[size_t(idBank) * 10 + size_t(cmd[4] - '0')];
         if (cmd.size() > 5) {
             const std::string value = cmd[5] == ' ' ? cmd.substr(6) : "";
             if (value.empty() || value.size() > 8) return "NG\r";

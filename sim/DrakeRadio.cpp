@@ -60,7 +60,7 @@ void DrakeR8aRadio::Tune(const std::string& packet) {
     int64_t tenHz = 0;
     for (int i = 4; i >= 1; --i) {
         const uint8_t b = uint8_t(Packet[size_t(i)]);
-        tenHz = tenHz * 100 + (b >> 4) * 10 + (b & 15);
+        tenHz = tenHz * 100 + int64_t(b >> 4) * 10 + (b & 15);
     }
     FrequencyHz = tenHz * 10;
 }
@@ -180,7 +180,7 @@ DrakeR8Radio::DrakeR8Radio() {
 
 std::string DrakeR8Radio::Status() const {
     const Tuning& t = State;
-    char p5 = 0x30, p6 = 0x30, p7 = 0x30, p8 = 0x30, p9 = 0x30;
+    int p5 = 0x30, p6 = 0x30, p7 = 0x30, p8 = 0x30, p9 = 0x30;
     p5 |= t.NoiseBlank == 2 ? 8 : t.NoiseBlank == 1 ? 4 : 0;
     p5 |= t.Agc == 1 ? 1 : t.Agc == 2 ? 2 : 0;
     p6 |= (t.Notch ? 2 : 0) | (t.Gain > 0 ? 8 : 0) | (t.Gain < 0 ? 4 : 0);
@@ -188,12 +188,12 @@ std::string DrakeR8Radio::Status() const {
     // Mode: s6 (2) and s7 (1) in the seventh character, b4 (8) in the eighth.
     static const int s6s7[7] = {0, 0, 0, 1, 1, 2, 3};
     static const bool b4[7] = {false, true, false, false, true, false, false};
-    p7 |= char(s6s7[t.Mode]);
+    p7 |= s6s7[t.Mode];
     p8 |= b4[t.Mode] ? 8 : 0;
     p8 |= t.Width == 6 ? 4 : t.Width == 4 ? 3 : t.Width;
     p9 |= t.Sync ? 4 : 0;
-    return "C" + ZeroPadded(Channel, 2) + " " + std::string{p5, p6, p7, p8, p9} + " " +
-           MhzText(t.Hz);
+    return "C" + ZeroPadded(Channel, 2) + " " +
+           std::string{char(p5), char(p6), char(p7), char(p8), char(p9)} + " " + MhzText(t.Hz);
 }
 
 std::string DrakeR8Radio::Command(const std::string& command, int64_t nowMs) {

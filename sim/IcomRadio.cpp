@@ -136,9 +136,11 @@ std::string IcomRadio::Answer(uint8_t to, const std::string& body, int64_t nowMs
     switch (Faults) {
     case Fault::None:
         break;
-    case Fault::Garbage:
-        reply = "\x01\x02ZZ\xFD\x55\xFE\x00\xFDgarbage";
+    case Fault::Garbage: {
+        static const char garbage[] = "\x01\x02ZZ\xFD\x55\xFE\x00\xFDgarbage";
+        reply.assign(garbage, sizeof garbage - 1); // the NUL is one of the bytes
         break;
+    }
     case Fault::Truncated: {
         const size_t firstEnd = reply.find(char(Eom));
         const std::string first = reply.substr(0, firstEnd);
@@ -235,8 +237,8 @@ std::string IcomRadio::FrequencyData() const {
 }
 
 std::string IcomRadio::Apply(uint8_t to, const std::string& body, int64_t nowMs) {
-    const std::string ok = Frame(to, Byte(Fb));
-    const std::string no = Frame(to, Byte(Fa));
+    std::string ok = Frame(to, Byte(Fb));
+    std::string no = Frame(to, Byte(Fa));
     if (body.empty()) {
         ++Rejected;
         return no;

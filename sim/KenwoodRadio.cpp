@@ -100,7 +100,7 @@ std::string KenwoodRadio::Command(const std::string& c, int64_t nowMs) {
     } else if (word == "SM") {
         // "SM" or "SM0" (main receiver): the meter as four digits.
         if (!query && c != "SM0") return Unknown(c);
-        return "SM" + Padded(SignalAt(nowMs) * 2, 4) + ";";
+        return "SM" + Padded(int64_t(SignalAt(nowMs)) * 2, 4) + ";";
     } else if (word == "ID") {
         return query ? "ID009;" : Unknown(c);
     } else if (word == "AI" || word == "PS") {

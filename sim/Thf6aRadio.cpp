@@ -103,7 +103,7 @@ std::string Thf6aRadio::Command(const std::string& line, int64_t nowMs) {
     const std::vector<std::string> args = Split(argText);
     if (auto f = ForcedAnswers.find(word); f != ForcedAnswers.end()) return f->second;
     const bool f6a = model_ == Model::F6a;
-    const std::string refused = "N\r";
+    std::string refused = "N\r";
     const std::string echo = line + "\r";
     auto band = [&](const std::string& b) { return b == "0" || b == "1" ? std::stoi(b) : -1; };
     std::string answer;
@@ -228,7 +228,7 @@ std::string Thf6aRadio::MemoryCommand(const std::string& word, std::vector<std::
 
 std::string Thf6aRadio::MenuCommand(const std::string& word, const std::vector<std::string>& args,
                                     const std::string& argText, const std::string& line) {
-    const std::string echo = line + "\r";
+    std::string echo = line + "\r";
     if (auto n = MenuNumbers.find(word); n != MenuNumbers.end()) {
         std::string& value = Menu[word];
         if (args.empty()) return word + " " + value + "\r";

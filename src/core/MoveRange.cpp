@@ -55,7 +55,7 @@ MoveResult MoveRange(Memory& mem, MoveKind kind, MoveOp op, int first, int last,
     }
 
     std::vector<Channel> scratch;
-    scratch.reserve(size_t(n + 1));
+    scratch.reserve(size_t(n) + 1);
     for (int i = s; i <= e; ++i)
         scratch.push_back(MoveEntry(mem, kind, i));
     std::vector<Channel> destBefore;

@@ -77,7 +77,7 @@ int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
 Stamp StampFromDateTime(const LocalDateTime& t) {
     return DaysFromCivil(t.Year, static_cast<unsigned>(t.Month), static_cast<unsigned>(t.Day)) *
                86400 +
-           t.Hour * 3600 + t.Minute * 60 + t.Second;
+           int64_t(t.Hour) * 3600 + int64_t(t.Minute) * 60 + t.Second;
 }
 
 LocalDateTime DateTimeFromStamp(Stamp s) {

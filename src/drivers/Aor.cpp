@@ -329,7 +329,7 @@ class Exchange {
         } else if (key == "XD") {
             settings_.Xd = AorClampDelay(DelayFrom(From(t, 3)));
         } else if (key == "XM") {
-            settings_.Xm = c3 == 'F' ? 6 : Setting(t, 0, 6, 0);
+            settings_.Xm = int16_t(c3 == 'F' ? 6 : Setting(t, 0, 6, 0));
         } else if (key == "SI") {
             p.Notch = c3 == '1';
         } else if (key == "SL") {
@@ -375,6 +375,7 @@ class Exchange {
 // The family rows.
 std::vector<std::string> Aor8000Tones() {
     std::vector<std::string> tones;
+    tones.reserve(ToneCount);
     for (int i = 0; i < ToneCount; ++i)
         tones.push_back(" " + std::to_string(i % 16));
     return tones;

@@ -283,6 +283,7 @@ void Ar3000aWords::Read(std::string& residue, Channel& cur, uint8_t& signal) {
 void Ar3000aWords::Word(const std::string& word, Channel& cur, uint8_t& signal) {
     const char c = word[0];
     const bool statusCode = OpCode == ReadCode || OpCode == LoadCode;
+    // NOLINTNEXTLINE(bugprone-branch-clone): J and Z are different words that end alike
     if (c == 'J' && Model == 0 && (OpCode == ReadCode || state_ >= 1)) {
         state_ = word.size() == 1 ? 2 : 1;
     } else if (c >= 'A' && c <= 'P') {

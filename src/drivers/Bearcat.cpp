@@ -641,18 +641,18 @@ void Session::TrunkBody(int t, bool write) {
         tb.SystemType = 0;
         tb.IdBankEnabled.fill(false);
         for (int i = 0; i < 100; ++i)
-            mem.TrunkIds[size_t(t * 100 + i)].Id = "__.___";
+            mem.TrunkIds[size_t(t) * 100 + size_t(i)].Id = "__.___";
         Exec(CodeTrunkType);
         const std::string banks = Raw("IS");
         for (size_t c = 3; c < banks.size(); ++c) {
             const char b = banks[c];
-            if (b >= 'A' && b <= 'I') tb.IdBankEnabled[size_t(b - 'A' + 1)] = true;
+            if (b >= 'A' && b <= 'I') tb.IdBankEnabled[size_t(b - 'A') + 1] = true;
             if (b == 'J') tb.IdBankEnabled[0] = true;
         }
     }
     for (int i = 0; i < 10; ++i) {
         for (int pos = 0; pos < 10; ++pos) {
-            TrunkId& id = mem.TrunkIds[size_t(t * 100 + i * 10 + pos)];
+            TrunkId& id = mem.TrunkIds[size_t(t) * 100 + size_t(i) * 10 + size_t(pos)];
             std::string command = "IC " + std::string(1, BearcatBankLetter(i)) + char('0' + pos);
             if (write) {
                 const std::string text = BearcatIdText(TrimBlanks(id.Id));

@@ -256,6 +256,7 @@ class Operation {
             case CodeApply:
             case CodeStore:
             case CodeRecall:
+                // NOLINTNEXTLINE(bugprone-branch-clone): the R8 ends an answer unlike the others
                 if (R8() && !r.empty() && r[0] == '\n') {
                     done = true;
                 } else if (R8() && r.find('\r') != std::string::npos) {

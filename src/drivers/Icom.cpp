@@ -365,7 +365,7 @@ int32_t IcomFrequencyFromBytes(const std::string& data) {
         const uint8_t b = uint8_t(data[i]);
         if (b >= 199 || !IsBcd(b)) return 0;
         if (hz > 100000000000ULL) return 0; // far beyond any frequency
-        hz = hz * 100 + (b >> 4) * 10 + (b & 15);
+        hz = hz * 100 + uint64_t(b >> 4) * 10 + (b & 15);
     }
     uint64_t q = hz / 10;
     const uint64_t r = hz % 10;

@@ -113,8 +113,9 @@ void Engine::SignalCheck() {
     while (step != 5 && state_.Mode == entryMode && !app_.link.Stopping && !RadioDropped()) {
         const RadioProfile& prof = app_.settings.Selected();
         if (recompute) {
-            const int64_t window =
-                state_.DelayCountdown != 0 ? int64_t(state_.DelayCountdown) * 1000 : g.Speed * 20;
+            const int64_t window = state_.DelayCountdown != 0
+                                       ? int64_t(state_.DelayCountdown) * 1000
+                                       : int64_t(g.Speed) * 20;
             slot = std::max<int64_t>(1, int64_t(prof.Timeout) + 1);
             loopCount = window / slot;
             readsLeft = std::max<int64_t>(1, loopCount);

@@ -87,7 +87,8 @@ void Engine::UpdateRates() {
     }
     const auto& oldest = visitSamples_[0];
     const int64_t ms = now.first - oldest.first;
-    state_.Stats.ChannelsPerSecond = ms > 0 ? double(now.second - oldest.second) * 1000.0 / ms : 0;
+    state_.Stats.ChannelsPerSecond =
+        ms > 0 ? double(now.second - oldest.second) * 1000.0 / double(ms) : 0;
 }
 
 std::string Engine::StatisticsLine() const {

@@ -563,7 +563,7 @@ bool Reader::Read(const std::string& path) {
             total += static_cast<long long>(got);
             if (total > MaxFrequencyFileBytes) {
                 ctx_.log.Dply("*" + path + " is larger than " +
-                              std::to_string(MaxFrequencyFileBytes / (1024 * 1024)) +
+                              std::to_string(MaxFrequencyFileBytes / (1024LL * 1024)) +
                               " MB: the rest is not read");
                 break;
             }

@@ -22,7 +22,7 @@ constexpr int MaxChainDepth = 8;
 // Far beyond any real frequency file (a full one is about 300 KB): a bigger
 // file, or anything that is not a regular file (a FIFO, /dev/zero), is
 // refused with the "Open Error" box; a longer line is a record in error.
-constexpr long long MaxFrequencyFileBytes = 16 * 1024 * 1024;
+constexpr long long MaxFrequencyFileBytes = 16LL * 1024 * 1024;
 constexpr size_t MaxFrequencyLineBytes = 4096;
 
 // Reads the whole file and applies every line. Returns false when the file

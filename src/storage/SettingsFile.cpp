@@ -22,7 +22,7 @@ namespace {
 const char* const DefaultWindOpen = "1111100010";
 // Far beyond any settings file; a bigger file is refused rather than read
 // into memory.
-constexpr off_t MaxIniSize = 16 * 1024 * 1024;
+constexpr off_t MaxIniSize = off_t(16) * 1024 * 1024;
 
 std::string RadioSection(int n) {
     return "Radio" + std::to_string(n);
