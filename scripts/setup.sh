@@ -9,6 +9,7 @@ PACKAGES=(
     libgtest-dev libgmock-dev googletest
     xvfb xauth fonts-dseg python3
     libhamlib-dev libhamlib-utils
+    clang-format clang-tidy clang
 )
 
 missing=()
