@@ -20,13 +20,13 @@
 #include "engine/Engine.h"
 #include "engine/Rigctld.h"
 #include "engine/Startup.h"
-#include "storage/FrequencyFileReader.h"
-#include "storage/FrequencyFileWriter.h"
-#include "storage/SettingsFile.h"
 #include "qt/PortFactory.h"
 #include "qt/QtHost.h"
 #include "qt/RigctldServer.h"
 #include "qt/StopSignals.h"
+#include "storage/FrequencyFileReader.h"
+#include "storage/FrequencyFileWriter.h"
+#include "storage/SettingsFile.h"
 
 namespace rigvane::headless {
 
@@ -59,7 +59,7 @@ inline const char* const Usage =
 struct Options {
     std::string IniPath, Device, File, Rigctld, Journal;
     double Stats = 0; // seconds between statistics lines; 0 = none
-    int Radio = 0; // 1..8; 0 = as the settings say
+    int Radio = 0;    // 1..8; 0 = as the settings say
     int Mode = ModeManual;
     double Seconds = -1;
     bool Save = false;

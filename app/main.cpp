@@ -8,37 +8,36 @@
 #include <string>
 #include <vector>
 
+#include "Headless.h"
 #include "core/Version.h"
 #include "engine/App.h"
 #include "engine/Engine.h"
 #include "engine/Rigctld.h"
 #include "engine/Startup.h"
 #include "qt/DisplayFont.h"
-#include "ui/MainWindow.h"
 #include "qt/PortFactory.h"
 #include "qt/QtHost.h"
 #include "qt/StopSignals.h"
-#include "Headless.h"
+#include "ui/MainWindow.h"
 
 namespace {
 
-const char* const Usage =
-    "Usage: rigvane [--ini PATH] [--rigctld [ADDR:]PORT] [FILE.frq]\n"
-    "Drives a communications receiver or scanner over a serial port.\n"
-    "\n"
-    "  FILE.frq     frequency file to open after start-up\n"
-    "  --ini PATH   settings file to read at start and write at the end\n"
-    "               (default: $XDG_CONFIG_HOME/rigvane/RIGVANE.INI)\n"
-    "  --rigctld [ADDR:]PORT\n"
-    "               serve Hamlib's rigctld protocol for the radio (address\n"
-    "               127.0.0.1 unless given), e.g. for a logging program\n"
-    "  --help       show this text\n"
-    "  --version    show the version\n"
-    "  --headless   run without windows (rigvane --headless --help)\n";
+const char* const Usage = "Usage: rigvane [--ini PATH] [--rigctld [ADDR:]PORT] [FILE.frq]\n"
+                          "Drives a communications receiver or scanner over a serial port.\n"
+                          "\n"
+                          "  FILE.frq     frequency file to open after start-up\n"
+                          "  --ini PATH   settings file to read at start and write at the end\n"
+                          "               (default: $XDG_CONFIG_HOME/rigvane/RIGVANE.INI)\n"
+                          "  --rigctld [ADDR:]PORT\n"
+                          "               serve Hamlib's rigctld protocol for the radio (address\n"
+                          "               127.0.0.1 unless given), e.g. for a logging program\n"
+                          "  --help       show this text\n"
+                          "  --version    show the version\n"
+                          "  --headless   run without windows (rigvane --headless --help)\n";
 
 struct Options {
     std::string IniPath;
-    std::string Rigctld; // [ADDR:]PORT; empty: as Global Parms says
+    std::string Rigctld;            // [ADDR:]PORT; empty: as Global Parms says
     std::vector<std::string> Files; // frequency files named on the command line
 };
 
@@ -73,7 +72,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     if (rigvane::headless::HasHeadlessOption(argc, argv)) return rigvane::headless::Run(argc, argv);
@@ -88,7 +87,7 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
-    QApplication qapp(argc, argv);  // takes away the options Qt knows (-platform, ...)
+    QApplication qapp(argc, argv); // takes away the options Qt knows (-platform, ...)
     Options options;
     if (!ParseOptions(argc, argv, options)) return 2;
 

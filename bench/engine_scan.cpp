@@ -23,10 +23,10 @@
 #include "engine/App.h"
 #include "engine/Engine.h"
 #include "link/SimulatedPort.h"
+#include "qt/QtHost.h"
 #include "sim/Catalog.h"
 #include "sim/IcomRadio.h"
 #include "sim/SimPeer.h"
-#include "qt/QtHost.h"
 
 using namespace rigvane;
 using namespace rigvane::bench;

@@ -1,9 +1,9 @@
 #include "sim/Catalog.h"
 
 #include "sim/AorRadio.h"
+#include "sim/Ar3000aRadio.h"
 #include "sim/Bcd396tRadio.h"
 #include "sim/BearcatRadio.h"
-#include "sim/Ar3000aRadio.h"
 #include "sim/DrakeRadio.h"
 #include "sim/IcomRadio.h"
 #include "sim/KenwoodRadio.h"
@@ -27,8 +27,7 @@ const std::vector<SimModel>& SimCatalog() {
         std::vector<SimModel> all;
         // One entry per family's radio file.
         for (auto family : {IcomSimModels, AorSimModels, Ar3000aSimModels, DrakeSimModels,
-                            BearcatSimModels, Bcd396tSimModels, KenwoodSimModels,
-                            Thf6aSimModels}) {
+                            BearcatSimModels, Bcd396tSimModels, KenwoodSimModels, Thf6aSimModels}) {
             for (SimModel& m : family())
                 all.push_back(std::move(m));
         }

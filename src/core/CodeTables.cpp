@@ -40,18 +40,22 @@ const BearcatTones& Tones() {
     static const BearcatTones t;
     return t;
 }
-}  // namespace
+} // namespace
 
-const std::array<uint8_t, ToneCount>& BearcatToneMap() { return Tones().map; }
-const std::array<uint8_t, ToneCount>& BearcatToneReverse() { return Tones().reverse; }
+const std::array<uint8_t, ToneCount>& BearcatToneMap() {
+    return Tones().map;
+}
+const std::array<uint8_t, ToneCount>& BearcatToneReverse() {
+    return Tones().reverse;
+}
 
 const std::array<const char*, 7> BaudTexts = {" 300",  " 1200", " 2400", " 4800",
                                               " 9600", "19200", "115200"};
 const std::array<const char*, 5> ParityLetters = {"N", "O", "E", "M", "S"};
 
 const std::array<const char*, ProtocolCount> ProtocolNames = {
-    "LOCAL", "ICOM",  "KENWOOD", "AOR3000A", "AOR8000", "OPTO",
-    "DRAKE", "BEARCAT", "AOR5000", "TH-F6A", "BCD396T", "HAMLIB"};
+    "LOCAL", "ICOM",    "KENWOOD", "AOR3000A", "AOR8000", "OPTO",
+    "DRAKE", "BEARCAT", "AOR5000", "TH-F6A",   "BCD396T", "HAMLIB"};
 
 const char* ModelName(int protocol, int model) {
     static const char* const table[ProtocolCount][5] = {
@@ -75,9 +79,8 @@ const char* ModelName(int protocol, int model) {
 const std::array<const char*, 8> TrunkTypeNames = {"Not Set", "TYPE1",  "E2-800", "E2-900",
                                                    "E2-UHF",  "E2-VHI", "EDACS",  "Not Set"};
 
-const std::array<int32_t, 13> SpectrumWidths = {1000000000, 100000000, 50000000, 20000000,
-                                                10000000,   5000000,   2000000,  1000000,
-                                                500000,     200000,    100000,   10000,
-                                                5000};
+const std::array<int32_t, 13> SpectrumWidths = {1000000000, 100000000, 50000000, 20000000, 10000000,
+                                                5000000,    2000000,   1000000,  500000,   200000,
+                                                100000,     10000,     5000};
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -51,4 +51,4 @@ extern const std::array<const char*, 8> TrunkTypeNames;
 // Spectrum widths in 10 Hz units, index 0..12.
 extern const std::array<int32_t, 13> SpectrumWidths;
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -18,8 +18,9 @@ void FileSlots::ReleaseFileSlot(int n) {
 
 int FileSlots::InUse() const {
     int count = 0;
-    for (int n = 1; n <= Count; ++n) count += used_[n];
+    for (int n = 1; n <= Count; ++n)
+        count += used_[n];
     return count;
 }
 
-}  // namespace rigvane
+} // namespace rigvane

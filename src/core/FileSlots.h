@@ -7,7 +7,7 @@
 namespace rigvane {
 
 class FileSlots {
-public:
+  public:
     static constexpr int Count = 20;
     // The lowest free slot 1..20, now marked in use; 0 when all are taken.
     int TakeFileSlot();
@@ -15,8 +15,8 @@ public:
     void ReleaseFileSlot(int n);
     int InUse() const;
 
-private:
+  private:
     std::array<bool, Count + 1> used_{};
 };
 
-}  // namespace rigvane
+} // namespace rigvane

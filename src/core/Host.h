@@ -33,7 +33,7 @@ inline Answer EffectiveDefault(Buttons buttons, Answer wanted) {
 }
 
 class Host {
-public:
+  public:
     using TimerId = int;
 
     virtual ~Host() = default;
@@ -60,7 +60,8 @@ public:
     // time-outs): runs events until done() holds. The other thread makes
     // done() true, then calls Wake(). The default waits in short slices.
     virtual void WaitForWorker(const std::function<bool()>& done) {
-        while (!done()) WaitForEvents(WorkerSliceMs);
+        while (!done())
+            WaitForEvents(WorkerSliceMs);
     }
     // Safe to call from any thread: a WaitForEvents in progress returns soon.
     virtual void Wake() {}
@@ -75,4 +76,4 @@ public:
                               Answer defaultButton = Answer::Ok) = 0;
 };
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -5,10 +5,13 @@ namespace rigvane {
 MessageLog::MessageLog(Host& host, FileSlots& slots, Globals& globals)
     : host_(host), slots_(slots), globals_(globals) {}
 
-MessageLog::~MessageLog() { CloseLogFile(); }
+MessageLog::~MessageLog() {
+    CloseLogFile();
+}
 
 void MessageLog::Dply(const std::string& text) {
-    for (int i = HistorySize - 1; i > 0; --i) history_[i] = std::move(history_[i - 1]);
+    for (int i = HistorySize - 1; i > 0; --i)
+        history_[i] = std::move(history_[i - 1]);
     std::string prefix, body = text;
     if (!body.empty() && body[0] == '*') {
         body.erase(0, 1);
@@ -21,7 +24,8 @@ void MessageLog::Dply(const std::string& text) {
 }
 
 void MessageLog::Clear() {
-    for (auto& line : history_) line.clear();
+    for (auto& line : history_)
+        line.clear();
     if (OnChanged) OnChanged();
 }
 
@@ -56,4 +60,4 @@ void MessageLog::DisableLogging(const std::string& message) {
     host_.MessageBox("File Error", message, MsgIcon::Exclamation);
 }
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -13,7 +13,7 @@
 namespace rigvane {
 
 class MessageLog {
-public:
+  public:
     static constexpr int HistorySize = 100;
 
     MessageLog(Host& host, FileSlots& slots, Globals& globals);
@@ -41,7 +41,7 @@ public:
     std::function<void(const std::string&)> OnLine;
     std::function<void()> OnLoggingDisabled;
 
-private:
+  private:
     void WriteLog(const std::string& line);
     void DisableLogging(const std::string& message);
 
@@ -53,4 +53,4 @@ private:
     int logSlot_ = 0;
 };
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -4,7 +4,9 @@
 
 namespace rigvane {
 
-std::string RadioProfile::FixedWidth20(const std::string& s) { return FixedWidth(s, 20); }
+std::string RadioProfile::FixedWidth20(const std::string& s) {
+    return FixedWidth(s, 20);
+}
 
 std::array<WindowPlacement, WindowEntryCount> Settings::DefaultWindows() {
     std::array<WindowPlacement, WindowEntryCount> w{};
@@ -19,4 +21,4 @@ std::array<WindowPlacement, WindowEntryCount> Settings::DefaultWindows() {
     return w;
 }
 
-}  // namespace rigvane
+} // namespace rigvane

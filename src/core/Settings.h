@@ -9,17 +9,17 @@
 
 namespace rigvane {
 
-constexpr int ProfileCount = 8;  // Radio0..Radio7; entry 8 only exists for the radio list
+constexpr int ProfileCount = 8; // Radio0..Radio7; entry 8 only exists for the radio list
 
 struct RadioProfile {
-    std::string Name = FixedWidth20("(not defined)");  // always 20 characters
-    int16_t Baud = 0;     // index into BaudTexts
+    std::string Name = FixedWidth20("(not defined)"); // always 20 characters
+    int16_t Baud = 0;                                 // index into BaudTexts
     uint8_t Bits = 8;
     uint8_t Stop = 1;
-    uint8_t Port = 0;     // 1..4; 0 = no port configured
+    uint8_t Port = 0; // 1..4; 0 = no port configured
     bool Flow = false;
-    uint8_t Parity = 0;   // index into ParityLetters
-    uint8_t Detect = 0;   // signal detect method 0..3
+    uint8_t Parity = 0; // index into ParityLetters
+    uint8_t Detect = 0; // signal detect method 0..3
     uint8_t Protocol = 0;
     uint8_t Addr = 8;
     uint8_t CompAddr = 0;
@@ -28,10 +28,10 @@ struct RadioProfile {
     int16_t VfoChan = 0;
     int32_t MaxFreq = NoFrequency;
     int32_t MinFreq = 10000;
-    int32_t Timeout = 60;  // ms
-    bool Busy = false;     // run time only
+    int32_t Timeout = 60; // ms
+    bool Busy = false;    // run time only
     bool ExpCmd = false;
-    int16_t DriverState = 0;  // run time only
+    int16_t DriverState = 0; // run time only
     uint8_t Model = 0;
     bool XtraDly = false;
     bool Memory = false;
@@ -50,29 +50,29 @@ struct RadioProfile {
 // Settings-file switches and values of the GLOBALS section plus the start-up
 // values that live beside them.
 struct Globals {
-    uint8_t UseStd = 0;      // USESTD, kept only
-    uint8_t MemSync = 0;     // MEMSYNC
-    bool Priority = false;   // PRIORITY
-    bool UseBanks = false;   // USEBANKS
-    uint8_t SigRsm = 0;      // SIGRSM
-    bool Logging = false;    // LOGGING
-    bool NoLog = false;      // NOLOG
-    int32_t RsmTime = 10;    // RSMTIME, seconds 1..1000
-    int32_t DlyTime = 2;     // DLYTIME
-    int16_t PriorTime = 10;  // PRIORTIME
-    int16_t Speed = 0;       // SPEED
+    uint8_t UseStd = 0;     // USESTD, kept only
+    uint8_t MemSync = 0;    // MEMSYNC
+    bool Priority = false;  // PRIORITY
+    bool UseBanks = false;  // USEBANKS
+    uint8_t SigRsm = 0;     // SIGRSM
+    bool Logging = false;   // LOGGING
+    bool NoLog = false;     // NOLOG
+    int32_t RsmTime = 10;   // RSMTIME, seconds 1..1000
+    int32_t DlyTime = 2;    // DLYTIME
+    int16_t PriorTime = 10; // PRIORTIME
+    int16_t Speed = 0;      // SPEED
     std::string DbFile = "FREQLIST.DBF";
     std::string LogFile = "RIGVANE.LOG";
-    int32_t StartFrq = 0;    // STARTFRQ
-    int16_t Resolve = 0;     // RESOLVE, 0..12
-    bool SaveShort = false;  // SAVESHORT
-    bool TrnkSMode = false;  // TRNKSMODE
-    bool CtcsMode = false;   // CTCSMODE
+    int32_t StartFrq = 0;   // STARTFRQ
+    int16_t Resolve = 0;    // RESOLVE, 0..12
+    bool SaveShort = false; // SAVESHORT
+    bool TrnkSMode = false; // TRNKSMODE
+    bool CtcsMode = false;  // CTCSMODE
     std::string FreqFont = "Transistor";
     uint8_t FreqSize = 26;
-    bool ShowAux = true;     // SHOWAUX
-    bool LoadFreq = true;    // LOADFREQ
-    bool Reconnect = true;   // RECONNECT: reopen a radio that dropped and resume
+    bool ShowAux = true;   // SHOWAUX
+    bool LoadFreq = true;  // LOADFREQ
+    bool Reconnect = true; // RECONNECT: reopen a radio that dropped and resume
     // JOURNAL: the hit journal (CSV); a relative name lives beside the log
     // file; "" writes none.
     std::string Journal = "RIGVANE-HITS.csv";
@@ -82,7 +82,7 @@ struct Globals {
     std::string RigctldAddress = "4532";
 
     // Not stored in the settings file.
-    int16_t PriorityChannel = 0;  // set by the frequency file keyword PRIORITY
+    int16_t PriorityChannel = 0; // set by the frequency file keyword PRIORITY
     int32_t TuneUpper = NoFrequency;
     int32_t TuneLower = 0;
 };
@@ -111,14 +111,14 @@ struct WindowPlacement {
 
 struct Settings {
     std::array<RadioProfile, ProfileCount + 1> RadioProfiles;
-    uint8_t SelectedRadio = 0;  // RADIOSEL
+    uint8_t SelectedRadio = 0; // RADIOSEL
     Globals Global;
     std::array<WindowPlacement, WindowEntryCount> Windows = DefaultWindows();
-    std::string IniPath;  // full path of the settings file
+    std::string IniPath; // full path of the settings file
 
     RadioProfile& Selected() { return RadioProfiles[SelectedRadio]; }
     const RadioProfile& Selected() const { return RadioProfiles[SelectedRadio]; }
     static std::array<WindowPlacement, WindowEntryCount> DefaultWindows();
 };
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -50,7 +50,7 @@ bool SimHost::FireNext(int64_t until) {
     Timer& t = timers_[bestTimer];
     if (best > now_) now_ = best;
     t.due = now_ + t.interval;
-    auto tick = t.onTick;  // the callback may change the timer
+    auto tick = t.onTick; // the callback may change the timer
     tick();
     return true;
 }
@@ -67,7 +67,9 @@ void SimHost::Wake() {
     wakeCv_.notify_all();
 }
 
-LocalDateTime SimHost::LocalNow() const { return DateTimeFromStamp(WallStart + now_ / 1000); }
+LocalDateTime SimHost::LocalNow() const {
+    return DateTimeFromStamp(WallStart + now_ / 1000);
+}
 
 Host::TimerId SimHost::CreateTimer(std::function<void()> onTick) {
     const TimerId id = nextId_++;
@@ -97,4 +99,4 @@ Answer SimHost::MessageBox(const std::string& title, const std::string& text, Ms
     return a;
 }
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -14,7 +14,7 @@
 namespace rigvane {
 
 class SimHost : public Host {
-public:
+  public:
     struct Box {
         std::string Title, Text;
         MsgIcon Icon;
@@ -46,13 +46,13 @@ public:
     // Wall clock at virtual time 0.
     Stamp WallStart = StampFromDateTime({2026, 3, 2, 16, 5, 9});
     std::vector<Box> Boxes;
-    std::deque<Answer> Answers;  // answers for YesNo boxes; Yes when empty
+    std::deque<Answer> Answers; // answers for YesNo boxes; Yes when empty
     int Beeps = 0;
     int Yields = 0;
     // Called on every Yield, for tests that inject events (clicks, bytes).
     std::function<void()> OnYield;
 
-private:
+  private:
     struct Timer {
         std::function<void()> onTick;
         int interval = 0;
@@ -70,4 +70,4 @@ private:
     std::condition_variable wakeCv_;
 };
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -14,9 +14,8 @@ namespace rigvane {
 namespace {
 
 // The radio's bank letters, in the order of the program's bank numbers.
-const std::array<const char*, 20> BankLetters = {"A", "a", "B", "b", "C", "c", "D",
-                                                 "d", "E", "e", "F", "f", "G", "g",
-                                                 "H", "h", "I", "i", "J", "j"};
+const std::array<const char*, 20> BankLetters = {"A", "a", "B", "b", "C", "c", "D", "d", "E", "e",
+                                                 "F", "f", "G", "g", "H", "h", "I", "i", "J", "j"};
 
 constexpr int ReadCodes = AorReadVfo; // codes from here on read and wait for their answer
 constexpr int EmptyAnswers = 3;

@@ -5,9 +5,9 @@
 
 #include "core/CodeTables.h"
 #include "drivers/Aor.h"
+#include "drivers/Ar3000a.h"
 #include "drivers/Bcd396t.h"
 #include "drivers/Bearcat.h"
-#include "drivers/Ar3000a.h"
 #include "drivers/Drake.h"
 #include "drivers/Hamlib.h"
 #include "drivers/Icom.h"
@@ -20,9 +20,9 @@ namespace rigvane {
 const std::vector<RadioDriver*>& SupportedFamilies() {
     static const std::vector<RadioDriver*> families = [] {
         std::vector<RadioDriver*> all = {
-            &LocalFamily(),   &IcomFamily(),   &OptoFamily(),    &Aor8000(),
-            &Aor5000(),       &Ar3000aFamily(), &DrakeFamily(),  &BearcatFamily(),
-            &Bcd396tFamily(), &KenwoodFamily(), &Thf6aFamily(),  &HamlibDriverInstance(),
+            &LocalFamily(),   &IcomFamily(),    &OptoFamily(),  &Aor8000(),
+            &Aor5000(),       &Ar3000aFamily(), &DrakeFamily(), &BearcatFamily(),
+            &Bcd396tFamily(), &KenwoodFamily(), &Thf6aFamily(), &HamlibDriverInstance(),
         };
         std::sort(all.begin(), all.end(), [](const RadioDriver* a, const RadioDriver* b) {
             return a->Caps().Protocol < b->Caps().Protocol;

@@ -445,8 +445,8 @@ void Engine::SearchBanksPass(bool store) {
     const int mode = store ? ModeRadioToSearch : ModeSearchToRadio;
     app_.log.Dply(store ? "Setting Search Memories to Radio"
                         : "Loading Search Memories from Radio");
-    for (int bank = ClampBank(state_.SearchBankCursor);
-         state_.Mode == mode && bank < BankCount; ++bank) {
+    for (int bank = ClampBank(state_.SearchBankCursor); state_.Mode == mode && bank < BankCount;
+         ++bank) {
         view_->BankLabel(bank);
         app_.radioState.CurrentSearchBank = bank;
         if (store)

@@ -70,8 +70,8 @@ enum ActionCode : int16_t {
     ActionSort = 16,
     ActionLookup = 17,
     ActionLogFileName = 18,
-    ActionLoadTrunkIds = 19, // the trunk editor's "Load IDs from Radio"
-    ActionSaveTrunkIds = 20, // the trunk editor's "Save IDs to Radio"
+    ActionLoadTrunkIds = 19,  // the trunk editor's "Load IDs from Radio"
+    ActionSaveTrunkIds = 20,  // the trunk editor's "Save IDs to Radio"
     ActionExportJournal = 21, // File, "Export Hit Journal..."
 };
 

@@ -40,7 +40,8 @@ std::string ScanInitialize(App& app, const std::string& iniPath, const StartupHo
     // 8. The code tables are constants built before main().
 
     // 9. Radio profiles 0..7 (entry 8 is only listed by the radio selector).
-    for (int i = 0; i < ProfileCount; ++i) settings.RadioProfiles[i] = RadioProfile();
+    for (int i = 0; i < ProfileCount; ++i)
+        settings.RadioProfiles[i] = RadioProfile();
 
     // 10. The display font.
     std::string face;
@@ -57,4 +58,4 @@ std::string ScanInitialize(App& app, const std::string& iniPath, const StartupHo
     return face;
 }
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -27,4 +27,4 @@ struct StartupHooks {
 std::string ScanInitialize(App& app, const std::string& iniPath,
                            const StartupHooks& hooks = StartupHooks());
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -81,25 +81,25 @@ struct SerialDefaults {
     int16_t MinChan = 0;
     uint8_t Bits = 8;
     uint8_t Stop = 1;
-    uint8_t Parity = 0;    // index into ParityLetters; KeepParity: leave it as it is
-    int16_t Baud = 4;      // index into BaudTexts (4 = 9600)
+    uint8_t Parity = 0; // index into ParityLetters; KeepParity: leave it as it is
+    int16_t Baud = 4;   // index into BaudTexts (4 = 9600)
     const char* MaxMhz = "1999.99900";
     const char* MinMhz = "0000.00010";
     int16_t MaxChan = 999;
-    int32_t Timeout = 90;  // ms
-    int16_t VfoChan = -1;  // -1: leave as it is
-    int8_t Model = -1;     // the model a new profile starts as; -1: leave as it is
+    int32_t Timeout = 90; // ms
+    int16_t VfoChan = -1; // -1: leave as it is
+    int8_t Model = -1;    // the model a new profile starts as; -1: leave as it is
     static constexpr uint8_t KeepParity = 0xFF;
 };
 
 // Which aux controls of the VFO window (and the memory editor) a model shows
 // and with which captions. Bit n of a mask stands for control n.
 struct AuxSpec {
-    bool Frame = true;             // false: the whole aux frame hides (no aux at all)
-    uint8_t HiddenChecks = 0;      // check boxes 0..5 hidden when SHOWAUX is off
-    uint8_t HiddenLists = 0;       // lists 0..6 hidden when SHOWAUX is off
-    uint8_t ForcedChecks = 0;      // check boxes shown whatever SHOWAUX says
-    uint8_t ForcedLists = 0;       // lists shown whatever SHOWAUX says
+    bool Frame = true;                          // false: the whole aux frame hides (no aux at all)
+    uint8_t HiddenChecks = 0;                   // check boxes 0..5 hidden when SHOWAUX is off
+    uint8_t HiddenLists = 0;                    // lists 0..6 hidden when SHOWAUX is off
+    uint8_t ForcedChecks = 0;                   // check boxes shown whatever SHOWAUX says
+    uint8_t ForcedLists = 0;                    // lists shown whatever SHOWAUX says
     std::array<const char*, 6> CheckCaptions{}; // nullptr: the window's own caption
     std::array<const char*, 7> ListCaptions{};  // nullptr: the window's own caption
     std::vector<std::string> Bandwidths;        // items of list 4; empty: the window's own
@@ -115,28 +115,28 @@ enum class ModelDialog : uint8_t { None, Aor8000, Thf6a };
 // One model of a family. Fields that a model does not set take the
 // family's values (SerialDefaults::Baud etc. are per model).
 struct ModelCaps {
-    const char* Name = "";  // as ModelName(protocol, model)
+    const char* Name = ""; // as ModelName(protocol, model)
     SerialDefaults Serial;
     AuxSpec VfoAux;
-    bool NoReply = false;     // sends and never waits for an answer (AR3000)
-    uint16_t Modes = 0x3FE;   // bit n: the model has modulation code n (1..9)
-    uint8_t Detects = 0x0F;   // bit n: DetectMethod n works with the model
-    bool Light = false;       // the light switch works
-    bool Ctcss = false;       // the main window's CTCSS control shows
+    bool NoReply = false;   // sends and never waits for an answer (AR3000)
+    uint16_t Modes = 0x3FE; // bit n: the model has modulation code n (1..9)
+    uint8_t Detects = 0x0F; // bit n: DetectMethod n works with the model
+    bool Light = false;     // the light switch works
+    bool Ctcss = false;     // the main window's CTCSS control shows
     ModelDialog Dialog = ModelDialog::None;
 };
 
 struct FamilyCaps {
-    uint8_t Protocol = 0;   // the stored protocol number (settings files keep it)
-    const char* Name = "";  // as ProtocolNames
-    std::vector<ModelCaps> Models; // index = RadioProfile::Model; at least one
-    uint32_t Ops = 0;       // RadioOp bits the driver implements
-    bool UsesPort = true;          // false: no serial port at all (the LOCAL test radio)
-    bool BusAddress = false;       // CI-V style bus addresses (ADDR, COMPADDR) apply
-    bool RadioMemories = true;     // "Use RADIO'S Memories" is possible
-    bool ClearsMemories = true;    // storing an empty channel empties the radio's memory
-    bool ExtendedCommands = false; // the "Exp Cmds" switch means something
-    bool VfoChannel = false;       // the profile's VfoChan is used (Bearcat)
+    uint8_t Protocol = 0;           // the stored protocol number (settings files keep it)
+    const char* Name = "";          // as ProtocolNames
+    std::vector<ModelCaps> Models;  // index = RadioProfile::Model; at least one
+    uint32_t Ops = 0;               // RadioOp bits the driver implements
+    bool UsesPort = true;           // false: no serial port at all (the LOCAL test radio)
+    bool BusAddress = false;        // CI-V style bus addresses (ADDR, COMPADDR) apply
+    bool RadioMemories = true;      // "Use RADIO'S Memories" is possible
+    bool ClearsMemories = true;     // storing an empty channel empties the radio's memory
+    bool ExtendedCommands = false;  // the "Exp Cmds" switch means something
+    bool VfoChannel = false;        // the profile's VfoChan is used (Bearcat)
     bool SearchBankButtons = false; // Search->Radio / Radio->Search show
     // Locate Radio: step through bus addresses; switch flow control on.
     bool LocateAddresses = false;

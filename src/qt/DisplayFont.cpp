@@ -25,4 +25,4 @@ QString RegisterDisplayFont(const QStringList& candidates) {
     return {};
 }
 
-}  // namespace rigvane
+} // namespace rigvane

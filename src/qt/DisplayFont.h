@@ -16,4 +16,4 @@ QStringList DisplayFontCandidates();
 // face). Needs a QGuiApplication.
 QString RegisterDisplayFont(const QStringList& candidates = DisplayFontCandidates());
 
-}  // namespace rigvane
+} // namespace rigvane

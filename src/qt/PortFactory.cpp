@@ -5,9 +5,9 @@
 #include <QSerialPortInfo>
 #include <vector>
 
+#include "qt/QtSerialPort.h"
 #include "sim/Catalog.h"
 #include "sim/SimPeer.h"
-#include "qt/QtSerialPort.h"
 
 namespace rigvane {
 

@@ -10,14 +10,20 @@
 namespace rigvane {
 
 namespace {
-bool HaveWidgets() { return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr; }
-}  // namespace
+bool HaveWidgets() {
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
+} // namespace
 
-QtHost::QtHost() { clock_.start(); }
+QtHost::QtHost() {
+    clock_.start();
+}
 
 QtHost::~QtHost() = default;
 
-void QtHost::Yield() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void QtHost::Yield() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 void QtHost::WaitForEvents(int ms) {
     if (ms <= 0) {
@@ -34,7 +40,9 @@ void QtHost::WaitForEvents(int ms) {
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
-int64_t QtHost::NowMs() const { return clock_.elapsed(); }
+int64_t QtHost::NowMs() const {
+    return clock_.elapsed();
+}
 
 LocalDateTime QtHost::LocalNow() const {
     const QDateTime now = QDateTime::currentDateTime();
@@ -60,7 +68,7 @@ void QtHost::SetTimer(TimerId id, int intervalMs, bool enabled) {
         return;
     }
     timer.setTimerType(intervalMs < 100 ? Qt::PreciseTimer : Qt::CoarseTimer);
-    timer.start(intervalMs);  // (re)starts the period
+    timer.start(intervalMs); // (re)starts the period
 }
 
 void QtHost::CallLater(int ms, std::function<void()> fn) {
@@ -70,7 +78,8 @@ void QtHost::CallLater(int ms, std::function<void()> fn) {
 void QtHost::Wake() {
     // A queued call into an object of the main thread posts an event, which
     // wakes the event dispatcher wherever it waits.
-    QMetaObject::invokeMethod(&context_, [] {}, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &context_, [] {}, Qt::QueuedConnection);
 }
 
 void QtHost::Beep() {
@@ -153,9 +162,9 @@ Answer QtHost::MessageBox(const std::string& title, const std::string& text, Msg
         return Answer::Cancel;
     case QMessageBox::Ok:
         return Answer::Ok;
-    default:  // closed with Escape or the close box
+    default: // closed with Escape or the close box
         return buttons == Buttons::Ok ? Answer::Ok : HeadlessAnswer(buttons);
     }
 }
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -15,7 +15,7 @@ class QTimer;
 namespace rigvane {
 
 class QtHost : public Host {
-public:
+  public:
     QtHost();
     ~QtHost() override;
     QtHost(const QtHost&) = delete;
@@ -45,11 +45,11 @@ public:
     // so message boxes are not shown and get the headless answer.
     bool Unattended = false;
 
-private:
+  private:
     QElapsedTimer clock_;
-    QObject context_;  // owns pending CallLater calls; they die with the host
+    QObject context_; // owns pending CallLater calls; they die with the host
     std::map<TimerId, std::unique_ptr<QTimer>> timers_;
     TimerId nextId_ = 1;
 };
 
-}  // namespace rigvane
+} // namespace rigvane

@@ -11,7 +11,7 @@
 namespace rigvane {
 
 class StopSignals {
-public:
+  public:
     // Needs a QCoreApplication; install it early, so that a signal during
     // start-up is kept until the loop runs. Ok() is false (errno set) when
     // the handlers could not be installed. One per process.
@@ -25,7 +25,7 @@ public:
     // Called from the event loop for the first signal.
     std::function<void()> OnStop;
 
-private:
+  private:
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 

@@ -28,20 +28,20 @@
 
 #include "core/CodeTables.h"
 #include "drivers/Registry.h"
+#include "qt/HelpPage.h"
+#include "qt/PortFactory.h"
+#include "qt/RigctldServer.h"
 #include "ui/AboutWindow.h"
-#include "ui/SpectrumWindow.h"
 #include "ui/Aor8000Parms.h"
 #include "ui/BankEditor.h"
-#include "ui/MemoryEditor.h"
 #include "ui/GlobalParms.h"
-#include "qt/HelpPage.h"
+#include "ui/MemoryEditor.h"
 #include "ui/MessageWindow.h"
-#include "qt/PortFactory.h"
 #include "ui/RadioParms.h"
-#include "qt/RigctldServer.h"
+#include "ui/SpectrumWindow.h"
 #include "ui/StatusWindow.h"
-#include "ui/TrunkEditor.h"
 #include "ui/Thf6aParms.h"
+#include "ui/TrunkEditor.h"
 #include "ui/Twips.h"
 #include "ui/VfoWindow.h"
 
@@ -583,8 +583,9 @@ void MainWindow::Start(const std::string& iniPath, const StartupHooks& hooks, bo
 
 void MainWindow::ApplyRigctld() {
     const Globals& g = app_.settings.Global;
-    const std::string address =
-        !RigctldOverride.empty() ? RigctldOverride : g.Rigctld ? g.RigctldAddress : "";
+    const std::string address = !RigctldOverride.empty() ? RigctldOverride
+                                : g.Rigctld              ? g.RigctldAddress
+                                                         : "";
     if (address == rigctldAddress_ && (address.empty() || rigctld_->Listening())) return;
     rigctld_->Close();
     rigctldAddress_ = address;
@@ -626,9 +627,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         if (w && w->isVisible()) w->StorePosition();
     if (spectrum_ && spectrum_->isVisible()) spectrum_->StorePosition();
     if (trunk_ && trunk_->isVisible()) trunk_->StorePosition();
-    for (RecordEditor* w : {static_cast<RecordEditor*>(memEditor_),
-                            static_cast<RecordEditor*>(scanEditor_),
-                            static_cast<RecordEditor*>(searchEditor_)})
+    for (RecordEditor* w :
+         {static_cast<RecordEditor*>(memEditor_), static_cast<RecordEditor*>(scanEditor_),
+          static_cast<RecordEditor*>(searchEditor_)})
         if (w && w->isVisible()) w->StorePosition();
     if (quiet_ && app_.memory.MemoryEdited) {
         // Nobody to ask for a file name: the changed data stays unsaved.
@@ -876,8 +877,7 @@ void MainWindow::ShowScanEditor() {
 }
 
 void MainWindow::ShowSearchEditor() {
-    if (!searchEditor_)
-        searchEditor_ = new BankEditor(app_, engine_, MoveKind::SearchBanks, this);
+    if (!searchEditor_) searchEditor_ = new BankEditor(app_, engine_, MoveKind::SearchBanks, this);
     searchEditor_->show();
     searchEditor_->raise();
 }

@@ -9,8 +9,8 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -25,9 +25,9 @@
 #include "core/Text.h"
 #include "drivers/Hamlib.h"
 #include "engine/LocateRadio.h"
-#include "storage/SettingsFile.h"
 #include "qt/HelpPage.h"
 #include "qt/PortFactory.h"
+#include "storage/SettingsFile.h"
 
 namespace rigvane {
 

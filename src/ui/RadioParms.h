@@ -110,7 +110,7 @@ class RadioParms : public QDialog {
     QPushButton* cancel_ = nullptr;
     QPushButton* undo_ = nullptr;
     QPushButton* help_ = nullptr;
-    QWidget* body_ = nullptr; // everything but Cancel: disabled while searching
+    QWidget* body_ = nullptr;   // everything but Cancel: disabled while searching
     QWidget* hamlib_ = nullptr; // the HAMLIB frame: model list and configuration
     QLineEdit* hamlibFind_ = nullptr;
     QTreeWidget* hamlibModels_ = nullptr;

@@ -91,9 +91,9 @@ inline QPoint StoredOrDefaultPlace(const Settings& settings, int entry) {
 // Where window-table entry `entry` of `size` opens: its place fitted onto
 // the screens there are now.
 inline QPoint WindowPosition(const Settings& settings, int entry, QSize size = QSize(240, 120)) {
-    return FitOnScreens(QRect(StoredOrDefaultPlace(settings, entry),
-                              size.expandedTo(QSize(1, 1)) + WindowFrame),
-                        AvailableScreenAreas());
+    return FitOnScreens(
+        QRect(StoredOrDefaultPlace(settings, entry), size.expandedTo(QSize(1, 1)) + WindowFrame),
+        AvailableScreenAreas());
 }
 
 // The size a window is shown at: before its first show, its layout's

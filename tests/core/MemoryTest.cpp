@@ -11,16 +11,17 @@ using namespace rigvane;
 TEST(FileSlots, TwentyNumbersThenNone) {
     FileSlots slots;
     std::set<int> taken;
-    for (int i = 0; i < FileSlots::Count; ++i) taken.insert(slots.TakeFileSlot());
+    for (int i = 0; i < FileSlots::Count; ++i)
+        taken.insert(slots.TakeFileSlot());
     EXPECT_EQ(taken, (std::set<int>{1,  2,  3,  4,  5,  6,  7,  8,  9,  10,
                                     11, 12, 13, 14, 15, 16, 17, 18, 19, 20}));
     EXPECT_EQ(slots.TakeFileSlot(), 0);
     EXPECT_EQ(slots.InUse(), 20);
 
     slots.ReleaseFileSlot(7);
-    slots.ReleaseFileSlot(0);   // "no file": ignored
-    slots.ReleaseFileSlot(-3);  // ignored
-    slots.ReleaseFileSlot(21);  // ignored
+    slots.ReleaseFileSlot(0);  // "no file": ignored
+    slots.ReleaseFileSlot(-3); // ignored
+    slots.ReleaseFileSlot(21); // ignored
     EXPECT_EQ(slots.InUse(), 19);
     EXPECT_EQ(slots.TakeFileSlot(), 7);
     EXPECT_EQ(slots.TakeFileSlot(), 0);
@@ -46,9 +47,11 @@ TEST(Memory, ClearAllMemoryResetsTablesButNotTrunkScanSwitch) {
 
     m.ClearAllMemory();
 
-    for (int i = 0; i < ChannelCount; ++i) ASSERT_EQ(m.Channels[i], BlankChannel) << i;
-    for (int i = 0; i < TrunkIdCount; ++i) ASSERT_EQ(m.TrunkIds[i].Id, "------") << i;
-    EXPECT_EQ(BlankChannel.Mode, 2);  // "FMn"
+    for (int i = 0; i < ChannelCount; ++i)
+        ASSERT_EQ(m.Channels[i], BlankChannel) << i;
+    for (int i = 0; i < TrunkIdCount; ++i)
+        ASSERT_EQ(m.TrunkIds[i].Id, "------") << i;
+    EXPECT_EQ(BlankChannel.Mode, 2); // "FMn"
     EXPECT_EQ(BlankChannel.Step, 500);
     EXPECT_EQ(BlankChannel.TimeStamp, 0);
     const Channel& scan = m.ScanBanks[3];
@@ -63,7 +66,7 @@ TEST(Memory, ClearAllMemoryResetsTablesButNotTrunkScanSwitch) {
     EXPECT_EQ(search.Lower, 0);
     EXPECT_EQ(m.TrunkBanks[9].SystemType, 0);
     EXPECT_FALSE(m.TrunkBanks[9].IdBankEnabled[9]);
-    EXPECT_TRUE(m.TrunkBanks[9].ScanEnabled);  // not part of the clear
+    EXPECT_TRUE(m.TrunkBanks[9].ScanEnabled); // not part of the clear
 
     // Out-of-range bank numbers are refused, not written past the table.
     m.ClearScanBank(-1);
@@ -89,7 +92,8 @@ TEST(CodeTables, TonesAndBearcatToneMaps) {
     EXPECT_EQ(map[41], 38);
     EXPECT_EQ(map[42], 38);
     // Numbers never go down, and each shared number maps back to the lower code.
-    for (int code = 1; code < ToneCount; ++code) ASSERT_GE(map[code], map[code - 1]);
+    for (int code = 1; code < ToneCount; ++code)
+        ASSERT_GE(map[code], map[code - 1]);
     EXPECT_EQ(reverse[1], 1);
     EXPECT_EQ(reverse[32], 33);
     EXPECT_EQ(reverse[35], 37);

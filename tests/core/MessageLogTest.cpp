@@ -6,8 +6,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "core/MessageLog.h"
 #include "common/TempDir.h"
+#include "core/MessageLog.h"
 #include "core/SimHost.h"
 
 using namespace rigvane;
@@ -25,7 +25,7 @@ struct LogFixture : ::testing::Test {
     const std::string stamp = "3/2/26 4:05:09p :";
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(LogFixture, HistoryKeepsTheNewestHundredNewestFirst) {
     MessageLog log(host, slots, globals);
@@ -34,19 +34,22 @@ TEST_F(LogFixture, HistoryKeepsTheNewestHundredNewestFirst) {
     log.OnChanged = [&] { ++changes; };
     log.OnLine = [&](const std::string& line) { lastLine = line; };
 
-    for (int i = 1; i <= 101; ++i) log.Dply("line " + std::to_string(i));
+    for (int i = 1; i <= 101; ++i)
+        log.Dply("line " + std::to_string(i));
     EXPECT_EQ(log.Newest(), stamp + "line 101");
-    EXPECT_EQ(log.History()[99], stamp + "line 2");  // line 1 is gone
-    for (const auto& line : log.History()) EXPECT_FALSE(line.empty());
+    EXPECT_EQ(log.History()[99], stamp + "line 2"); // line 1 is gone
+    for (const auto& line : log.History())
+        EXPECT_FALSE(line.empty());
     EXPECT_EQ(changes, 101);
     EXPECT_EQ(lastLine, stamp + "line 101");
 
     log.Clear();
-    for (const auto& line : log.History()) EXPECT_TRUE(line.empty());
+    for (const auto& line : log.History())
+        EXPECT_TRUE(line.empty());
     log.Dply("after clear");
     EXPECT_EQ(log.History()[0], stamp + "after clear");
     EXPECT_TRUE(log.History()[1].empty());
-    EXPECT_FALSE(log.LogFileOpen());  // logging is off: no file touched
+    EXPECT_FALSE(log.LogFileOpen()); // logging is off: no file touched
 }
 
 TEST_F(LogFixture, AlertsGetTheDoublePrefixAndTimeFollowsTheClock) {
@@ -60,7 +63,7 @@ TEST_F(LogFixture, AlertsGetTheDoublePrefixAndTimeFollowsTheClock) {
     log.Dply("");
     EXPECT_EQ(log.Newest(), stamp);
 
-    host.Advance(8 * 3600 * 1000);  // past midnight
+    host.Advance(8 * 3600 * 1000); // past midnight
     log.Dply("later");
     EXPECT_EQ(log.Newest(), "3/3/26 12:05:09a :later");
 }
@@ -90,7 +93,7 @@ TEST_F(LogFixture, LoggingAppendsCrLfLinesToAnExistingFile) {
         globals.Logging = false;
         log.Dply("not logged");
     }
-    EXPECT_EQ(slots.InUse(), 0);  // the slot goes back when the log ends
+    EXPECT_EQ(slots.InUse(), 0); // the slot goes back when the log ends
     EXPECT_EQ(ReadFile(globals.LogFile), stamp + "third\r\n");
     EXPECT_TRUE(host.Boxes.empty());
 }
@@ -103,7 +106,7 @@ TEST_F(LogFixture, OpenFailureDisablesLoggingOnceAndKeepsTheLine) {
     log.OnLoggingDisabled = [&] { ++disabled; };
 
     log.Dply("hit");
-    EXPECT_EQ(log.Newest(), stamp + "hit");  // the message itself is not lost
+    EXPECT_EQ(log.Newest(), stamp + "hit"); // the message itself is not lost
     ASSERT_EQ(host.Boxes.size(), 1u);
     EXPECT_EQ(host.Boxes[0].Title, "File Error");
     EXPECT_EQ(host.Boxes[0].Text, "Could Not Open " + globals.LogFile + " Logging disabled!");
@@ -113,19 +116,20 @@ TEST_F(LogFixture, OpenFailureDisablesLoggingOnceAndKeepsTheLine) {
     EXPECT_EQ(slots.InUse(), 0);
     EXPECT_FALSE(log.LogFileOpen());
 
-    log.Dply("next");  // logging stays off: no second box
+    log.Dply("next"); // logging stays off: no second box
     EXPECT_EQ(host.Boxes.size(), 1u);
 }
 
 TEST_F(LogFixture, NoFreeSlotFailsCleanly) {
     globals.LogFile = dir.Path() + "/RIGVANE.LOG";
     globals.Logging = true;
-    for (int i = 0; i < FileSlots::Count; ++i) slots.TakeFileSlot();
+    for (int i = 0; i < FileSlots::Count; ++i)
+        slots.TakeFileSlot();
     MessageLog log(host, slots, globals);
     log.Dply("hit");
     ASSERT_EQ(host.Boxes.size(), 1u);
     EXPECT_EQ(host.Boxes[0].Text, "Could Not Open " + globals.LogFile + " Logging disabled!");
     EXPECT_FALSE(globals.Logging);
-    EXPECT_EQ(slots.InUse(), FileSlots::Count);  // nobody else's slot was released
+    EXPECT_EQ(slots.InUse(), FileSlots::Count); // nobody else's slot was released
     EXPECT_EQ(::access(globals.LogFile.c_str(), F_OK), -1);
 }

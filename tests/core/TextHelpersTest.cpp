@@ -6,14 +6,14 @@ using namespace rigvane;
 
 TEST(TextToFreq, ReadsMegahertzAtTenHertzResolution) {
     EXPECT_EQ(TextToFreq("0000.00001"), 1);
-    EXPECT_EQ(TextToFreq(FreqToText(1)), 1);  // the written form reads back
+    EXPECT_EQ(TextToFreq(FreqToText(1)), 1); // the written form reads back
     EXPECT_EQ(TextToFreq("145.5"), 14550000);
-    EXPECT_EQ(TextToFreq("145.123456"), 14512345);  // the sixth decimal is dropped
+    EXPECT_EQ(TextToFreq("145.123456"), 14512345); // the sixth decimal is dropped
     EXPECT_EQ(TextToFreq("1234.5"), 123450000);
     EXPECT_EQ(TextToFreq(".455"), 45500);
     EXPECT_EQ(TextToFreq("30"), 3000000);
     EXPECT_EQ(TextToFreq("  30  "), 3000000);
-    EXPECT_EQ(TextToFreq("0000.01250"), 1250);  // a 12.5 kHz step
+    EXPECT_EQ(TextToFreq("0000.01250"), 1250); // a 12.5 kHz step
     EXPECT_EQ(TextToFreq("9999.99999"), 999999999);
     // Signs survive so that callers can report a negative value as a range error.
     EXPECT_EQ(TextToFreq("-1.5"), -150000);
@@ -22,8 +22,8 @@ TEST(TextToFreq, ReadsMegahertzAtTenHertzResolution) {
 TEST(TextToFreq, EmptyBlankTooLongAndUnreadableText) {
     EXPECT_EQ(TextToFreq(""), 0);
     EXPECT_EQ(TextToFreq("     "), 0);
-    EXPECT_EQ(TextToFreq("12345"), NoFrequency);    // five digits without a point
-    EXPECT_EQ(TextToFreq("12345.5"), NoFrequency);  // five digits before the point
+    EXPECT_EQ(TextToFreq("12345"), NoFrequency);   // five digits without a point
+    EXPECT_EQ(TextToFreq("12345.5"), NoFrequency); // five digits before the point
     EXPECT_EQ(TextToFreq("99999999999999999999"), NoFrequency);
     // Text that is not a number is never read as some frequency.
     EXPECT_EQ(TextToFreq("abc"), NoFrequency);
@@ -43,10 +43,9 @@ TEST(Stamps, TextFormAndRoundTrips) {
     EXPECT_EQ(DateTimeFromStamp(TextToStamp("86400")), (LocalDateTime{1970, 1, 2, 0, 0, 0}));
     EXPECT_EQ(StampFromDateTime({1970, 1, 1, 0, 0, 0}), 0);
     EXPECT_EQ(StampFromDateTime({2000, 3, 1, 0, 0, 0}) - StampFromDateTime({2000, 2, 28, 0, 0, 0}),
-              2 * 86400);  // 2000 is a leap year
-    EXPECT_EQ(StampFromDateTime({2100, 3, 1, 0, 0, 0}) -
-                  StampFromDateTime({2100, 2, 28, 0, 0, 0}),
-              86400);  // 2100 is not
+              2 * 86400); // 2000 is a leap year
+    EXPECT_EQ(StampFromDateTime({2100, 3, 1, 0, 0, 0}) - StampFromDateTime({2100, 2, 28, 0, 0, 0}),
+              86400); // 2100 is not
 
     // Every day from 1970 to 2104, at a time of day that moves with the date.
     int checked = 0;

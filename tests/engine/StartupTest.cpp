@@ -5,8 +5,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "core/CodeTables.h"
 #include "common/TempDir.h"
+#include "core/CodeTables.h"
 #include "core/SimHost.h"
 #include "engine/App.h"
 #include "engine/Startup.h"
@@ -17,7 +17,7 @@ namespace {
 
 using test::TempDir;
 
-}  // namespace
+} // namespace
 
 TEST(Startup, DefaultsWithoutASettingsFile) {
     TempDir dir;
@@ -31,25 +31,25 @@ TEST(Startup, DefaultsWithoutASettingsFile) {
     };
     hooks.OpenRadio = [&](App& a) {
         steps.push_back("radio");
-        EXPECT_EQ(a.settings.Global.RsmTime, 10);  // the settings were read before
+        EXPECT_EQ(a.settings.Global.RsmTime, 10); // the settings were read before
     };
     hooks.LoadDatabase = [&](App&) { steps.push_back("database"); };
 
     const std::string ini = dir.Path() + "/RIGVANE.INI";
     EXPECT_EQ(ScanInitialize(app, ini, hooks), "DSEG7 Classic");
     EXPECT_EQ(steps, (std::vector<std::string>{"font", "radio", "database"}));
-    EXPECT_TRUE(host.Boxes.empty());  // a missing file is not an error
-    EXPECT_EQ(::access(ini.c_str(), F_OK), -1);  // and reading creates none
+    EXPECT_TRUE(host.Boxes.empty());            // a missing file is not an error
+    EXPECT_EQ(::access(ini.c_str(), F_OK), -1); // and reading creates none
 
     const Settings& s = app.settings;
     EXPECT_EQ(s.IniPath, ini);
     EXPECT_EQ(s.SelectedRadio, 0);
-    EXPECT_EQ(s.Selected().Protocol, ProtoLocal);  // the simulated radio
+    EXPECT_EQ(s.Selected().Protocol, ProtoLocal); // the simulated radio
     EXPECT_EQ(s.Global.DbFile, "FREQLIST.DBF");
     EXPECT_EQ(s.Global.LogFile, "RIGVANE.LOG");
     EXPECT_EQ(s.Global.FreqFont, "Transistor");
     EXPECT_EQ(s.Global.FreqSize, 26);
-    EXPECT_EQ(s.Global.DlyTime, 0);  // DLYTIME missing reads as 0
+    EXPECT_EQ(s.Global.DlyTime, 0); // DLYTIME missing reads as 0
     EXPECT_TRUE(s.Global.LoadFreq);
     // Window entries 1..5 and 9 open, the rest closed ("1111100010").
     for (int w = 1; w <= 10; ++w)
@@ -79,7 +79,8 @@ TEST(Startup, RunningAgainGivesTheSameStateAndHonoursLoadFreq) {
     EXPECT_EQ(databaseLoads, 0);
     EXPECT_EQ(app.settings.Global.RsmTime, 30);
     EXPECT_EQ(app.settings.RadioProfiles[2].Name, RadioProfile::FixedWidth20("Base"));
-    for (int w = 1; w <= 10; ++w) EXPECT_FALSE(app.settings.Windows[w].Open);
+    for (int w = 1; w <= 10; ++w)
+        EXPECT_FALSE(app.settings.Windows[w].Open);
 
     const Settings first = app.settings;
     app.link.TraceDir = dir.Path();
@@ -108,7 +109,7 @@ TEST(Startup, RunningAgainGivesTheSameStateAndHonoursLoadFreq) {
     EXPECT_EQ(app.radioState.ActiveVfo, 0);
     EXPECT_EQ(app.radioState.Vfo[1], BlankChannel);
     EXPECT_EQ(databaseLoads, 0);
-    EXPECT_EQ(app.link.DebugFile, 0);  // trace files closed, their slots back
+    EXPECT_EQ(app.link.DebugFile, 0); // trace files closed, their slots back
     EXPECT_EQ(app.link.DebugKeyFile, 0);
     EXPECT_EQ(app.slots.InUse(), 0);
 }

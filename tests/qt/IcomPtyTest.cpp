@@ -35,8 +35,8 @@ constexpr qint64 OperationBoundMs = 3000;
 class TestHost : public QtHost {
   public:
     std::vector<std::string> Boxes;
-    Answer MessageBox(const std::string& title, const std::string& text, MsgIcon,
-                      Buttons, Answer) override {
+    Answer MessageBox(const std::string& title, const std::string& text, MsgIcon, Buttons,
+                      Answer) override {
         Boxes.push_back(title + ": " + text);
         return Answer::Ok;
     }

@@ -52,8 +52,7 @@ std::string Canon(const Settings& s) {
           << +p.Addr << ' ' << +p.CompAddr << ' ' << p.MaxChan << ' ' << p.MinChan << ' '
           << p.VfoChan << ' ' << p.MaxFreq << ' ' << p.MinFreq << ' ' << p.Timeout << ' ' << p.Busy
           << ' ' << p.ExpCmd << ' ' << p.DriverState << ' ' << +p.Model << ' ' << p.XtraDly << ' '
-          << p.Memory << " <" << p.Device << "> " << p.HamlibModel << " <" << p.HamlibConf
-          << ">\n";
+          << p.Memory << " <" << p.Device << "> " << p.HamlibModel << " <" << p.HamlibConf << ">\n";
     }
     const Globals& g = s.Global;
     o << +s.SelectedRadio << ' ' << +g.UseStd << ' ' << +g.MemSync << ' ' << g.Priority << ' '
@@ -62,8 +61,7 @@ std::string Canon(const Settings& s) {
       << g.LogFile << "> " << g.StartFrq << ' ' << g.Resolve << ' ' << g.SaveShort << ' '
       << g.TrnkSMode << ' ' << g.CtcsMode << " <" << g.FreqFont << "> " << +g.FreqSize << ' '
       << g.ShowAux << ' ' << g.LoadFreq << ' ' << g.Rigctld << " <" << g.RigctldAddress << "> "
-      << g.PriorityChannel << ' ' << g.TuneUpper << ' '
-      << g.TuneLower << '\n';
+      << g.PriorityChannel << ' ' << g.TuneUpper << ' ' << g.TuneLower << '\n';
     for (const WindowPlacement& w : s.Windows)
         o << w.X << ',' << w.Y << ',' << w.Open << ' ';
     return o.str() + "\n" + s.IniPath;

@@ -9,9 +9,9 @@
 #include <QtTest>
 
 #include "engine/App.h"
+#include "qt/QtHost.h"
 #include "storage/SettingsFile.h"
 #include "ui/GlobalParms.h"
-#include "qt/QtHost.h"
 
 using namespace rigvane;
 
@@ -22,8 +22,7 @@ class TestHost : public QtHost {
     int Beeps = 0;
     int Boxes = 0;
     void Beep() override { ++Beeps; }
-    Answer MessageBox(const std::string&, const std::string&, MsgIcon, Buttons,
-                      Answer) override {
+    Answer MessageBox(const std::string&, const std::string&, MsgIcon, Buttons, Answer) override {
         ++Boxes;
         return Answer::Ok;
     }

@@ -9,10 +9,10 @@
 #include "engine/App.h"
 #include "engine/Engine.h"
 #include "engine/Startup.h"
-#include "storage/SettingsFile.h"
 #include "qt/DisplayFont.h"
-#include "ui/MainWindow.h"
 #include "qt/QtHost.h"
+#include "storage/SettingsFile.h"
+#include "ui/MainWindow.h"
 #include "ui/Twips.h"
 
 using namespace rigvane;

@@ -254,7 +254,7 @@ void RadioParmsTest::okCopiesEveryWorkingProfileAndSaves() {
     QCOMPARE(int(f.Live(6).Protocol), int(ProtoAor8000));
     // The defaults of the protocol chosen on the way.
     QCOMPARE(f.Live(6).MaxFreq, TextToFreq(CapsFor(ProtoAor8000).Model(0).Serial.MaxMhz));
-    QCOMPARE(int(f.Live(5).Port), 0);       // a LOCAL profile has no port
+    QCOMPARE(int(f.Live(5).Port), 0); // a LOCAL profile has no port
     QFile ini(QString::fromStdString(f.app.settings.IniPath));
     QVERIFY(ini.open(QIODevice::ReadOnly));
     const QString text = QString::fromLatin1(ini.readAll());

@@ -23,13 +23,13 @@
 #include "engine/App.h"
 #include "engine/Engine.h"
 #include "link/SimulatedPort.h"
+#include "qt/DisplayFont.h"
+#include "qt/QtHost.h"
 #include "sim/Catalog.h"
 #include "sim/IcomRadio.h"
 #include "sim/SimPeer.h"
-#include "ui/SpectrumWindow.h"
-#include "qt/DisplayFont.h"
 #include "ui/MainWindow.h"
-#include "qt/QtHost.h"
+#include "ui/SpectrumWindow.h"
 #include "ui/VfoWindow.h"
 
 using namespace rigvane;
