@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds a debug build (build/debug) and an address/undefined-behaviour
-# sanitizer build (build/asan) and runs every test on both. The end-to-end
+# sanitizer build (build/asan) and runs every test on both; checks the house
+# style (scripts/style.sh) after the debug build. The end-to-end
 # tests, which start the real program, run in the debug build only.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -40,6 +41,15 @@ run_build() {  # name, dir, extra cmake args..., -- extra ctest args...
 }
 
 run_build debug build/debug -DCMAKE_BUILD_TYPE=Debug
+# The house style (clang-format, clang-tidy below the windows) on the
+# debug build's compile commands.
+echo "=== style"
+if bash scripts/style.sh build/debug; then
+    summary+=("style: passed")
+else
+    summary+=("style: FAILED")
+    status=1
+fi
 run_build asan build/asan -DCMAKE_BUILD_TYPE=Debug -DRIGVANE_SANITIZE=ON -DRIGVANE_BENCH=OFF \
     -- -E '^e2e_'
 
