@@ -105,27 +105,8 @@ inline QSize WindowSize(const QWidget& w) {
 }
 
 // Moves a window to its place in the window table, fitted onto the screens.
-// A window opening for the first time takes the room there is at its spot,
-// down to the least its layout allows, rather than cover the main window
-// (sizes are not stored, so any size it has is the program's own choice).
 inline void PlaceWindow(QWidget& w, const Settings& settings, int entry) {
-    QSize size = WindowSize(w);
-    if (!HasStoredPlace(settings, entry) && !w.isVisible()) {
-        const QPoint spot = StoredOrDefaultPlace(settings, entry);
-        const QScreen* screen = QGuiApplication::screenAt(spot);
-        if (!screen) screen = QGuiApplication::primaryScreen();
-        if (screen) {
-            const QRect area = screen->availableGeometry();
-            const QSize room(area.right() + 1 - spot.x(), area.bottom() + 1 - spot.y());
-            const QSize least = w.minimumSizeHint().expandedTo(w.minimumSize());
-            const QSize fitted = size.boundedTo(room - WindowFrame).expandedTo(least);
-            if (fitted != size) {
-                w.resize(fitted);
-                size = fitted;
-            }
-        }
-    }
-    w.move(WindowPosition(settings, entry, size));
+    w.move(WindowPosition(settings, entry, WindowSize(w)));
 }
 
 } // namespace rigvane

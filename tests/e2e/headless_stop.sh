@@ -70,7 +70,7 @@ kill -CONT "$SIM_PID"
 # The program with windows, its profile on the same radio.
 profile 74
 sed -i "s|^PORT=1|PORT=1\nDEVICE=$PTY|" "$WORK/RIGVANE.INI"
-QT_QPA_PLATFORM=offscreen "$RIGVANE" --ini "$WORK/RIGVANE.INI" >"$WORK/win.out" 2>"$WORK/win.err" &
+QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$RIGVANE" --ini "$WORK/RIGVANE.INI" >"$WORK/win.out" 2>"$WORK/win.err" &
 RUN_PID=$!
 for _ in $(seq 100); do catches "$RUN_PID" 15 && break; sleep 0.1; done
 sleep 2

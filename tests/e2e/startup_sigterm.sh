@@ -6,7 +6,7 @@
 set -uo pipefail
 
 RIGVANE=${1:?path to rigvane}
-export QT_QPA_PLATFORM=offscreen
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 . "$(dirname "$0")/lib.sh"
 work_dir
 FAIL_LOG="$WORK/stderr"

@@ -190,17 +190,6 @@ void MainWindowTest::windowNotShownYetIsPlacedAtItsLaidOutSize() {
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QVERIFY2(screen.contains(window.geometry()), "the window hangs off the screen");
 
-    // Never placed and wider than the screen likes (an editor's table): it
-    // takes the room there is, not more, and stays whole on the screen.
-    struct Wide : QWidget {
-        QSize sizeHint() const override { return {4000, 300}; }
-        QSize minimumSizeHint() const override { return {200, 150}; }
-    } wide;
-    PlaceWindow(wide, Settings(), WinMemoryEditor);
-    wide.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&wide));
-    QVERIFY2(screen.contains(wide.geometry()), "the editor hangs off the screen");
-    QVERIFY(wide.width() >= 200);
 }
 
 QTEST_MAIN(MainWindowTest)
