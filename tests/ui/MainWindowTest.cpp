@@ -189,7 +189,6 @@ void MainWindowTest::windowNotShownYetIsPlacedAtItsLaidOutSize() {
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QVERIFY2(screen.contains(window.geometry()), "the window hangs off the screen");
-
 }
 
 QTEST_MAIN(MainWindowTest)
