@@ -59,21 +59,13 @@ inline QList<QRect> AvailableScreenAreas() {
     return areas;
 }
 
-// Room a window not yet shown needs for the frame and title bar.
-inline const QSize WindowFrame(8, 32);
-
-// Whether window-table entry `entry` was ever placed (a missing position
-// reads as 0, 0; the main window's 0, 0 is a real place).
-inline bool HasStoredPlace(const Settings& settings, int entry) {
-    const WindowPlacement& w = settings.Windows[entry];
-    return w.X != 0 || w.Y != 0 || entry == WinMain;
-}
-
-// The stored place of an entry, or for one never placed a spot of its own
-// beside the main window instead of a pile in the top-left corner.
+// The stored place of window-table entry `entry`, or for one never placed (a
+// missing position reads as 0, 0; the main window's 0, 0 is a real place) a
+// spot of its own beside the main window instead of a pile in the top-left
+// corner.
 inline QPoint StoredOrDefaultPlace(const Settings& settings, int entry) {
     const WindowPlacement& w = settings.Windows[entry];
-    if (HasStoredPlace(settings, entry)) return {TwipsToPixels(w.X), TwipsToPixels(w.Y)};
+    if (w.X != 0 || w.Y != 0 || entry == WinMain) return {TwipsToPixels(w.X), TwipsToPixels(w.Y)};
     switch (entry) {
     case WinMessage:
         return {560, 0};
@@ -88,14 +80,6 @@ inline QPoint StoredOrDefaultPlace(const Settings& settings, int entry) {
     }
 }
 
-// Where window-table entry `entry` of `size` opens: its place fitted onto
-// the screens there are now.
-inline QPoint WindowPosition(const Settings& settings, int entry, QSize size = QSize(240, 120)) {
-    return FitOnScreens(
-        QRect(StoredOrDefaultPlace(settings, entry), size.expandedTo(QSize(1, 1)) + WindowFrame),
-        AvailableScreenAreas());
-}
-
 // The size a window is shown at: before its first show, its layout's
 // preferred size unless it was given one (frameGeometry() is still the
 // 640 x 480 default then).
@@ -104,9 +88,14 @@ inline QSize WindowSize(const QWidget& w) {
     return w.sizeHint().expandedTo(w.minimumSize());
 }
 
-// Moves a window to its place in the window table, fitted onto the screens.
+// Moves a window to its place in the window table, fitted onto the screens
+// there are now, with room for the frame and title bar that a window not yet
+// shown does not count.
 inline void PlaceWindow(QWidget& w, const Settings& settings, int entry) {
-    w.move(WindowPosition(settings, entry, WindowSize(w)));
+    constexpr QSize frame(8, 32);
+    const QSize size = WindowSize(w).expandedTo(QSize(1, 1)) + frame;
+    w.move(
+        FitOnScreens(QRect(StoredOrDefaultPlace(settings, entry), size), AvailableScreenAreas()));
 }
 
 } // namespace rigvane
