@@ -6,34 +6,27 @@
 #include <utility>
 #include <vector>
 
+#include "common/LinkRig.h"
 #include "core/CodeTables.h"
-#include "core/FileSlots.h"
-#include "core/MessageLog.h"
-#include "core/Settings.h"
-#include "core/SimHost.h"
 #include "drivers/Hamlib.h"
 #include "drivers/Registry.h"
-#include "link/Radio.h"
-#include "link/SerialLink.h"
 
-namespace rigvane {
+namespace rigvane::test {
 namespace {
 
 constexpr int DummyModel = 1;
 
-// A driver context over a SimHost; the link opens no port for this family.
-struct HamlibRig {
-    explicit HamlibRig(int model = DummyModel, const std::string& conf = "")
-        : log(host, slots, settings.Global), link(host, settings, log, slots, state, nullptr),
-          ctx{link, state, settings.Selected(), settings, log, memory, host,
-              0,    false, [] { return false; }} {
-        RadioProfile& p = settings.Selected();
+// The link rig with the HAMLIB driver's context; the link opens no port for this family.
+struct HamlibRig : LinkRig {
+    explicit HamlibRig(int model = DummyModel, const std::string& conf = "") {
+        RadioProfile& p = Profile();
         p.Protocol = ProtoHamlib;
         p.HamlibModel = model;
         p.HamlibConf = conf;
         p.Timeout = 0;
     }
     HamlibDriver& driver = HamlibDriverInstance();
+    DriverContext ctx = radio.Context();
 
     void Tune(int32_t frequency, uint8_t mode, uint8_t bandwidth = 2) {
         state.Current.Frequency = frequency;
@@ -47,21 +40,7 @@ struct HamlibRig {
         driver.Read(ctx);
         return state.Current;
     }
-    int Count(const std::string& needle) const {
-        int n = 0;
-        for (const auto& line : log.History())
-            n += line.find(needle) != std::string::npos;
-        return n;
-    }
-
-    SimHost host;
-    Settings settings;
-    FileSlots slots;
-    Memory memory;
-    MessageLog log;
-    RadioState state;
-    SerialLink link;
-    DriverContext ctx;
+    int Count(const std::string& needle) const { return CountMessages(needle); }
 };
 
 TEST(HamlibDriver, OpensTunesAndReadsBackFrequencyModeAndPassband) {
@@ -162,14 +141,11 @@ TEST(HamlibDriver, MemoriesKeepTheirNameAndEmptyOrMissingChannelsAreRefused) {
 }
 
 TEST(HamlibDriver, BadModelsAndConfigurationsAreToldAndNeverConnect) {
+    // Operations on a radio that did not open send nothing, tune nowhere
+    // and find no signal.
     {
         HamlibRig r(987654);
         r.driver.Open(r.ctx);
-        EXPECT_TRUE(r.link.RadioNotResponding);
-        EXPECT_FALSE(r.link.Connected());
-        EXPECT_EQ(r.Count("Hamlib knows no radio model 987654"), 1);
-        // Operations on a radio that did not open send nothing, tune nowhere
-        // and find no signal.
         r.state.Current.Frequency = 14652000;
         r.state.Current.Mode = 1;
         r.driver.Apply(r.ctx);
@@ -181,25 +157,22 @@ TEST(HamlibDriver, BadModelsAndConfigurationsAreToldAndNeverConnect) {
         EXPECT_EQ(HamlibOps(987654), 0u);
         EXPECT_EQ(HamlibModel(987654).Model, 0);
     }
-    {
-        HamlibRig r(DummyModel, "no_such_key=1");
-        r.driver.Open(r.ctx);
-        EXPECT_TRUE(r.link.RadioNotResponding);
-        EXPECT_EQ(r.Count("Hamlib configuration no_such_key=1"), 1);
-    }
-    {
-        HamlibRig r(DummyModel, "timeout=100, ,garbage");
-        r.driver.Open(r.ctx);
-        EXPECT_TRUE(r.link.RadioNotResponding);
-        EXPECT_EQ(r.Count("item without a key: \"garbage\""), 1);
-    }
-    {
+    const struct {
+        int model;
+        const char *conf, *message;
+    } failing[] = {
+        {987654, "", "Hamlib knows no radio model 987654"},
+        {DummyModel, "no_such_key=1", "Hamlib configuration no_such_key=1"},
+        {DummyModel, "timeout=100, ,garbage", "item without a key: \"garbage\""},
         // Nobody listens on the network radio's port: the open fails, told once.
-        HamlibRig r(2, "rig_pathname=127.0.0.1:1,timeout=200,retry=0");
+        {2, "rig_pathname=127.0.0.1:1,timeout=200,retry=0", "Hamlib could not open model 2"},
+    };
+    for (const auto& b : failing) {
+        HamlibRig r(b.model, b.conf);
         r.driver.Open(r.ctx);
-        EXPECT_TRUE(r.link.RadioNotResponding);
-        EXPECT_FALSE(r.link.Connected());
-        EXPECT_EQ(r.Count("Hamlib could not open model 2"), 1);
+        EXPECT_TRUE(r.link.RadioNotResponding) << b.message;
+        EXPECT_FALSE(r.link.Connected()) << b.message;
+        EXPECT_EQ(r.Count(b.message), 1);
     }
 
     std::vector<std::pair<std::string, std::string>> conf;
@@ -216,9 +189,9 @@ TEST(HamlibDriver, BadModelsAndConfigurationsAreToldAndNeverConnect) {
 
 TEST(HamlibDriver, TheRadioOperationsOpenAndScanItWithoutASerialPort) {
     HamlibRig r;
-    Radio radio(r.link, r.state, r.settings, r.log, r.memory, r.host);
+    Radio& radio = r.radio;
     InstallDrivers(radio);
-    RadioProfile& p = r.settings.Selected();
+    RadioProfile& p = r.Profile();
     p.Port = 0; // Hamlib opens the radio; no port of ours is involved
     p.MinFreq = 10;
     p.MaxFreq = NoFrequency - 1;
@@ -242,4 +215,4 @@ TEST(HamlibDriver, TheRadioOperationsOpenAndScanItWithoutASerialPort) {
 }
 
 } // namespace
-} // namespace rigvane
+} // namespace rigvane::test
