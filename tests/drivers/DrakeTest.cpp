@@ -126,13 +126,6 @@ TEST(DrakeR8a, MemoriesWithNamesAndPacing) {
     EXPECT_EQ(rig.Current().Mode, 4);
     EXPECT_EQ(sim.PacketErrors, 0); // every command waited out the radio's time
 
-    // An empty state clears the channel; loading it reads nothing.
-    rig.Current() = MakeBlankChannel();
-    rig.Store();
-    EXPECT_EQ(rig.Sent("EC123"), 1);
-    rig.Load();
-    EXPECT_EQ(rig.Current().Frequency, 0);
-
     // Without pacing the radio refuses the follow-up command and the user is
     // told what to change; nothing is read.
     rig.state.CurrentChannel = 5;
@@ -259,17 +252,6 @@ TEST(DrakeR8, MemoriesUpTo99AndStatusWithoutLineEndPair) {
     DrakeRig rig(1);
     ASSERT_TRUE(rig.Open());
     auto& sim = rig.Sim<DrakeR8Radio>();
-
-    rig.state.CurrentChannel = 42;
-    rig.Tune(1000000, 5);
-    rig.Store();
-    EXPECT_EQ(rig.Sent("PR42"), 1);
-    EXPECT_EQ(sim.Memories[42].Hz, 10000000);
-    rig.Tune(500000, 4);
-    rig.Apply();
-    rig.Load();
-    EXPECT_EQ(rig.Current().Frequency, 1000000);
-    EXPECT_EQ(rig.Current().Mode, 5);
 
     // Channel 150 does not exist on an R8: the message, and nothing sent.
     const size_t before = sim.Commands.size();
