@@ -1,40 +1,26 @@
 #pragma once
-// The shared link rig with a simulated AOR AR8000 or AR5000 at the far end.
+// The driver rig with a simulated AOR AR8000 or AR5000 at the far end.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
-#include "common/LinkRig.h"
 #include "core/CodeTables.h"
 #include "core/Text.h"
 #include "drivers/Aor.h"
-#include "drivers/Registry.h"
+#include "drivers/DriverRig.h"
 #include "sim/AorRadio.h"
-#include "sim/SimPeer.h"
 
 namespace rigvane::test {
 
-class AorLink : public LinkRig {
+class AorLink : public DriverRig {
   public:
     explicit AorLink(bool ar8000)
-        : LinkRig(std::make_shared<SimPeer>(std::make_unique<AorRadio>(
-              ar8000 ? AorRadio::Model::Ar8000 : AorRadio::Model::Ar5000))) {
-        sim = &static_cast<AorRadio&>(static_cast<SimPeer&>(*peer).Radio());
+        : DriverRig(ar8000 ? "aor-ar8000" : "aor-ar5000", ar8000 ? ProtoAor8000 : ProtoAor5000, 0),
+          sim(&Sim<AorRadio>()) {
         LatencyMs = 5;
-        InstallDrivers(radio);
-        RadioProfile& p = Profile();
-        p.Protocol = ar8000 ? ProtoAor8000 : ProtoAor5000;
-        p.Model = 0;
-        p.Device = std::string("sim:") + sim->Name();
-        p.Timeout = 30;
-        p.Detect = DetectSoftware;
-        p.MinFreq = 0;
-        p.MaxFreq = 200000000;
+        Profile().Detect = DetectSoftware;
+        Profile().MaxFreq = 200000000;
     }
-
-    // Opens the port and the radio; true when it answered.
-    bool Open() { return radio.OpenRadio() == OpenConnected; }
 
     DriverContext Context() {
         DriverContext ctx = radio.Context();
@@ -42,7 +28,6 @@ class AorLink : public LinkRig {
         return ctx;
     }
 
-    Channel& Current() { return state.Current; }
     // The last line the radio received.
     std::string LastLine() const { return sim->Commands.empty() ? "" : sim->Commands.back(); }
     // A tuning state: MHz text, modulation code, step in 10 Hz units.

@@ -15,11 +15,6 @@ namespace {
 struct Ar3000aRig : DriverRig {
     explicit Ar3000aRig(int model)
         : DriverRig(model == 0 ? "aor-ar3000a" : "aor-ar3000", ProtoAor3000, uint8_t(model)) {}
-    void Tune(int32_t frequency, uint8_t mode) {
-        Current() = MakeBlankChannel();
-        Current().Frequency = frequency;
-        Current().Mode = mode;
-    }
 };
 
 TEST(Ar3000a, TuneAndReadBack) {

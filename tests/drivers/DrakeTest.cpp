@@ -15,11 +15,6 @@ namespace {
 struct DrakeRig : DriverRig {
     explicit DrakeRig(int model)
         : DriverRig(model == 0 ? "drake-r8a" : "drake-r8", ProtoDrake, uint8_t(model)) {}
-    void Tune(int32_t frequency, uint8_t mode) {
-        Current() = MakeBlankChannel();
-        Current().Frequency = frequency;
-        Current().Mode = mode;
-    }
 };
 
 const std::string PacketEnd = Bytes({0x00, 0x7F});

@@ -42,6 +42,12 @@ class DriverRig : public LinkRig {
 
     template <typename Radio> Radio& Sim() { return dynamic_cast<Radio&>(simPeer_->Radio()); }
     Channel& Current() { return state.Current; }
+    // A blank tuning state at `frequency` and `mode`, not yet applied.
+    void Tune(int32_t frequency, uint8_t mode) {
+        Current() = MakeBlankChannel();
+        Current().Frequency = frequency;
+        Current().Mode = mode;
+    }
     // How many times the radio received exactly this command.
     int Sent(const std::string& command) const {
         int n = 0;

@@ -1,36 +1,27 @@
 #pragma once
-// The shared link rig with a simulated Uniden radio on its port, and a
+// The driver rig with a simulated Uniden radio on its port, and a
 // DriverContext to run the Bearcat or BCD396T driver's operations directly.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
-#include "common/LinkRig.h"
 #include "core/CodeTables.h"
 #include "drivers/Bcd396t.h"
 #include "drivers/Bearcat.h"
+#include "drivers/DriverRig.h"
 #include "sim/Bcd396tRadio.h"
 #include "sim/BearcatRadio.h"
-#include "sim/Catalog.h"
-#include "sim/SimPeer.h"
 
 namespace rigvane::test {
 
-class UnidenLink : public LinkRig {
+class UnidenLink : public DriverRig {
   public:
     // `simName` from the catalogue; `protocol`/`model` as the profile says
     // (a profile may name another model than the radio on the line).
     UnidenLink(const std::string& simName, uint8_t protocol, uint8_t model)
-        : LinkRig(std::make_shared<SimPeer>(MakeSimRadio(simName, nullptr))) {
-        sim = &static_cast<SimPeer&>(*peer).Radio();
+        : DriverRig(simName.c_str(), protocol, model), sim(&Sim<SimRadio>()) {
         RadioProfile& p = Profile();
-        p.Protocol = protocol;
-        p.Model = model;
-        p.Device = "sim:" + simName;
-        p.Timeout = 30;
         p.MinChan = 1;
-        p.MinFreq = 0;
         p.MaxFreq = NoFrequency;
         p.VfoChan = 200;
         link.OpenPort();
