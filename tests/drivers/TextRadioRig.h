@@ -3,35 +3,22 @@
 // simulated text-line radio in-process.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
-#include "common/LinkRig.h"
-#include "drivers/Registry.h"
-#include "sim/Catalog.h"
-#include "sim/SimPeer.h"
+#include "drivers/DriverRig.h"
 
 namespace rigvane::test {
 
-template <typename SimType> class TextRadioRig : public LinkRig {
+template <typename SimType> class TextRadioRig : public DriverRig {
   public:
-    TextRadioRig(const std::string& simName, uint8_t protocol, uint8_t model = 0) {
-        auto simPeer = std::make_shared<SimPeer>(MakeSimRadio(simName, nullptr));
-        sim = dynamic_cast<SimType*>(&simPeer->Radio());
-        peer = simPeer;
-        RadioProfile& p = Profile();
-        p.Protocol = protocol;
-        p.Model = model;
-        p.Device = "sim:" + simName;
-        p.Timeout = 30;
-        p.MinFreq = 0;
-        p.Detect = DetectSoftware;
-        InstallDrivers(radio);
+    TextRadioRig(const std::string& simName, uint8_t protocol, uint8_t model = 0)
+        : DriverRig(simName.c_str(), protocol, model), sim(&Sim<SimType>()) {
+        Profile().Detect = DetectSoftware;
         EXPECT_TRUE(link.OpenPort());
     }
 
-    Channel& Current() { return state.Current; }
     RadioDriver& Driver() { return *radio.Driver(); }
+    // Tunes the current state to `f` and `mode` and applies it.
     void Tune(int32_t f, uint8_t mode) {
         Current().Frequency = f;
         Current().Mode = mode;
