@@ -215,7 +215,8 @@ void RandomMemory(std::mt19937& rng, Memory& m) {
 
 // Random memories written in the long and the short form read back equal,
 // whether their lines are appended to a new file or written in place of the
-// lines of an old one.
+// lines of an old one. Texts hold any byte but a line end, so services that
+// are not UTF-8 must come back byte for byte.
 TEST_F(WriterTest, RandomMemoriesRoundTrip) {
     std::mt19937 rng(20261206);
     const std::string path = PathOf("round.frq");
