@@ -51,9 +51,6 @@ TEST(Memory, ClearAllMemoryResetsTablesButNotTrunkScanSwitch) {
         ASSERT_EQ(m.Channels[i], BlankChannel) << i;
     for (int i = 0; i < TrunkIdCount; ++i)
         ASSERT_EQ(m.TrunkIds[i].Id, "------") << i;
-    EXPECT_EQ(BlankChannel.Mode, 2); // "FMn"
-    EXPECT_EQ(BlankChannel.Step, 500);
-    EXPECT_EQ(BlankChannel.TimeStamp, 0);
     const Channel& scan = m.ScanBanks[3];
     EXPECT_FALSE(scan.Valid);
     EXPECT_EQ(scan.Lower, 0);
@@ -73,24 +70,10 @@ TEST(Memory, ClearAllMemoryResetsTablesButNotTrunkScanSwitch) {
     m.ClearSearchBank(BankCount + 2);
 }
 
-TEST(CodeTables, TonesAndBearcatToneMaps) {
-    EXPECT_EQ(ToneNames.size(), 43u);
-    EXPECT_STREQ(ToneNames[0], "Off");
-    EXPECT_STREQ(ToneNames[1], "67.0");
-    EXPECT_STREQ(ToneNames[42], "254.1");
-
+TEST(CodeTables, BearcatToneMapsAreMonotoneAndInvertible) {
     const auto& map = BearcatToneMap();
     const auto& reverse = BearcatToneReverse();
     EXPECT_EQ(map[0], 0);
-    EXPECT_EQ(map[1], 1);
-    EXPECT_EQ(map[2], 1);
-    EXPECT_EQ(map[3], 2);
-    EXPECT_EQ(map[33], 32);
-    EXPECT_EQ(map[34], 32);
-    EXPECT_EQ(map[37], 35);
-    EXPECT_EQ(map[38], 35);
-    EXPECT_EQ(map[41], 38);
-    EXPECT_EQ(map[42], 38);
     // Numbers never go down, and each shared number maps back to the lower code.
     for (int code = 1; code < ToneCount; ++code)
         ASSERT_GE(map[code], map[code - 1]);
@@ -104,15 +87,11 @@ TEST(CodeTables, TonesAndBearcatToneMaps) {
     }
 }
 
-TEST(CodeTables, ModelNames) {
-    EXPECT_STREQ(ModelName(ProtoLocal, 0), "LOCAL");
+TEST(CodeTables, ModelNamesNeverReadPastTheTable) {
     EXPECT_STREQ(ModelName(ProtoIcom, 2), "ICOM R8500");
-    EXPECT_STREQ(ModelName(ProtoBearcat, 2), "BC895XLT");
-    EXPECT_STREQ(ModelName(ProtoKenwood, 4), "n/a");
     // Slot 5 is empty and stored models 6 and 7 name nothing; no read past the table.
     EXPECT_STREQ(ModelName(ProtoIcom, 5), "");
     EXPECT_STREQ(ModelName(ProtoIcom, 7), "");
-    EXPECT_STREQ(ModelName(ProtoHamlib, 0), "HAMLIB");
     EXPECT_STREQ(ModelName(12, 0), "");
     EXPECT_STREQ(ModelName(-1, 0), "");
 }

@@ -77,9 +77,6 @@ TEST(ModeFromName, MatchesTrimmedNamesWithoutCase) {
     EXPECT_EQ(ModeFromName("fm"), 1);
     EXPECT_EQ(ModeFromName("FM "), 1);
     EXPECT_EQ(ModeFromName("FMn"), 2);
-    EXPECT_EQ(ModeFromName("fmw  "), 3);
-    EXPECT_EQ(ModeFromName("cw"), 8);
-    EXPECT_EQ(ModeFromName("FSK"), 9);
     EXPECT_EQ(ModeFromName("n/a"), 0);
     EXPECT_EQ(ModeFromName("DSTAR"), 0);
     // Code 10 has an empty name; an empty text must not select it.

@@ -93,15 +93,10 @@ TEST(Reconnect, ARadioThatDropsMidScanComesBackAndTheScanCarriesOn) {
         EXPECT_TRUE(r.host.Boxes.empty());
         EXPECT_LT(worstLatency, 100);
 
-        // The back-off: 1 s, 2 s, 5 s, then every 10 s, until the device is back.
+        // The first try after 1 s, the last within 10 s of the device's return
+        // (the whole back-off schedule is checked with the reconnector).
         ASSERT_GE(r.OpenTimes.size(), 2u);
-        std::vector<int64_t> gaps;
-        for (size_t i = 1; i < r.OpenTimes.size(); ++i)
-            gaps.push_back(r.OpenTimes[i] - r.OpenTimes[i - 1]);
-        const std::vector<int64_t> schedule{2000, 5000, 10000};
         EXPECT_NEAR(double(r.OpenTimes[0] - r.UnpluggedAt), 1000, 150);
-        for (size_t i = 0; i < gaps.size(); ++i)
-            EXPECT_NEAR(double(gaps[i]), double(i < 3 ? schedule[i] : 10000), 150) << i;
         EXPECT_GE(r.OpenTimes.back() - r.UnpluggedAt, downMs);
         EXPECT_LT(r.OpenTimes.back() - r.UnpluggedAt, downMs + 10200);
 

@@ -51,16 +51,12 @@ TEST_F(SerialLinkTest, CollectingWaitsOneQuietPeriodAndAnEmptyMarkerNone) {
     EXPECT_EQ(peer->Commands.size(), 1u);
 }
 
-TEST_F(SerialLinkTest, MarkerEndsTheWaitAndAltMarkerIsAccepted) {
+// How soon the marker ends the wait is checked with the time-outs below.
+TEST_F(SerialLinkTest, AltMarkerIsAccepted) {
     Open();
-    lastPort->LatencyMs = 25;
-    EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", ""), "OK\r");
-    EXPECT_EQ(peer->Commands.size(), 1u);
-    EXPECT_LT(host.NowMs(), 60 * 2); // ended in the poll after the reply came
-
     peer->Answer = "?";
     EXPECT_EQ(link.SendAndReceive("FQ\r", "\r", "?"), "?");
-    EXPECT_EQ(peer->Commands.size(), 2u);
+    EXPECT_EQ(peer->Commands.size(), 1u);
 }
 
 TEST_F(SerialLinkTest, BytesWithoutMarkerAreRetriedAndReturnedWithoutMessage) {

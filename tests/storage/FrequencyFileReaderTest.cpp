@@ -366,17 +366,6 @@ TEST_F(ReaderTest, BadInputGivesMessagesNeverACrash) {
         EXPECT_TRUE(HasMessage("Record " + std::to_string(line) + " Range Error!")) << line;
 }
 
-TEST_F(ReaderTest, NonUtf8ServiceKeptByteForByteThroughReadAndWrite) {
-    const std::string service = "Feuerwehr \xE4\xF6\xFC \xFF\xFE\x80 end\x01";
-    ReadString("001 0001.00000 FM 0 0 NDLY " + service + "\n");
-    EXPECT_EQ(Mem.Channels[1].Service, service);
-    const std::string path = PathOf("out.frq");
-    ASSERT_TRUE(WriteFrequencyFile(Ctx, path));
-    Mem = Memory();
-    ReadFrequencyFile(Ctx, path);
-    EXPECT_EQ(Mem.Channels[1].Service, service);
-}
-
 TEST_F(ReaderTest, SortAndDatabaseKeywords) {
     Mem.Channels[0].Frequency = 100;
     Mem.Channels[1].Frequency = 300;

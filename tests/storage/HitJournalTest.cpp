@@ -2,15 +2,13 @@
 // header only on a new file, and whole lines appended one per hit.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "common/TempDir.h"
 #include "storage/HitJournal.h"
 
 namespace rigvane {
 namespace {
 
+using test::ReadFile;
 using test::TempDir;
 
 HitRecord Sample(const std::string& service) {
@@ -24,13 +22,6 @@ HitRecord Sample(const std::string& service) {
     r.Service = service;
     r.Radio = "ICOM R8500";
     return r;
-}
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
 }
 
 TEST(HitJournal, FieldsAreQuotedOnlyWhenTheyMustAndReadBackWhole) {
@@ -65,13 +56,13 @@ TEST(HitJournal, AppendsToAnExistingFileWithOneHeaderAndExportsTheRunsRecords) {
         j.SetPath(path);
         ASSERT_TRUE(j.Append(Sample("one")));
         // Flushed at once: visible before the journal is closed.
-        EXPECT_EQ(Slurp(path),
+        EXPECT_EQ(ReadFile(path),
                   std::string(HitJournalHeader) + "\r\n" + HitCsvLine(Sample("one")) + "\r\n");
     }
     HitJournal j; // the next run appends
     j.SetPath(path);
     ASSERT_TRUE(j.Append(Sample("two")));
-    const std::string text = Slurp(path);
+    const std::string text = ReadFile(path);
     EXPECT_EQ(text.find(HitJournalHeader), 0u);
     EXPECT_EQ(text.find(HitJournalHeader, 1), std::string::npos);
     EXPECT_NE(text.find("two"), std::string::npos);
@@ -79,7 +70,7 @@ TEST(HitJournal, AppendsToAnExistingFileWithOneHeaderAndExportsTheRunsRecords) {
     // The export holds this run's records only, with a header.
     const std::string out = dir.Path() + "/export.csv";
     ASSERT_TRUE(j.Export(out));
-    EXPECT_EQ(Slurp(out),
+    EXPECT_EQ(ReadFile(out),
               std::string(HitJournalHeader) + "\r\n" + HitCsvLine(Sample("two")) + "\r\n");
     // A journal that cannot be written says why and keeps the record for the export.
     HitJournal bad;
