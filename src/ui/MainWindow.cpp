@@ -32,13 +32,13 @@
 #include "qt/PortFactory.h"
 #include "qt/RigctldServer.h"
 #include "ui/AboutWindow.h"
+#include "ui/ActivityDisplay.h"
 #include "ui/Aor8000Parms.h"
 #include "ui/BankEditor.h"
 #include "ui/GlobalParms.h"
 #include "ui/MemoryEditor.h"
 #include "ui/MessageWindow.h"
 #include "ui/RadioParms.h"
-#include "ui/SpectrumWindow.h"
 #include "ui/StatusWindow.h"
 #include "ui/Thf6aParms.h"
 #include "ui/TrunkEditor.h"
@@ -813,7 +813,7 @@ void MainWindow::ShowVfo(int i) {
 }
 
 void MainWindow::ShowSpectrum() {
-    if (!spectrum_) spectrum_ = new SpectrumWindow(app_, this);
+    if (!spectrum_) spectrum_ = new ActivityDisplay(app_, this);
     spectrum_->DisplayAll(); // channels may have changed while it was closed
     spectrum_->show();
     spectrum_->raise();

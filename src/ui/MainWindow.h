@@ -31,7 +31,7 @@ class BankEditor;
 class MemoryEditor;
 class MessageWindow;
 class RigctldServer;
-class SpectrumWindow;
+class ActivityDisplay;
 class TrunkWindow;
 class StatusWindow;
 class VfoWindow;
@@ -90,7 +90,7 @@ class MainWindow : public QMainWindow, public EngineView {
     // The VFO windows (0 = A, 1 = B) and the Spectrum window; nullptr until
     // first shown.
     VfoWindow* Vfo(int i) const { return vfo_[i & 1]; }
-    SpectrumWindow* Spectrum() const { return spectrum_; }
+    ActivityDisplay* Spectrum() const { return spectrum_; }
     TrunkWindow* Trunk() const { return trunk_; }
     // The View menu's "VFO&A", "VFO&B" and "&Spectrum".
     void ShowVfo(int i);
@@ -222,7 +222,7 @@ class MainWindow : public QMainWindow, public EngineView {
 
     MessageWindow* messages_ = nullptr;
     std::array<VfoWindow*, 2> vfo_{};
-    SpectrumWindow* spectrum_ = nullptr;
+    ActivityDisplay* spectrum_ = nullptr;
     TrunkWindow* trunk_ = nullptr;
     MemoryEditor* memEditor_ = nullptr;
     BankEditor* scanEditor_ = nullptr;

@@ -28,8 +28,8 @@
 #include "sim/Catalog.h"
 #include "sim/IcomRadio.h"
 #include "sim/SimPeer.h"
+#include "ui/ActivityDisplay.h"
 #include "ui/MainWindow.h"
-#include "ui/SpectrumWindow.h"
 #include "ui/VfoWindow.h"
 
 using namespace rigvane;

@@ -19,10 +19,10 @@ namespace rigvane {
 
 struct App;
 
-class SpectrumWindow : public QWidget {
+class ActivityDisplay : public QWidget {
     Q_OBJECT
   public:
-    explicit SpectrumWindow(App& app, QWidget* parent = nullptr);
+    explicit ActivityDisplay(App& app, QWidget* parent = nullptr);
 
     // Clears and redraws the whole plot.
     void DisplayAll();

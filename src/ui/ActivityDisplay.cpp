@@ -1,4 +1,4 @@
-#include "ui/SpectrumWindow.h"
+#include "ui/ActivityDisplay.h"
 
 #include "ui/Twips.h"
 
@@ -60,7 +60,8 @@ QLabel* PlotLabel(const QString& text, QWidget* parent, const char* name, Qt::Al
 
 } // namespace
 
-SpectrumWindow::SpectrumWindow(App& app, QWidget* parent) : QWidget(parent, Qt::Window), app_(app) {
+ActivityDisplay::ActivityDisplay(App& app, QWidget* parent)
+    : QWidget(parent, Qt::Window), app_(app) {
     setObjectName("Spectrum");
     setWindowTitle("Spectrum Display");
     const int side = Pixel(PlotSize) + 1; // x 5500 is the last column
@@ -118,11 +119,11 @@ SpectrumWindow::SpectrumWindow(App& app, QWidget* parent) : QWidget(parent, Qt::
     RestorePosition();
 }
 
-int32_t SpectrumWindow::Span() const {
+int32_t ActivityDisplay::Span() const {
     return SpectrumWidths[widthIndex_];
 }
 
-QString SpectrumWindow::EdgeText(int64_t f) {
+QString ActivityDisplay::EdgeText(int64_t f) {
     if (f < 0) f = 0;
     if (f < 100000) return QString("%1khz").arg((f + 50) / 100);
     if (f < 100000000) {
@@ -136,7 +137,7 @@ QString SpectrumWindow::EdgeText(int64_t f) {
     return QString("%1.%2ghz").arg(thousandths / 1000).arg(decimals);
 }
 
-void SpectrumWindow::WidthChanged() {
+void ActivityDisplay::WidthChanged() {
     widthIndex_ = widthScrl_->value();
     app_.settings.Global.Resolve = static_cast<int16_t>(widthIndex_);
     if (widthIndex_ == 0) start_ = 0;
@@ -162,7 +163,7 @@ void SpectrumWindow::WidthChanged() {
         DisplayAll(); // also at full scale, where the centre bar does nothing
 }
 
-void SpectrumWindow::CenterChanged() {
+void ActivityDisplay::CenterChanged() {
     const int32_t span = Span();
     if (span >= FullScale) return;
     start_ = span / 2 * centerScrl_->value();
@@ -171,18 +172,18 @@ void SpectrumWindow::CenterChanged() {
     DisplayAll();
 }
 
-void SpectrumWindow::Line(int x1, int y1, int x2, int y2, uint32_t colour) {
+void ActivityDisplay::Line(int x1, int y1, int x2, int y2, uint32_t colour) {
     QPainter p(&plot_);
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QPen(VbColour(colour), 0));
     p.drawLine(Pixel(x1), Pixel(std::max(y1, 0)), Pixel(x2), Pixel(std::max(y2, 0)));
 }
 
-void SpectrumWindow::DisplayBar(const Channel& state, int level, uint32_t colour) {
+void ActivityDisplay::DisplayBar(const Channel& state, int level, uint32_t colour) {
     DisplayBar(state.Frequency, level, colour);
 }
 
-void SpectrumWindow::DisplayBar(int32_t frequency, int level, uint32_t colour) {
+void ActivityDisplay::DisplayBar(int32_t frequency, int level, uint32_t colour) {
     if (frequency < start_ || frequency > end_ || scale_ == 0) return;
     const int x = (frequency - start_) / scale_ + PlotLeft;
     Line(x, Baseline, x, ColumnTop, Black);
@@ -190,7 +191,7 @@ void SpectrumWindow::DisplayBar(int32_t frequency, int level, uint32_t colour) {
     canvas_->update();
 }
 
-void SpectrumWindow::DisplayAll() {
+void ActivityDisplay::DisplayAll() {
     {
         QPainter p(&plot_);
         p.fillRect(QRect(0, 0, Pixel(PlotSize) + 1, Pixel(PlotSize) + 1), Qt::black);
@@ -220,22 +221,22 @@ void SpectrumWindow::DisplayAll() {
     canvas_->update();
 }
 
-void SpectrumWindow::showEvent(QShowEvent* event) {
+void ActivityDisplay::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!event->spontaneous()) app_.settings.Windows[WinSpectrum].Open = true;
 }
 
-void SpectrumWindow::closeEvent(QCloseEvent* event) {
+void ActivityDisplay::closeEvent(QCloseEvent* event) {
     StorePosition();
     app_.settings.Windows[WinSpectrum].Open = false;
     QWidget::closeEvent(event);
 }
 
-void SpectrumWindow::RestorePosition() {
+void ActivityDisplay::RestorePosition() {
     PlaceWindow(*this, app_.settings, WinSpectrum);
 }
 
-void SpectrumWindow::StorePosition() {
+void ActivityDisplay::StorePosition() {
     WindowPlacement& w = app_.settings.Windows[WinSpectrum];
     w.X = PixelsToTwips(x());
     w.Y = PixelsToTwips(y());

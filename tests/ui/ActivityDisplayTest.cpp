@@ -6,7 +6,7 @@
 
 #include "core/SimHost.h"
 #include "engine/App.h"
-#include "ui/SpectrumWindow.h"
+#include "ui/ActivityDisplay.h"
 
 using namespace rigvane;
 
@@ -14,13 +14,13 @@ namespace {
 
 constexpr QRgb Black = 0xff000000, Red = 0xffff0000, Green = 0xff00ff00;
 
-QRgb At(const SpectrumWindow& w, int xTwips, int yTwips) {
-    return w.Plot().pixel(SpectrumWindow::Pixel(xTwips), SpectrumWindow::Pixel(yTwips));
+QRgb At(const ActivityDisplay& w, int xTwips, int yTwips) {
+    return w.Plot().pixel(ActivityDisplay::Pixel(xTwips), ActivityDisplay::Pixel(yTwips));
 }
 
 } // namespace
 
-class SpectrumWindowTest : public QObject {
+class ActivityDisplayTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:
     void fullScaleIgnoresTheCentreBar();
@@ -29,11 +29,11 @@ class SpectrumWindowTest : public QObject {
     void edgeTexts();
 };
 
-void SpectrumWindowTest::fullScaleIgnoresTheCentreBar() {
+void ActivityDisplayTest::fullScaleIgnoresTheCentreBar() {
     SimHost host;
     App app(host);
     app.settings.Global.StartFrq = 14550000; // ignored at full scale
-    SpectrumWindow w(app);
+    ActivityDisplay w(app);
     QCOMPARE(w.objectName(), QString("Spectrum"));
     QCOMPARE(w.windowTitle(), QString("Spectrum Display"));
     QCOMPARE(w.WidthIndex(), 0);
@@ -55,14 +55,14 @@ void SpectrumWindowTest::fullScaleIgnoresTheCentreBar() {
     QCOMPARE(app.settings.Global.StartFrq, 0);
 }
 
-void SpectrumWindowTest::narrowWidthLabelsAndSettings() {
+void ActivityDisplayTest::narrowWidthLabelsAndSettings() {
     SimHost host;
     App app(host);
     app.settings.Global.Resolve = 12;
     app.settings.Global.StartFrq = 14550000;
     app.settings.Windows[WinSpectrum] = {300, 450, false};
     {
-        SpectrumWindow w(app);
+        ActivityDisplay w(app);
         QCOMPARE(w.pos(), QPoint(20, 30));
         QCOMPARE(w.WidthScrl()->value(), 12);
         QCOMPARE(w.CenterScrl()->maximum(), 10000);
@@ -91,12 +91,12 @@ void SpectrumWindowTest::narrowWidthLabelsAndSettings() {
         QVERIFY(!app.settings.Windows[WinSpectrum].Open);
         QCOMPARE(app.settings.Windows[WinSpectrum].X, 600.0f);
     }
-    SpectrumWindow again(app); // the next start
+    ActivityDisplay again(app); // the next start
     QCOMPARE(again.WidthIndex(), 9);
     QCOMPARE(again.StartFrequency(), 14500000);
 }
 
-void SpectrumWindowTest::barsAsDrawn() {
+void ActivityDisplayTest::barsAsDrawn() {
     SimHost host;
     App app(host);
     app.settings.Global.Resolve = 12;
@@ -111,7 +111,7 @@ void SpectrumWindowTest::barsAsDrawn() {
     ch[4].Frequency = 14552500; // a signal of 0 is no bar
     app.radioState.Current.Frequency = 14550000;
     app.radioState.SignalLevel = 4;
-    SpectrumWindow w(app);
+    ActivityDisplay w(app);
     QCOMPARE(w.Plot().width(), 367);
 
     // Level 12 fills the cleared column up to y 1700.
@@ -150,19 +150,19 @@ void SpectrumWindowTest::barsAsDrawn() {
     QCOMPARE(w.Plot(), before);
     // A grab of the window shows the same plot.
     const QImage grabbed = w.grab().toImage();
-    QCOMPARE(QColor(grabbed.pixel(SpectrumWindow::Pixel(5500), SpectrumWindow::Pixel(2950))),
+    QCOMPARE(QColor(grabbed.pixel(ActivityDisplay::Pixel(5500), ActivityDisplay::Pixel(2950))),
              QColor(Qt::red));
 }
 
-void SpectrumWindowTest::edgeTexts() {
+void ActivityDisplayTest::edgeTexts() {
     // Each label by its own size: kHz below 1 MHz, GHz from 1 GHz with one to
     // three decimals, MHz between.
-    QCOMPARE(SpectrumWindow::EdgeText(99949), QString("999khz"));
-    QCOMPARE(SpectrumWindow::EdgeText(100000), QString("1.0mhz"));
-    QCOMPARE(SpectrumWindow::EdgeText(99999999), QString("1000.0mhz"));
-    QCOMPARE(SpectrumWindow::EdgeText(123456789), QString("1.235ghz"));
-    QCOMPARE(SpectrumWindow::EdgeText(125000000), QString("1.25ghz"));
+    QCOMPARE(ActivityDisplay::EdgeText(99949), QString("999khz"));
+    QCOMPARE(ActivityDisplay::EdgeText(100000), QString("1.0mhz"));
+    QCOMPARE(ActivityDisplay::EdgeText(99999999), QString("1000.0mhz"));
+    QCOMPARE(ActivityDisplay::EdgeText(123456789), QString("1.235ghz"));
+    QCOMPARE(ActivityDisplay::EdgeText(125000000), QString("1.25ghz"));
 }
 
-QTEST_MAIN(SpectrumWindowTest)
-#include "SpectrumWindowTest.moc"
+QTEST_MAIN(ActivityDisplayTest)
+#include "ActivityDisplayTest.moc"
