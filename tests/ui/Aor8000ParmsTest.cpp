@@ -177,7 +177,6 @@ void Aor8000ParmsTest::opensFromTheParmsMenuForAnAr8000Only() {
     MainWindow window(f.app, engine);
     QAction* item = window.findChild<QAction*>("AOR8000_menu");
     QVERIFY(item);
-    QCOMPARE(item->text(), QString("&AOR8000 Settings"));
     window.Drop_Down_Init(); // the LOCAL radio: no such settings
     QVERIFY(!item->isEnabled());
 

@@ -16,6 +16,15 @@
 using namespace rigvane;
 using rigvane::test::EditorRig;
 
+namespace {
+// The scan and the search bank editor, both open.
+std::pair<BankEditor&, BankEditor&> Open(EditorRig& rig) {
+    rig.window->ShowScanEditor();
+    rig.window->ShowSearchEditor();
+    return {*rig.window->ScanEditor(), *rig.window->SearchEditor()};
+}
+} // namespace
+
 class BankEditorTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:
@@ -27,12 +36,7 @@ class BankEditorTest : public QObject {
 
 void BankEditorTest::fieldsRoundTripThroughSaveAndReload() {
     EditorRig rig;
-    rig.window->ShowScanEditor();
-    rig.window->ShowSearchEditor();
-    BankEditor& scan = *rig.window->ScanEditor();
-    BankEditor& search = *rig.window->SearchEditor();
-    QCOMPARE(scan.windowTitle(), QString("Scan Banks[*]"));
-    QCOMPARE(search.windowTitle(), QString("Search Banks[*]"));
+    auto [scan, search] = Open(rig);
 
     EditorRig::Type(scan.EntryTxt(0), "3");
     QCOMPARE(scan.Scroll()->value(), 3);
@@ -73,10 +77,7 @@ void BankEditorTest::fieldsRoundTripThroughSaveAndReload() {
 
 void BankEditorTest::refusedEntriesKeepTheStoredValue() {
     EditorRig rig;
-    rig.window->ShowScanEditor();
-    rig.window->ShowSearchEditor();
-    BankEditor& scan = *rig.window->ScanEditor();
-    BankEditor& search = *rig.window->SearchEditor();
+    auto [scan, search] = Open(rig);
     EditorRig::Type(scan.EntryTxt(0), "100");
     QCOMPARE(rig.host.Boxes.back().Title, std::string(" entry error"));
     QCOMPARE(rig.host.Boxes.back().Text, std::string("entry must be between 0 and 99"));
@@ -118,10 +119,7 @@ void BankEditorTest::refusedEntriesKeepTheStoredValue() {
 
 void BankEditorTest::clearQuestionsDefaultToNo() {
     EditorRig rig;
-    rig.window->ShowScanEditor();
-    rig.window->ShowSearchEditor();
-    BankEditor& scan = *rig.window->ScanEditor();
-    BankEditor& search = *rig.window->SearchEditor();
+    auto [scan, search] = Open(rig);
     rig.app.memory.ScanBanks[5].Valid = true;
     rig.app.memory.SearchBanks[5].Step = 1250;
     rig.app.memory.SearchBanks[5].Mode = 5;
